@@ -1,0 +1,259 @@
+#include "data/Database.h"
+
+#include "components/Paths.h"
+#include "data/Transaction.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QSqlDriver>
+#include <QSqlError>
+#include <QSqlQuery>
+#include <QUrl>
+#include <sqlite3.h>
+
+DatabaseTarget DatabaseTarget::sqliteFile(const QString &path)
+{
+    DatabaseTarget t;
+    t.backend = Backend::SQLite;
+    t.filePath = path;
+    return t;
+}
+
+std::optional<DatabaseTarget> DatabaseTarget::fromUrl(const QString &text, QString *error)
+{
+    const QUrl url(text, QUrl::StrictMode);
+    const QString scheme = url.scheme().toLower();
+    if (!url.isValid() || (scheme != QLatin1String("postgresql") && scheme != QLatin1String("postgres"))
+        || url.host().isEmpty() || url.path().size() < 2) {
+        if (error)
+            *error = QStringLiteral("The database address \"%1\" is not of the form postgresql://user@host:port/database.")
+                         .arg(text);
+        return std::nullopt;
+    }
+    DatabaseTarget t;
+    t.backend = Backend::PostgreSQL;
+    t.host = url.host();
+    t.port = url.port(5432);
+    t.user = url.userName();
+    t.password = url.password();
+    t.name = url.path().mid(1);
+    return t;
+}
+
+std::optional<DatabaseTarget> DatabaseTarget::fromStartup(const QStringList &arguments, QString *error)
+{
+    QString url;
+    for (qsizetype i = 1; i < arguments.size(); ++i) {
+        const QString &a = arguments[i];
+        if (a == QLatin1String("--database")) {
+            if (i + 1 >= arguments.size()) {
+                if (error)
+                    *error = QStringLiteral("--database needs an address: postgresql://user@host:port/database.");
+                return std::nullopt;
+            }
+            url = arguments[++i];
+        } else if (a.startsWith(QLatin1String("--database="))) {
+            url = a.mid(11);
+        }
+    }
+    if (url.isEmpty())
+        url = qEnvironmentVariable("VEXARO_DATABASE");
+    if (url.isEmpty())
+        return sqliteFile(Paths::databaseFile());
+    return fromUrl(url, error);
+}
+
+QString DatabaseTarget::describe() const
+{
+    if (backend == Backend::SQLite)
+        return QDir::toNativeSeparators(filePath);
+    return QStringLiteral("postgresql://%1@%2:%3/%4").arg(user, host).arg(port).arg(name);
+}
+
+namespace Database {
+namespace {
+
+bool exec(QSqlDatabase &db, const QString &sql, QString *error)
+{
+    QSqlQuery q(db);
+    if (!q.exec(sql)) {
+        if (error)
+            *error = q.lastError().text().trimmed();
+        return false;
+    }
+    return true;
+}
+
+sqlite3 *sqliteHandle(const QSqlDatabase &db)
+{
+    const QVariant v = db.driver()->handle();
+    if (v.isValid() && qstrcmp(v.typeName(), "sqlite3*") == 0)
+        return *static_cast<sqlite3 *const *>(v.constData());
+    return nullptr;
+}
+
+bool prepareSqliteFile(const QString &path, QString *error)
+{
+    const QFileInfo file(path);
+    const QString folder = file.absolutePath();
+    if (!QDir().mkpath(folder)) {
+        *error = QStringLiteral("The folder %1 cannot be created. Check that VEXARO_HOME names a folder this user may write.")
+                     .arg(QDir::toNativeSeparators(folder));
+        return false;
+    }
+    if (!QFileInfo(folder).isWritable()) {
+        *error = QStringLiteral("The folder %1 cannot be written. Check its permissions.")
+                     .arg(QDir::toNativeSeparators(folder));
+        return false;
+    }
+    if (file.exists() && (!file.isFile() || !file.isWritable())) {
+        *error = QStringLiteral("The database file %1 cannot be written.").arg(QDir::toNativeSeparators(path));
+        return false;
+    }
+    return true;
+}
+
+bool configureSqlite(QSqlDatabase &db, const QString &path, QString *error)
+{
+    if (sqlite3 *h = sqliteHandle(db)) {
+        // A stray "text" must be an error, not a silent match on a column name.
+        sqlite3_db_config(h, SQLITE_DBCONFIG_DQS_DML, 0, nullptr);
+        sqlite3_db_config(h, SQLITE_DBCONFIG_DQS_DDL, 0, nullptr);
+    }
+    // Reading the catalogue is the first real read of the file: it tells a
+    // database from any other file before anything is written.
+    QSqlQuery probe(db);
+    if (!probe.exec(QStringLiteral("SELECT count(*) FROM sqlite_master"))) {
+        *error = QStringLiteral("%1 is not a VEXARO database (%2).")
+                     .arg(QDir::toNativeSeparators(path), probe.lastError().text().trimmed());
+        return false;
+    }
+    probe.finish();
+    QString e;
+    if (!exec(db, QStringLiteral("PRAGMA journal_mode=WAL"), &e) || !exec(db, QStringLiteral("PRAGMA foreign_keys=ON"), &e)) {
+        *error = QStringLiteral("The database %1 cannot be opened for writing: %2").arg(QDir::toNativeSeparators(path), e);
+        return false;
+    }
+    return true;
+}
+
+bool createSchema(QSqlDatabase &db, QString *error)
+{
+    const SqlDialect &dialect = SqlDialect::of(db);
+    Transaction tx(db);
+    if (!tx.isActive()) {
+        *error = tx.errorText();
+        return false;
+    }
+    if (dialect.backend() == Backend::PostgreSQL) {
+        // Two counters starting on a new server at once: the second waits here
+        // and then finds the tables made.
+        if (!exec(db, QStringLiteral("SELECT pg_advisory_xact_lock(38264917)"), error))
+            return false;
+    }
+    const QStringList missing = missingTables(db);
+    if (missing.isEmpty())
+        return tx.commit() || (*error = tx.errorText(), false);
+    if (missing.size() != qsizetype(Schema::tables().size())) {
+        *error = QStringLiteral("The database holds some of the shop's tables but lacks: %1.").arg(missing.join(QStringLiteral(", ")));
+        return false;
+    }
+    for (const QString &sql : Schema::createStatements(dialect) + Schema::startingRowStatements()) {
+        QString e;
+        if (!exec(db, sql, &e)) {
+            *error = QStringLiteral("Creating the database failed: %1").arg(e);
+            return false;
+        }
+    }
+    if (!tx.commit()) {
+        *error = QStringLiteral("Creating the database failed: %1").arg(tx.errorText());
+        return false;
+    }
+    return true;
+}
+
+} // namespace
+
+QStringList missingTables(const QSqlDatabase &db)
+{
+    QStringList present;
+    for (const QString &t : db.tables(QSql::Tables))
+        present << t.toLower();
+    QStringList missing;
+    for (const TableDef &t : Schema::tables()) {
+        const QString name = QString::fromLatin1(t.name).toLower();
+        if (!present.contains(name))
+            missing << name;
+    }
+    return missing;
+}
+
+bool open(const DatabaseTarget &target, const QString &connectionName, QString *error)
+{
+    QString localError;
+    if (!error)
+        error = &localError;
+    close(connectionName);
+
+    const SqlDialect &dialect = target.backend == Backend::SQLite ? SqlDialect::sqlite() : SqlDialect::postgresql();
+    if (!QSqlDatabase::isDriverAvailable(dialect.driverName())) {
+        *error = QStringLiteral("The Qt database driver %1 is not installed.").arg(dialect.driverName());
+        return false;
+    }
+    if (target.backend == Backend::SQLite && !prepareSqliteFile(target.filePath, error))
+        return false;
+
+    bool ok = false;
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(dialect.driverName(), connectionName);
+        if (target.backend == Backend::SQLite) {
+            db.setDatabaseName(target.filePath);
+            // Two copies of the program on one file wait for each other.
+            db.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=15000"));
+        } else {
+            db.setHostName(target.host);
+            db.setPort(target.port);
+            db.setUserName(target.user);
+            db.setPassword(target.password);
+            db.setDatabaseName(target.name);
+            db.setConnectOptions(QStringLiteral("connect_timeout=10"));
+            // NUMERIC arrives as text so that no digit of an amount is lost.
+            db.setNumericalPrecisionPolicy(QSql::HighPrecision);
+        }
+        if (!db.open()) {
+            if (target.backend == Backend::SQLite)
+                *error = QStringLiteral("The database %1 cannot be opened: %2")
+                             .arg(target.describe(), db.lastError().text().trimmed());
+            else
+                *error = QStringLiteral("The PostgreSQL server at %1:%2 (database \"%3\") does not answer: %4")
+                             .arg(target.host).arg(target.port).arg(target.name, db.lastError().text().trimmed());
+        } else if (target.backend == Backend::SQLite && !configureSqlite(db, target.filePath, error)) {
+            // error set
+        } else if (!createSchema(db, error)) {
+            // error set
+        } else {
+            ok = true;
+        }
+    }
+    if (!ok)
+        close(connectionName);
+    return ok;
+}
+
+void close(const QString &connectionName)
+{
+    if (!QSqlDatabase::contains(connectionName))
+        return;
+    {
+        QSqlDatabase db = QSqlDatabase::database(connectionName, false);
+        db.close();
+    }
+    QSqlDatabase::removeDatabase(connectionName);
+}
+
+QSqlDatabase connection(const QString &connectionName)
+{
+    return QSqlDatabase::database(connectionName, false);
+}
+
+} // namespace Database

@@ -1,0 +1,228 @@
+#include "data/Schema.h"
+
+#include "data/SqlDialect.h"
+
+#include <QHash>
+
+namespace {
+
+using T = ColumnType;
+
+constexpr ColumnDef Musteri[] = {
+    {"ID", T::AutoNumber},       {"AdSoyad", T::Text, 50},     {"Telefon", T::Text, 50},
+    {"Adres", T::Memo},          {"IsTelefon", T::Text, 50},   {"EvTelefon", T::Text, 50},
+    {"CepTelefon", T::Text, 50}, {"MusteriNo", T::Integer},    {"UyelikBasTarih", T::DateTime},
+    {"Depozito", T::Currency},   {"UyelikDurum", T::Integer},  {"EMail", T::Text, 50},
+    {"Aciklama", T::Memo},       {"Resim", T::Blob},
+};
+
+constexpr ColumnDef CD[] = {
+    {"ID", T::AutoNumber},          {"CDNo", T::Integer},          {"CDTur", T::Text, 50},
+    {"FilmAdi", T::Text, 100},      {"AlinisTarih", T::DateTime},  {"Gun", T::Integer},
+    {"Stok", T::Integer},           {"YapimYili", T::Integer},     {"KonuTur", T::Text, 50},
+    {"Aciklama", T::Memo},          {"KutuIcerik", T::Integer},    {"FilmSirketi", T::Text, 50},
+    {"Dublaj", T::Text, 50},        {"FilmSure", T::Integer},      {"MaliyetFiyat", T::Currency},
+    {"SatisFiyat", T::Currency},    {"Yonetmen", T::Text, 50},     {"CDFaturaNo", T::Text, 50},
+    {"KiralamaSayi", T::Integer},   {"FilmKonu", T::Memo},         {"Barkod", T::Text, 50},
+    {"DagiticiFirma", T::Text, 50}, {"Oyuncu", T::Text, 50},
+};
+
+constexpr ColumnDef Hareket[] = {
+    {"ID", T::AutoNumber},          {"IslemTur", T::Text, 20},      {"MusteriNo", T::Integer},
+    {"CdNo", T::Integer},           {"IslemTarih", T::DateTime},    {"KiralamaGun", T::Integer},
+    {"SonTarih", T::DateTime},      {"TakasCDNo", T::Integer},      {"TeslimTarih", T::DateTime},
+    {"KiraTarih", T::DateTime},     {"SatisTarih", T::DateTime},    {"TakasTarih", T::DateTime},
+    {"CezaGunSayi", T::Integer},    {"CezaTutari", T::Currency},    {"FilmTuru", T::Text, 50},
+    {"CDDurum", T::Integer, 0, "0"}, {"SatisFiyat", T::Currency},   {"CezaDurum", T::Integer},
+    {"GelecekTarih", T::DateTime},  {"Kayit", T::Integer},          {"Barkod", T::Text, 50},
+    {"TopTutar", T::Currency},      {"Veresiye", T::Integer},
+};
+
+constexpr ColumnDef Kasa[] = {
+    {"ID", T::AutoNumber},       {"HareketID", T::Integer},   {"Borc", T::Currency},
+    {"Alacak", T::Currency},     {"BorcUSD", T::Currency},    {"AlacakUSD", T::Currency},
+    {"BorcEuro", T::Currency},   {"AlacakEuro", T::Currency}, {"MusteriID", T::Integer},
+    {"Islem", T::Text, 50},      {"CDID", T::Integer},        {"Saat", T::DateTime},
+    {"Tarih", T::DateTime},      {"Aciklama", T::Text, 100},
+};
+
+constexpr ColumnDef Tarife[] = {
+    {"ID", T::Integer},
+    {"GunlukVCD_Kira", T::Currency},    {"GunlukDVD_Kira", T::Currency},
+    {"DivxGunluk_Kira", T::Currency},   {"UyeGunlukVCD_Kira", T::Currency},
+    {"UyeGunlukDVD_Kira", T::Currency}, {"UyeGunlukDivx_Kira", T::Currency},
+    {"TakasUcretiVCD", T::Currency},    {"TakasUcretiDVD", T::Currency},
+    {"GunlukCeza", T::Currency},        {"GunlukVCDCeza", T::Currency},
+    {"GunlukDVDCeza", T::Currency},     {"GunlukDivxCeza", T::Currency},
+    {"VCDSatis", T::Currency},          {"DVDSatis", T::Currency},
+    {"DivXSatis", T::Currency},         {"PazarGunu", T::Integer},
+    {"StokSayisi", T::Integer},         {"TarifeTur", T::Double},
+};
+
+// Config carries an added key so that its one row can be updated like any other.
+constexpr ColumnDef Config[] = {
+    {"ID", T::AutoNumber}, {"MailAdres", T::Text, 100}, {"MailSifre", T::Text, 100}, {"MailSMTP", T::Text, 100},
+};
+
+constexpr ColumnDef Users[] = {
+    {"ID", T::AutoNumber}, {"UserName", T::Text, 50}, {"Password", T::Text, 50},
+};
+
+constexpr ColumnDef Doviz[] = {
+    {"ID", T::AutoNumber},     {"Tarih", T::DateTime},     {"USDAlis", T::Currency},
+    {"USDSatis", T::Currency}, {"EuroAlis", T::Currency},  {"EuroSatis", T::Currency},
+};
+
+constexpr ColumnDef Mail[] = {
+    {"ID", T::AutoNumber},  {"Gonderen", T::Text, 100}, {"Alici", T::Text, 100},
+    {"Tarih", T::DateTime}, {"Konu", T::Text, 100},     {"Mail", T::Blob},
+    {"Durum", T::Integer},
+};
+
+constexpr ColumnDef SMS[] = {
+    {"ID", T::AutoNumber}, {"Telefon", T::Text, 50}, {"Mesaj", T::Memo}, {"Tarih", T::DateTime},
+};
+
+constexpr ColumnDef Oyuncu[] = {{"ID", T::AutoNumber}, {"OyuncuAdi", T::Text, 50}};
+constexpr ColumnDef YonetmenT[] = {{"ID", T::AutoNumber}, {"Yonetmen", T::Text, 50}};
+constexpr ColumnDef DagiticiFirmaT[] = {{"ID", T::AutoNumber}, {"DagiticiFirma", T::Text, 50}};
+constexpr ColumnDef FilmSirket[] = {{"ID", T::AutoNumber}, {"FilmSirket", T::Text, 50}};
+constexpr ColumnDef FilmTur[] = {{"ID", T::AutoNumber}, {"FilmTur", T::Text, 50}};
+
+const TableDef Tables[] = {
+    {"Musteri", Musteri}, {"CD", CD},         {"Hareket", Hareket},
+    {"Kasa", Kasa},       {"Tarife", Tarife}, {"Config", Config},
+    {"Users", Users},     {"Doviz", Doviz},   {"mail", Mail},
+    {"SMS", SMS},         {"Oyuncu", Oyuncu}, {"Yonetmen", YonetmenT},
+    {"DagiticiFirma", DagiticiFirmaT},        {"FilmSirket", FilmSirket},
+    {"FilmTur", FilmTur},
+};
+
+// Every column a window filters, joins or orders by.
+const IndexDef Indexes[] = {
+    {"IX_Hareket_MusteriNo", "Hareket", "MusteriNo"},
+    {"IX_Hareket_CdNo", "Hareket", "CdNo"},
+    {"IX_Hareket_CDDurum", "Hareket", "CDDurum"},
+    {"IX_Hareket_KiraTarih", "Hareket", "KiraTarih"},
+    {"IX_Hareket_GelecekTarih", "Hareket", "GelecekTarih"},
+    {"IX_Hareket_TeslimTarih", "Hareket", "TeslimTarih"},
+    {"IX_Hareket_Barkod", "Hareket", "Barkod"},
+    {"IX_Kasa_Tarih", "Kasa", "Tarih"},
+    {"IX_Kasa_HareketID", "Kasa", "HareketID"},
+    {"IX_Kasa_MusteriID", "Kasa", "MusteriID"},
+    {"IX_Kasa_Islem", "Kasa", "Islem"},
+    {"IX_CD_FilmAdi", "CD", "FilmAdi"},
+    {"IX_CD_Barkod", "CD", "Barkod"},
+    {"UX_CD_CDNo", "CD", "CDNo", true},
+    {"IX_CD_KonuTur", "CD", "KonuTur, CDTur"},
+    {"IX_CD_CDFaturaNo", "CD", "CDFaturaNo"},
+    {"IX_Musteri_AdSoyad", "Musteri", "AdSoyad"},
+    {"UX_Musteri_MusteriNo", "Musteri", "MusteriNo", true},
+    {"IX_Doviz_Tarih", "Doviz", "Tarih"},
+    {"IX_Users_UserName", "Users", "UserName"},
+    {"IX_mail_Durum", "mail", "Durum"},
+    {"IX_Oyuncu_OyuncuAdi", "Oyuncu", "OyuncuAdi"},
+    {"IX_Yonetmen_Yonetmen", "Yonetmen", "Yonetmen"},
+    {"IX_DagiticiFirma_DagiticiFirma", "DagiticiFirma", "DagiticiFirma"},
+    {"IX_FilmSirket_FilmSirket", "FilmSirket", "FilmSirket"},
+    {"IX_FilmTur_FilmTur", "FilmTur", "FilmTur"},
+};
+
+const QHash<QString, ColumnType> &typesByName()
+{
+    static const QHash<QString, ColumnType> map = [] {
+        QHash<QString, ColumnType> m;
+        for (const TableDef &t : Tables) {
+            for (const ColumnDef &c : t.columns) {
+                const QString key = QString::fromLatin1(c.name).toLower();
+                // AutoNumber and Integer both read as whole numbers.
+                const ColumnType type = c.type == T::AutoNumber ? T::Integer : c.type;
+                const auto it = m.constFind(key);
+                Q_ASSERT_X(it == m.cend() || *it == type
+                               || ((*it == T::Text || *it == T::Memo) && (type == T::Text || type == T::Memo)),
+                           "Schema", "a column name means two kinds of value");
+                if (it == m.cend())
+                    m.insert(key, type);
+            }
+        }
+        return m;
+    }();
+    return map;
+}
+
+} // namespace
+
+namespace Schema {
+
+std::span<const TableDef> tables() { return Tables; }
+std::span<const IndexDef> indexes() { return Indexes; }
+
+const TableDef *table(QStringView name)
+{
+    for (const TableDef &t : Tables) {
+        if (name.compare(QLatin1StringView(t.name), Qt::CaseInsensitive) == 0)
+            return &t;
+    }
+    return nullptr;
+}
+
+const ColumnDef *column(QStringView tableName, QStringView columnName)
+{
+    const TableDef *t = table(tableName);
+    if (!t)
+        return nullptr;
+    for (const ColumnDef &c : t->columns) {
+        if (columnName.compare(QLatin1StringView(c.name), Qt::CaseInsensitive) == 0)
+            return &c;
+    }
+    return nullptr;
+}
+
+std::optional<ColumnType> typeOfColumnName(QStringView column)
+{
+    const qsizetype dot = column.lastIndexOf(u'.');
+    if (dot >= 0)
+        column = column.mid(dot + 1);
+    const auto &map = typesByName();
+    const auto it = map.constFind(column.toString().toLower());
+    if (it == map.cend())
+        return std::nullopt;
+    return *it;
+}
+
+QStringList createStatements(const SqlDialect &dialect)
+{
+    QStringList out;
+    for (const TableDef &t : Tables) {
+        QStringList cols;
+        for (const ColumnDef &c : t.columns)
+            cols << dialect.columnDefinition(c);
+        out << QStringLiteral("CREATE TABLE %1 (\n  %2\n)").arg(QLatin1StringView(t.name), cols.join(QStringLiteral(",\n  ")));
+    }
+    for (const IndexDef &ix : Indexes) {
+        out << QStringLiteral("CREATE %1INDEX %2 ON %3 (%4)")
+                   .arg(ix.unique ? QStringLiteral("UNIQUE ") : QString(), QLatin1StringView(ix.name),
+                        QLatin1StringView(ix.table), QLatin1StringView(ix.columns));
+    }
+    return out;
+}
+
+QStringList startingRowStatements()
+{
+    QStringList prices;
+    QStringList zeros;
+    for (const ColumnDef &c : std::span<const ColumnDef>(Tarife)) {
+        if (c.type == T::Currency) {
+            prices << QLatin1StringView(c.name);
+            zeros << QStringLiteral("0");
+        }
+    }
+    return {
+        QStringLiteral("INSERT INTO Users (UserName, Password) VALUES ('QORV', 'QORV')"),
+        QStringLiteral("INSERT INTO Tarife (ID, %1, PazarGunu, StokSayisi, TarifeTur) VALUES (1, %2, 0, 0, 1)")
+            .arg(prices.join(QStringLiteral(", ")), zeros.join(QStringLiteral(", "))),
+        QStringLiteral("INSERT INTO Config (MailAdres, MailSifre, MailSMTP) VALUES (NULL, NULL, NULL)"),
+    };
+}
+
+} // namespace Schema

@@ -1,0 +1,67 @@
+#pragma once
+
+#include "data/Schema.h"
+
+#include <QSqlDatabase>
+#include <QVariant>
+#include <optional>
+#include <vector>
+
+class QSqlQuery;
+
+enum class Backend { SQLite, PostgreSQL };
+
+// The few things that differ between the embedded SQLite file and a
+// PostgreSQL server: column types, how values are stored, how a write
+// transaction takes its lock. Everything else is the same SQL on both.
+//
+// Values cross the boundary in one form per kind, so that '=', '<' and
+// Between give the same rows on both backends:
+//  - Currency: Money. SQLite keeps the count of ten-thousandths as an integer
+//    (sums stay exact on any number of rows); PostgreSQL keeps NUMERIC(19,4),
+//    read as text so no digit is lost.
+//  - DateTime: a whole date is written "YYYY-MM-DD", a date with a time of day
+//    "YYYY-MM-DD HH:MM:SS" (seconds, no fraction, no 'T'). In SQLite both
+//    forms order correctly as text: a day sorts before any time in it.
+class SqlDialect
+{
+public:
+    static const SqlDialect &sqlite();
+    static const SqlDialect &postgresql();
+    static const SqlDialect &of(const QSqlDatabase &db);
+
+    Backend backend() const { return m_backend; }
+    QString driverName() const;
+    QString columnDefinition(const ColumnDef &column) const;
+
+    // A value as it must be bound: Money, QDate and QDateTime are turned into
+    // the stored form; anything else passes unchanged.
+    QVariant toDb(const QVariant &value) const;
+    void bind(QSqlQuery &query, const QString &placeholder, const QVariant &value) const;
+    void bind(QSqlQuery &query, int position, const QVariant &value) const;
+
+    // A stored value read back as the program's type: Money, QDateTime (local
+    // time, 00:00 for whole dates), int, double, QString, QByteArray. NULL
+    // stays a null QVariant.
+    QVariant fromDb(const QVariant &value, ColumnType type) const;
+
+    // The kind of each result column of an executed query, where it can be
+    // known: from the declared column type, or from the column's name when the
+    // column is an expression. Unknown columns (aliases of sums, counts) are
+    // nullopt and are read as the driver gives them.
+    std::vector<std::optional<ColumnType>> resultTypes(const QSqlQuery &query) const;
+
+    // The text a write transaction starts with. SQLite takes the write lock at
+    // once, so two counters that read "largest number plus one" queue instead
+    // of both reading the same largest number.
+    QString beginWriteTransaction() const;
+
+private:
+    explicit SqlDialect(Backend backend) : m_backend(backend) {}
+    Backend m_backend;
+};
+
+// Canonical text of a date or date-time, the form every backend stores.
+QString canonicalDateTimeText(const QDateTime &value);
+QString canonicalDateText(const QDate &value);
+QDateTime parseCanonicalDateTime(QStringView text);

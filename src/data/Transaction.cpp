@@ -1,0 +1,89 @@
+#include "data/Transaction.h"
+
+#include "data/SqlDialect.h"
+
+#include <QHash>
+#include <QSqlError>
+#include <QSqlQuery>
+
+namespace {
+
+struct ConnectionState
+{
+    int depth = 0;
+    bool doomed = false;
+};
+
+// All database work runs on the user-interface thread; the bookkeeping of
+// open scopes is per connection.
+QHash<QString, ConnectionState> &states()
+{
+    static QHash<QString, ConnectionState> s;
+    return s;
+}
+
+bool run(QSqlDatabase &db, const QString &sql, QString *error)
+{
+    QSqlQuery q(db);
+    if (!q.exec(sql)) {
+        if (error)
+            *error = q.lastError().text();
+        return false;
+    }
+    return true;
+}
+
+} // namespace
+
+Transaction::Transaction(const QSqlDatabase &db) : m_db(db)
+{
+    ConnectionState &st = states()[m_db.connectionName()];
+    if (st.depth == 0) {
+        if (!run(m_db, SqlDialect::of(m_db).beginWriteTransaction(), &m_error))
+            return;
+        m_outermost = true;
+        st.doomed = false;
+    }
+    ++st.depth;
+    m_active = true;
+}
+
+Transaction::~Transaction()
+{
+    if (m_active)
+        rollback();
+}
+
+bool Transaction::commit()
+{
+    if (!m_active)
+        return false;
+    ConnectionState &st = states()[m_db.connectionName()];
+    m_active = false;
+    --st.depth;
+    if (!m_outermost)
+        return !st.doomed;
+    if (st.doomed) {
+        run(m_db, QStringLiteral("ROLLBACK"), nullptr);
+        m_error = QStringLiteral("A part of the change failed; nothing was saved.");
+        return false;
+    }
+    if (!run(m_db, QStringLiteral("COMMIT"), &m_error)) {
+        run(m_db, QStringLiteral("ROLLBACK"), nullptr);
+        return false;
+    }
+    return true;
+}
+
+void Transaction::rollback()
+{
+    if (!m_active)
+        return;
+    ConnectionState &st = states()[m_db.connectionName()];
+    m_active = false;
+    --st.depth;
+    if (m_outermost)
+        run(m_db, QStringLiteral("ROLLBACK"), nullptr);
+    else
+        st.doomed = true;
+}

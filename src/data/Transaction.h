@@ -1,0 +1,30 @@
+#pragma once
+
+#include <QSqlDatabase>
+#include <QString>
+
+// A write that belongs together: everything done on the connection between
+// construction and commit() is stored, or nothing is. Destroying the scope
+// without commit() rolls back. Scopes nest: an inner scope joins the outer
+// one, and an inner failure (destroyed without commit) makes the outer
+// commit() fail and roll back.
+class Transaction
+{
+public:
+    explicit Transaction(const QSqlDatabase &db);
+    ~Transaction();
+    Transaction(const Transaction &) = delete;
+    Transaction &operator=(const Transaction &) = delete;
+
+    bool isActive() const { return m_active; }
+    bool commit();
+    void rollback();
+    // The database's message when beginning or committing failed.
+    QString errorText() const { return m_error; }
+
+private:
+    QSqlDatabase m_db;
+    bool m_active = false;
+    bool m_outermost = false;
+    QString m_error;
+};

@@ -1,0 +1,21 @@
+#pragma once
+
+#include <QDate>
+#include <QString>
+
+// Small text, date and version helpers shared by the windows.
+
+// Walks the source once, up to its starting length, replacing each occurrence
+// of oldText found at the current position (case-sensitive) by newText. Text
+// moved past the starting length by longer replacements is not examined.
+QString ReplaceAll(const QString &oldText, const QString &newText, const QString &source);
+
+// Removes every occurrence of the text, folding only the letters a-z (Turkish
+// letters must match exactly), then trims blanks and control characters.
+QString RemoveAllNoCase(const QString &text, const QString &source);
+
+// Eight digits, year month day: 5 March 2007 gives "20070305".
+QString DateToYMD(const QDate &date);
+
+// "Build 2.1.0.310": the program's four version numbers, fixed by the build.
+QString BuildVersionText();

@@ -1,0 +1,92 @@
+#include "support/TestSupport.h"
+
+#include <QFile>
+#include <QRandomGenerator>
+#include <QSqlError>
+#include <QSqlQuery>
+#include <QTest>
+
+namespace TestSupport {
+
+Backend backend()
+{
+    return qEnvironmentVariable("VEXARO_TEST_BACKEND") == QLatin1String("postgresql") ? Backend::PostgreSQL
+                                                                                       : Backend::SQLite;
+}
+
+QString backendName()
+{
+    return backend() == Backend::PostgreSQL ? QStringLiteral("postgresql") : QStringLiteral("sqlite");
+}
+
+TestHome::TestHome() : m_previous(qgetenv("VEXARO_HOME"))
+{
+    qputenv("VEXARO_HOME", m_dir.path().toUtf8());
+}
+
+TestHome::~TestHome()
+{
+    if (m_previous.isEmpty())
+        qunsetenv("VEXARO_HOME");
+    else
+        qputenv("VEXARO_HOME", m_previous);
+}
+
+QString TestDatabase::clusterUrl()
+{
+    QFile f(qEnvironmentVariable("VEXARO_TEST_PG_URL_FILE"));
+    if (!f.open(QIODevice::ReadOnly))
+        return QString();
+    return QString::fromUtf8(f.readAll()).trimmed();
+}
+
+TestDatabase::TestDatabase()
+{
+    if (backend() == Backend::SQLite) {
+        m_target = DatabaseTarget::sqliteFile(m_dir.path() + QStringLiteral("/Database/CD.db"));
+        return;
+    }
+    const QString url = clusterUrl();
+    QString error;
+    const auto admin = DatabaseTarget::fromUrl(url, &error);
+    if (!admin)
+        qFatal("The PostgreSQL test cluster is not running (%s): %s", qPrintable(url), qPrintable(error));
+    m_adminConnection = QStringLiteral("admin_%1").arg(QRandomGenerator::global()->generate());
+    QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QPSQL"), m_adminConnection);
+    db.setHostName(admin->host);
+    db.setPort(admin->port);
+    db.setUserName(admin->user);
+    db.setDatabaseName(admin->name);
+    if (!db.open())
+        qFatal("Cannot reach the PostgreSQL test cluster: %s", qPrintable(db.lastError().text()));
+    m_target = *admin;
+    m_target.name = QStringLiteral("vx_%1_%2").arg(QCoreApplication::applicationPid()).arg(QRandomGenerator::global()->generate());
+    QSqlQuery q(db);
+    if (!q.exec(QStringLiteral("CREATE DATABASE %1 ENCODING 'UTF8' TEMPLATE template0").arg(m_target.name)))
+        qFatal("Cannot create a test database: %s", qPrintable(q.lastError().text()));
+}
+
+TestDatabase::~TestDatabase()
+{
+    if (m_adminConnection.isEmpty())
+        return;
+    {
+        QSqlDatabase db = QSqlDatabase::database(m_adminConnection, false);
+        QSqlQuery q(db);
+        q.exec(QStringLiteral("DROP DATABASE IF EXISTS %1 WITH (FORCE)").arg(m_target.name));
+        db.close();
+    }
+    QSqlDatabase::removeDatabase(m_adminConnection);
+}
+
+bool TestDatabase::open(const QString &connectionName)
+{
+    QString error;
+    if (!Database::open(m_target, connectionName, &error)) {
+        qWarning("Opening %s failed: %s", qPrintable(m_target.describe()), qPrintable(error));
+        return false;
+    }
+    return true;
+}
+
+} // namespace TestSupport

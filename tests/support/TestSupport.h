@@ -1,0 +1,49 @@
+#pragma once
+
+#include "data/Database.h"
+
+#include <QString>
+#include <QTemporaryDir>
+#include <memory>
+
+// What every test program stands on: its own VEXARO_HOME, and a fresh empty
+// database on the backend the test runs on (VEXARO_TEST_BACKEND).
+namespace TestSupport {
+
+Backend backend();
+QString backendName();
+
+// Points VEXARO_HOME at a new temporary folder for the life of the object.
+class TestHome
+{
+public:
+    TestHome();
+    ~TestHome();
+    QString path() const { return m_dir.path(); }
+
+private:
+    QTemporaryDir m_dir;
+    QByteArray m_previous;
+};
+
+// A database nobody else uses: a file in a temporary folder, or a new database
+// on the test cluster, dropped again when the object goes.
+class TestDatabase
+{
+public:
+    TestDatabase();
+    ~TestDatabase();
+    const DatabaseTarget &target() const { return m_target; }
+    // Opens it as the named connection (schema and starting rows included);
+    // fails the calling test on error.
+    bool open(const QString &connectionName = Database::ConnectionName);
+    // The URL of the PostgreSQL test cluster's maintenance database, or empty.
+    static QString clusterUrl();
+
+private:
+    DatabaseTarget m_target;
+    QTemporaryDir m_dir;
+    QString m_adminConnection;
+};
+
+} // namespace TestSupport
