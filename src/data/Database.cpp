@@ -78,7 +78,7 @@ bool exec(QSqlDatabase &db, const QString &sql, QString *error)
     QSqlQuery q(db);
     if (!q.exec(sql)) {
         if (error)
-            *error = q.lastError().text().trimmed();
+            *error = q.lastError().text().simplified();
         return false;
     }
     return true;
@@ -125,7 +125,7 @@ bool configureSqlite(QSqlDatabase &db, const QString &path, QString *error)
     QSqlQuery probe(db);
     if (!probe.exec(QStringLiteral("SELECT count(*) FROM sqlite_master"))) {
         *error = QStringLiteral("%1 is not a VEXARO database (%2).")
-                     .arg(QDir::toNativeSeparators(path), probe.lastError().text().trimmed());
+                     .arg(QDir::toNativeSeparators(path), probe.lastError().text().simplified());
         return false;
     }
     probe.finish();
@@ -223,10 +223,10 @@ bool open(const DatabaseTarget &target, const QString &connectionName, QString *
         if (!db.open()) {
             if (target.backend == Backend::SQLite)
                 *error = QStringLiteral("The database %1 cannot be opened: %2")
-                             .arg(target.describe(), db.lastError().text().trimmed());
+                             .arg(target.describe(), db.lastError().text().simplified());
             else
                 *error = QStringLiteral("The PostgreSQL server at %1:%2 (database \"%3\") does not answer: %4")
-                             .arg(target.host).arg(target.port).arg(target.name, db.lastError().text().trimmed());
+                             .arg(target.host).arg(target.port).arg(target.name, db.lastError().text().simplified());
         } else if (target.backend == Backend::SQLite && !configureSqlite(db, target.filePath, error)) {
             // error set
         } else if (!createSchema(db, error)) {
