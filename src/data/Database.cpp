@@ -1,6 +1,7 @@
 #include "data/Database.h"
 
 #include "components/Paths.h"
+#include "components/SqlCursor.h"
 #include "data/Transaction.h"
 
 #include <QDir>
@@ -244,6 +245,8 @@ void close(const QString &connectionName)
 {
     if (!QSqlDatabase::contains(connectionName))
         return;
+    // Statements still open on the connection would keep the file open.
+    SqlCursor::releaseAll(connectionName);
     {
         QSqlDatabase db = QSqlDatabase::database(connectionName, false);
         db.close();

@@ -1,6 +1,8 @@
 #include "shell/Helpers.h"
 
+#include "components/DataSet.h"
 #include "components/Format.h"
+#include "components/PromptService.h"
 
 QString ReplaceAll(const QString &oldText, const QString &newText, const QString &source)
 {
@@ -65,4 +67,17 @@ QString BuildVersionText()
         .arg(VEXARO_VERSION_MINOR)
         .arg(VEXARO_VERSION_PATCH)
         .arg(VEXARO_VERSION_BUILD);
+}
+
+bool DeleteWithConfirm(DataSet *dataSet)
+{
+    if (!dataSet || !dataSet->isOpen() || dataSet->isEmpty() || dataSet->recNo() < 0)
+        return false;
+    if (!Prompt::confirmWarning(QStringLiteral("Kaydı silmek istediğinize eminmisiniz ?")))
+        return false;
+    if (!dataSet->remove()) {
+        Prompt::error(QStringLiteral(" Dikkat bu kaydı silemezsiniz !!! ") + dataSet->lastError());
+        return false;
+    }
+    return true;
 }

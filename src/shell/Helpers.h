@@ -3,6 +3,8 @@
 #include <QDate>
 #include <QString>
 
+class DataSet;
+
 // Small text, date and version helpers shared by the windows.
 
 // Walks the source once, up to its starting length, replacing each occurrence
@@ -19,3 +21,8 @@ QString DateToYMD(const QDate &date);
 
 // "Build 2.1.0.310": the program's four version numbers, fixed by the build.
 QString BuildVersionText();
+
+// Deletes the dataset's current row after the clerk confirms; true when a row
+// was deleted. An empty dataset asks nothing. A delete the database refuses
+// is reported to the clerk with the database's own words, and the row stays.
+bool DeleteWithConfirm(DataSet *dataSet);

@@ -1,0 +1,459 @@
+#include "components/DBControls.h"
+
+#include "components/DataSet.h"
+#include "components/DataSetModel.h"
+#include "components/DataSource.h"
+#include "components/Format.h"
+#include "components/Money.h"
+#include "data/Schema.h"
+
+#include <QBuffer>
+#include <QHeaderView>
+#include <QImageReader>
+#include <QToolTip>
+
+namespace DataAwareColors {
+
+QColor editable()
+{
+    return QToolTip::palette().color(QPalette::ToolTipBase);
+}
+
+QColor readOnly()
+{
+    return QPalette().color(QPalette::Button);
+}
+
+void apply(QWidget *control, bool isEditable)
+{
+    QPalette p = control->palette();
+    const QColor c = isEditable ? editable() : readOnly();
+    for (auto group : {QPalette::Active, QPalette::Inactive, QPalette::Disabled})
+        p.setColor(group, QPalette::Base, c);
+    control->setPalette(p);
+}
+
+} // namespace DataAwareColors
+
+// ---------------------------------------------------------------- FieldLink
+
+FieldLink::FieldLink(QWidget *control, std::function<void()> load, std::function<bool()> flush)
+    : QObject(control), m_control(control), m_load(std::move(load)), m_flush(std::move(flush))
+{
+}
+
+void FieldLink::bind(DataSource *source, const QString &field)
+{
+    if (m_source)
+        disconnect(m_source, nullptr, this, nullptr);
+    if (m_beforePost)
+        disconnect(m_beforePost);
+    m_source = source;
+    m_field = field;
+    if (m_source) {
+        connect(m_source, &DataSource::dataChanged, this, &FieldLink::refresh);
+        connect(m_source, &DataSource::stateChanged, this, &FieldLink::refresh);
+        if (DataSet *ds = m_source->dataSet()) {
+            m_beforePost = connect(ds, &DataSet::beforePost, this, [this](DataSet *d) {
+                if (!m_flush())
+                    d->vetoPost(d->lastError());
+            });
+        }
+    }
+    refresh();
+}
+
+DataSet *FieldLink::dataSet() const
+{
+    return m_source ? m_source->dataSet() : nullptr;
+}
+
+QVariant FieldLink::value() const
+{
+    DataSet *ds = dataSet();
+    return ds ? ds->value(m_field) : QVariant();
+}
+
+bool FieldLink::isEditing() const
+{
+    return m_source && m_source->isEditing();
+}
+
+void FieldLink::setAlwaysEnabled(bool on)
+{
+    m_alwaysEnabled = on;
+    refresh();
+}
+
+void FieldLink::refresh()
+{
+    const bool editable = m_alwaysEnabled || isEditing();
+    m_control->setEnabled(editable);
+    DataAwareColors::apply(m_control, editable);
+    m_loading = true;
+    m_load();
+    m_loading = false;
+}
+
+// ------------------------------------------------------------------- DBEdit
+
+namespace {
+
+// While editing, amounts show every decimal they have and no grouping, so
+// that saving an untouched edit never rounds what was stored.
+QString editText(DataSet *ds, const QString &field)
+{
+    const QVariant v = ds->value(field);
+    if (v.metaType() == QMetaType::fromType<Money>())
+        return Format::number(v.value<Money>(), QStringLiteral("0.####"));
+    if (v.metaType().id() == QMetaType::Double)
+        return Format::number(v.toDouble(), QStringLiteral("0.####"));
+    return ds->displayText(field);
+}
+
+} // namespace
+
+DBEdit::DBEdit(QWidget *parent)
+    : QLineEdit(parent),
+      m_link(this,
+             [this] {
+                 DataSet *ds = m_link.dataSet();
+                 if (!ds || !ds->isOpen() || ds->fieldIndex(m_link.field()) < 0) {
+                     clear();
+                     return;
+                 }
+                 setText(m_link.isEditing() ? editText(ds, m_link.field()) : ds->displayText(m_link.field()));
+                 setModified(false);
+                 setCursorPosition(0);
+                 const int c = ds->fieldIndex(m_link.field());
+                 if (const ColumnDef *def = Schema::column(ds->tableName(), ds->fieldName(c));
+                     def && def->type == ColumnType::Text)
+                     setMaxLength(def->size);
+             },
+             [this] {
+                 DataSet *ds = m_link.dataSet();
+                 if (!ds || !m_link.isEditing() || !isModified())
+                     return true;
+                 if (!ds->setText(m_link.field(), text()))
+                     return false;
+                 setModified(false);
+                 return true;
+             })
+{
+    connect(this, &QLineEdit::editingFinished, this, [this] { m_link.flush(); });
+}
+
+// ------------------------------------------------------------------- DBMemo
+
+DBMemo::DBMemo(QWidget *parent)
+    : QPlainTextEdit(parent),
+      m_link(this,
+             [this] {
+                 DataSet *ds = m_link.dataSet();
+                 setPlainText(ds && ds->isOpen() ? ds->value(m_link.field()).toString() : QString());
+                 m_dirty = false;
+             },
+             [this] {
+                 DataSet *ds = m_link.dataSet();
+                 if (!ds || !m_link.isEditing() || !m_dirty)
+                     return true;
+                 if (!ds->setValue(m_link.field(), toPlainText()))
+                     return false;
+                 m_dirty = false;
+                 return true;
+             })
+{
+    connect(this, &QPlainTextEdit::textChanged, this, [this] {
+        if (!m_link.isLoading())
+            m_dirty = true;
+    });
+}
+
+void DBMemo::focusOutEvent(QFocusEvent *e)
+{
+    m_link.flush();
+    QPlainTextEdit::focusOutEvent(e);
+}
+
+// --------------------------------------------------------------- DBCheckBox
+
+DBCheckBox::DBCheckBox(const QString &text, QWidget *parent)
+    : QCheckBox(text, parent),
+      m_link(this,
+             [this] {
+                 DataSet *ds = m_link.dataSet();
+                 const QVariant v = ds && ds->isOpen() ? ds->value(m_link.field()) : QVariant();
+                 setChecked(!v.isNull() && v.toString() == m_checked.toString());
+             },
+             [] { return true; })
+{
+    connect(this, &QCheckBox::toggled, this, [this](bool on) {
+        if (m_link.isLoading() || !m_link.isEditing())
+            return;
+        m_link.dataSet()->setValue(m_link.field(), on ? m_checked : m_unchecked);
+    });
+}
+
+void DBCheckBox::setStoredValues(const QVariant &checked, const QVariant &unchecked)
+{
+    m_checked = checked;
+    m_unchecked = unchecked;
+    m_link.refresh();
+}
+
+// --------------------------------------------------------------- DBComboBox
+
+DBComboBox::DBComboBox(QWidget *parent)
+    : QComboBox(parent),
+      m_link(this,
+             [this] {
+                 DataSet *ds = m_link.dataSet();
+                 const QString v = ds && ds->isOpen() ? ds->value(m_link.field()).toString() : QString();
+                 const int i = findText(v);
+                 if (isEditable())
+                     setEditText(v);
+                 setCurrentIndex(i);
+                 if (isEditable() && i < 0)
+                     setEditText(v);
+             },
+             [this] {
+                 DataSet *ds = m_link.dataSet();
+                 if (!ds || !m_link.isEditing())
+                     return true;
+                 const QString now = currentText();
+                 if (ds->value(m_link.field()).toString() == now)
+                     return true;
+                 return ds->setValue(m_link.field(), now.isEmpty() ? QVariant() : QVariant(now));
+             })
+{
+    connect(this, &QComboBox::currentTextChanged, this, [this] {
+        if (!m_link.isLoading())
+            m_link.flush();
+    });
+}
+
+// --------------------------------------------------------- DBLookupComboBox
+
+DBLookupComboBox::DBLookupComboBox(QWidget *parent)
+    : QComboBox(parent),
+      m_link(this,
+             [this] {
+                 DataSet *ds = m_link.dataSet();
+                 const QVariant key = ds && ds->isOpen() ? ds->value(m_link.field()) : QVariant();
+                 int found = -1;
+                 for (int i = 0; i < count() && !key.isNull(); ++i) {
+                     if (itemData(i).toString() == key.toString()) {
+                         found = i;
+                         break;
+                     }
+                 }
+                 setCurrentIndex(found);
+             },
+             [this] {
+                 DataSet *ds = m_link.dataSet();
+                 if (!ds || !m_link.isEditing() || currentIndex() < 0)
+                     return true;
+                 const QVariant key = currentData();
+                 if (ds->value(m_link.field()).toString() == key.toString())
+                     return true;
+                 return ds->setValue(m_link.field(), key);
+             })
+{
+    connect(this, &QComboBox::currentIndexChanged, this, [this] {
+        if (!m_link.isLoading())
+            m_link.flush();
+    });
+}
+
+void DBLookupComboBox::setListSource(DataSet *list, const QString &keyField, const QString &listField)
+{
+    if (m_list)
+        disconnect(m_list, nullptr, this, nullptr);
+    m_list = list;
+    m_keyField = keyField;
+    m_listField = listField;
+    if (m_list) {
+        connect(m_list, &DataSet::afterOpen, this, &DBLookupComboBox::reloadList);
+        connect(m_list, &DataSet::afterPost, this, &DBLookupComboBox::reloadList);
+        connect(m_list, &DataSet::afterDelete, this, &DBLookupComboBox::reloadList);
+    }
+    reloadList();
+}
+
+void DBLookupComboBox::reloadList()
+{
+    const bool wasLoading = m_link.isLoading();
+    QSignalBlocker block(this);
+    clear();
+    if (m_list && m_list->isOpen()) {
+        m_list->fetchAll();
+        const int k = m_list->fieldIndex(m_keyField);
+        const int l = m_list->fieldIndex(m_listField);
+        for (int r = 0; r < m_list->fetchedCount() && k >= 0 && l >= 0; ++r)
+            addItem(m_list->displayTextAt(r, l), m_list->valueAt(r, k));
+    }
+    Q_UNUSED(wasLoading);
+    m_link.refresh();
+}
+
+// --------------------------------------------------------------- DBDateEdit
+
+DBDateEdit::DBDateEdit(QWidget *parent)
+    : QDateEdit(parent),
+      m_link(this,
+             [this] {
+                 DataSet *ds = m_link.dataSet();
+                 const QVariant v = ds && ds->isOpen() ? ds->value(m_link.field()) : QVariant();
+                 setDate(v.isNull() ? minimumDate() : v.toDateTime().date());
+             },
+             [this] {
+                 DataSet *ds = m_link.dataSet();
+                 if (!ds || !m_link.isEditing())
+                     return true;
+                 const QVariant now = date() == minimumDate() ? QVariant() : QVariant(QDateTime(date(), QTime(0, 0)));
+                 const QVariant was = ds->value(m_link.field());
+                 if (was.isNull() == now.isNull() && (now.isNull() || was.toDateTime().date() == date()))
+                     return true;
+                 return ds->setValue(m_link.field(), now);
+             })
+{
+    setCalendarPopup(true);
+    setDisplayFormat(QStringLiteral("dd.MM.yyyy"));
+    setMinimumDate(QDate(1900, 1, 1));
+    setSpecialValueText(QStringLiteral(" ")); // the minimum date stands for "no date"
+    connect(this, &QDateEdit::dateChanged, this, [this] {
+        if (!m_link.isLoading())
+            m_link.flush();
+    });
+}
+
+// ------------------------------------------------------------------- DBText
+
+DBText::DBText(QWidget *parent)
+    : QLabel(parent),
+      m_link(this,
+             [this] {
+                 DataSet *ds = m_link.dataSet();
+                 setText(ds && ds->isOpen() ? ds->displayText(m_link.field()) : QString());
+             },
+             [] { return true; })
+{
+}
+
+// ------------------------------------------------------------------ DBImage
+
+DBImage::DBImage(QWidget *parent)
+    : QLabel(parent),
+      m_link(this,
+             [this] {
+                 DataSet *ds = m_link.dataSet();
+                 const QVariant v = ds && ds->isOpen() ? ds->value(m_link.field()) : QVariant();
+                 const QByteArray bytes = v.toByteArray();
+                 if (bytes.isEmpty())
+                     clearPicture();
+                 else
+                     showBytes(bytes);
+             },
+             [] { return true; })
+{
+    setAlignment(Qt::AlignCenter);
+    setMinimumSize(32, 32);
+}
+
+bool DBImage::showBytes(const QByteArray &bytes)
+{
+    QBuffer buffer;
+    buffer.setData(bytes);
+    buffer.open(QIODevice::ReadOnly);
+    QImageReader reader(&buffer, "jpeg");
+    QImage img = reader.read();
+    if (img.isNull())
+        return false;
+    m_picture = img;
+    paintPicture();
+    return true;
+}
+
+void DBImage::clearPicture()
+{
+    m_picture = QImage();
+    clear();
+}
+
+void DBImage::resizeEvent(QResizeEvent *e)
+{
+    QLabel::resizeEvent(e);
+    paintPicture();
+}
+
+void DBImage::paintPicture()
+{
+    if (m_picture.isNull())
+        return;
+    setPixmap(QPixmap::fromImage(m_picture.scaled(size(), Qt::KeepAspectRatio, Qt::SmoothTransformation)));
+}
+
+// ------------------------------------------------------------------- DBGrid
+
+DBGrid::DBGrid(QWidget *parent) : QTableView(parent)
+{
+    setSelectionBehavior(QAbstractItemView::SelectRows);
+    setSelectionMode(QAbstractItemView::SingleSelection);
+    setEditTriggers(QAbstractItemView::NoEditTriggers);
+    setAlternatingRowColors(true);
+    verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 6);
+    verticalHeader()->setMinimumWidth(12);
+    verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+}
+
+DataSet *DBGrid::dataSet() const
+{
+    return m_source ? m_source->dataSet() : nullptr;
+}
+
+void DBGrid::setDataSource(DataSource *source, const QStringList &columns)
+{
+    if (m_source)
+        disconnect(m_source, nullptr, this, nullptr);
+    m_source = source;
+    auto *old = m_model;
+    m_model = source ? new DataSetModel(source->dataSet(), this) : nullptr;
+    if (m_model && !columns.isEmpty())
+        m_model->setColumns(columns);
+    setModel(m_model);
+    delete old;
+    if (m_source) {
+        connect(m_source, &DataSource::dataChanged, this, &DBGrid::followDataSet);
+        connect(m_model, &QAbstractItemModel::modelReset, this, &DBGrid::followDataSet);
+    }
+    followDataSet();
+}
+
+void DBGrid::followDataSet()
+{
+    DataSet *ds = dataSet();
+    if (!ds || !m_model || m_syncing)
+        return;
+    const int row = ds->recNo();
+    if (row < 0 || row >= m_model->rowCount())
+        return;
+    const int col = std::max(0, currentIndex().column());
+    if (currentIndex().row() == row)
+        return;
+    m_syncing = true;
+    setCurrentIndex(m_model->index(row, col));
+    m_syncing = false;
+}
+
+void DBGrid::currentChanged(const QModelIndex &current, const QModelIndex &previous)
+{
+    QTableView::currentChanged(current, previous);
+    DataSet *ds = dataSet();
+    if (m_syncing || !ds || !current.isValid() || current.row() == ds->recNo())
+        return;
+    m_syncing = true;
+    const bool moved = ds->moveTo(current.row());
+    m_syncing = false;
+    if (!moved)
+        followDataSet(); // the row being edited could not be saved: stay on it
+}

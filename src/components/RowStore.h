@@ -1,0 +1,78 @@
+#pragma once
+
+#include "data/Schema.h"
+
+#include <QByteArray>
+#include <QString>
+#include <QVariant>
+#include <memory>
+#include <optional>
+#include <vector>
+
+// Rows of a result kept compactly: each row is one run of bytes (a null map,
+// then each value in a small encoding: variable-length integers, UTF-8 text),
+// held in large blocks. A million transactions take well under a hundred
+// megabytes, where a QVariant per cell would take several times that.
+//
+// Values go in and come out as the program's types: int, Money, QDateTime,
+// QString, QByteArray, double (and, for columns of unknown kind, whatever the
+// database gave: qlonglong, double, QString, QByteArray).
+class RowStore
+{
+public:
+    // The storage of each column; nullopt columns keep a tag per value.
+    void reset(std::vector<std::optional<ColumnType>> columnTypes);
+    void clear();
+
+    int columnCount() const { return int(m_types.size()); }
+    std::optional<ColumnType> columnType(int column) const { return m_types[size_t(column)]; }
+    const std::vector<std::optional<ColumnType>> &columnTypes() const { return m_types; }
+    int slotCount() const { return int(m_slots.size()); }
+
+    // Building a row: begin, one put per column in order, then finish, which
+    // returns the new slot's number.
+    class Writer
+    {
+    public:
+        void putNull();
+        void putInt(qint64 v);         // Integer, Currency (ten-thousandths), unknown integers
+        void putDouble(double v);
+        void putText(const char *utf8, int size);
+        void putText(const QString &text);
+        void putBlob(const char *data, int size);
+        void putDateTime(const QDate &date, int secondsOfDay); // seconds < 0: a whole date
+        void putVariant(const QVariant &value); // by the column's kind
+        int finish();
+
+    private:
+        friend class RowStore;
+        explicit Writer(RowStore *store);
+        RowStore *m_store;
+        QByteArray m_buf;
+        int m_column = 0;
+        int m_nullBytes = 0;
+    };
+    Writer writer();
+    int addRow(const QVariantList &values);
+
+    QVariant value(int slot, int column) const;
+    QVariantList row(int slot) const;
+    bool isNull(int slot, int column) const;
+    // The raw UTF-8 of a text value, for fast comparisons (empty when not text).
+    QByteArray textBytes(int slot, int column) const;
+
+    size_t bytesUsed() const { return m_bytes; }
+
+private:
+    struct Slot { quint32 block; quint32 offset; quint32 length; };
+    int store(const QByteArray &bytes);
+    const char *slotData(int slot) const;
+    const char *findColumn(int slot, int column) const;
+
+    std::vector<std::optional<ColumnType>> m_types;
+    std::vector<std::unique_ptr<char[]>> m_blocks;
+    int m_currentBlock = -1;
+    quint32 m_blockUsed = 0;
+    std::vector<Slot> m_slots;
+    size_t m_bytes = 0;
+};

@@ -1,0 +1,54 @@
+#pragma once
+
+#include "components/RowStore.h"
+
+#include <QHash>
+#include <QSqlDatabase>
+#include <QStringList>
+#include <memory>
+#include <optional>
+
+// Reads the rows of one statement forward, a few at a time, straight into a
+// RowStore. On SQLite it steps the statement through SQLite's own interface
+// on the connection's handle (no value is boxed on the way, so a million rows
+// read in well under a second), and the statement's read snapshot keeps the
+// rows not yet read as they were at opening. On PostgreSQL the client library
+// receives the whole result at once and the rows are converted as needed.
+class SqlCursor
+{
+public:
+    static std::unique_ptr<SqlCursor> create(const QSqlDatabase &db);
+    virtual ~SqlCursor() = default;
+
+    // Runs the statement with the named parameters (keys in lower case);
+    // typeOverrides name the kind of columns the database cannot type.
+    virtual bool exec(const QString &sql, const QHash<QString, QVariant> &params,
+                      const QHash<QString, ColumnType> &typeOverrides) = 0;
+    // Runs a statement that returns no rows.
+    virtual bool execNoRows(const QString &sql, const QHash<QString, QVariant> &params, int *rowsAffected) = 0;
+
+    int columnCount() const { return int(m_names.size()); }
+    const QString &columnName(int c) const { return m_names[size_t(c)]; }
+    const std::vector<std::optional<ColumnType>> &columnTypes() const { return m_types; }
+
+    // Appends up to n rows to the store (whose columns match this result);
+    // their slot numbers go to got. Returns how many were read.
+    virtual int fetch(int n, RowStore &store, std::vector<int> &got) = 0;
+    bool atEnd() const { return m_atEnd; }
+    QString errorText() const { return m_error; }
+
+    // Lets go of the statement (SQLite releases its read snapshot).
+    virtual void release() = 0;
+    // Releases every open cursor of a connection, before the connection closes.
+    static void releaseAll(const QString &connectionName);
+
+protected:
+    std::vector<QString> m_names;
+    std::vector<std::optional<ColumnType>> m_types;
+    bool m_atEnd = true;
+    QString m_error;
+};
+
+// The named parameters of a statement (":T1"), in order of first use,
+// ignoring text inside quotes and PostgreSQL casts ("::text").
+QStringList sqlParameterNames(const QString &sql);

@@ -1,0 +1,367 @@
+#include "data/Dm1Unit.h"
+
+#include "components/DataSet.h"
+#include "components/DataSource.h"
+#include "components/Format.h"
+#include "data/Database.h"
+#include "data/TariffCache.h"
+
+#include <QApplication>
+#include <QBuffer>
+#include <QImageReader>
+#include <QPainter>
+#include <QStyle>
+
+TDm1 *Dm1 = nullptr;
+
+namespace {
+
+const QString JoinFrom = QStringLiteral(
+    "FROM CD INNER JOIN (Musteri INNER JOIN Hareket ON Musteri.ID = Hareket.MusteriNo) ON CD.ID = Hareket.CdNo\n");
+
+const QString Temp1Sql = QStringLiteral(
+    "SELECT  Hareket.ID, Hareket.IslemTarih, Hareket.KiralamaGun, Hareket.TeslimTarih, Hareket.KiraTarih, "
+    "Hareket.FilmTuru, Musteri.AdSoyad, CD.FilmAdi, Musteri.Telefon, Musteri.EMail\n")
+    + JoinFrom
+    + QStringLiteral("Where Hareket.MusteriNo=:Musteri and IslemTur='Rent' and CDDurum=0\nOrder By Hareket.KiraTarih");
+
+const QString Temp4Columns = QStringLiteral(
+    "SELECT  Hareket.ID, Hareket.IslemTur, Hareket.IslemTarih, Hareket.KiralamaGun, Hareket.TeslimTarih, "
+    "Hareket.KiraTarih, Hareket.FilmTuru, Musteri.AdSoyad, CD.FilmAdi, CD.KonuTur, CD.CDTur, Musteri.Telefon, "
+    "Musteri.EMail\n");
+
+const QStringList TariffPrices = {
+    QStringLiteral("GunlukVCD_Kira"), QStringLiteral("GunlukDVD_Kira"), QStringLiteral("DivxGunluk_Kira"),
+    QStringLiteral("UyeGunlukVCD_Kira"), QStringLiteral("UyeGunlukDVD_Kira"), QStringLiteral("UyeGunlukDivx_Kira"),
+    QStringLiteral("TakasUcretiVCD"), QStringLiteral("TakasUcretiDVD"), QStringLiteral("GunlukCeza"),
+    QStringLiteral("GunlukVCDCeza"), QStringLiteral("GunlukDVDCeza"), QStringLiteral("GunlukDivxCeza"),
+    QStringLiteral("VCDSatis"), QStringLiteral("DVDSatis"), QStringLiteral("DivXSatis")};
+
+const QString Money2 = QString::fromLatin1(Format::Money2);
+const QString Money2NoZero = QString::fromLatin1(Format::Money2NoZero);
+const QString Money4 = QString::fromLatin1(Format::Money4);
+
+} // namespace
+
+TDm1::TDm1(QObject *parent) : QObject(parent)
+{
+    setObjectName(QStringLiteral("Dm1"));
+    using K = DataSet::Kind;
+
+    Musteri = makeDataSet(QStringLiteral("Musteri"), QStringLiteral("Select * from Musteri\nOrder by ID"));
+    Musteri->setKind(K::Live);
+    Musteri->setDisplayFormat(QStringLiteral("Depozito"), Money2);
+    Musteri->setEditFormat(QStringLiteral("Depozito"), QStringLiteral("#"));
+    Musteri->setCaption(QStringLiteral("AdSoyad"), QStringLiteral("Adı Soyadı"));
+    Musteri->setCaption(QStringLiteral("EMail"), QStringLiteral("E-Mail"));
+
+    CD = makeDataSet(QStringLiteral("CD"), QStringLiteral("Select * from CD\nOrder By ID"));
+    CD->setKind(K::Live);
+    for (const char *f : {"MaliyetFiyat", "SatisFiyat"}) {
+        CD->setDisplayFormat(QLatin1StringView(f), Money2NoZero);
+        CD->setEditFormat(QLatin1StringView(f), QStringLiteral("#"));
+    }
+
+    Hareket = makeDataSet(QStringLiteral("Hareket"), QStringLiteral("Select * from Hareket\nWhere CDDurum=0\nOrder by ID Desc"));
+    Hareket->setDisplayFormat(QStringLiteral("TopTutar"), Money2);
+    Hareket->setDisplayFormat(QStringLiteral("SatisFiyat"), Money2NoZero);
+    Hareket->setDisplayFormat(QStringLiteral("CezaTutari"), Money4);
+    Hareket->setEditFormat(QStringLiteral("TopTutar"), Money4);
+    Hareket->setEditFormat(QStringLiteral("CezaTutari"), Money4);
+    Hareket->setEditFormat(QStringLiteral("SatisFiyat"), QStringLiteral("#"));
+
+    HareketTemp1 = makeDataSet(QStringLiteral("HareketTemp1"), Temp1Sql);
+    HareketTemp2 = makeDataSet(QStringLiteral("HareketTemp2"),
+        QStringLiteral("SELECT Hareket.IslemTarih, Hareket.KiralamaGun, Hareket.TeslimTarih, Hareket.KiraTarih, "
+                       "Hareket.FilmTuru, Musteri.AdSoyad, CD.FilmAdi, Musteri.Telefon\n")
+            + JoinFrom + QStringLiteral("Where Hareket.CdNo=:Cd\nOrder By Hareket.KiraTarih"));
+    Users = makeDataSet(QStringLiteral("Users"), QStringLiteral("Select * from Users\nOrder By ID"));
+    Tarife = makeDataSet(QStringLiteral("Tarife"), QStringLiteral("Select * from Tarife"));
+    for (const QString &f : TariffPrices) {
+        Tarife->setDisplayFormat(f, Money2);
+        Tarife->setEditFormat(f, Money4);
+    }
+    Temp = makeDataSet(QStringLiteral("Temp"), QString());
+    Config = makeDataSet(QStringLiteral("Config"), QStringLiteral("Select * from Config"));
+
+    Kasa = makeDataSet(QStringLiteral("Kasa"), QStringLiteral("Select * from Kasa\nWhere Tarih Between :T1 and :T2\nOrder By ID Desc"));
+    Kasa->setKind(K::Live);
+    for (const char *f : {"Borc", "Alacak", "BorcUSD", "AlacakUSD", "BorcEuro", "AlacakEuro"}) {
+        Kasa->setDisplayFormat(QLatin1StringView(f), Money2);
+        Kasa->setEditFormat(QLatin1StringView(f), Money4);
+    }
+
+    Doviz = makeDataSet(QStringLiteral("Doviz"), QStringLiteral("Select * from Doviz\nOrder by ID Desc"));
+    for (const char *f : {"USDAlis", "USDSatis", "EuroAlis", "EuroSatis"}) {
+        Doviz->setDisplayFormat(QLatin1StringView(f), Money4);
+        Doviz->setEditFormat(QLatin1StringView(f), Money4);
+    }
+
+    // Its statement is set by each user before opening; the whole list is read
+    // at once because its users sort and print it.
+    CDKontrol = makeDataSet(QStringLiteral("CDKontrol"), QString());
+    CDKontrol->setFetchAll(true);
+    CDKontrol->setCaption(QStringLiteral("IslemTur"), QStringLiteral("İşlem Türü"));
+    CDKontrol->setCaption(QStringLiteral("IslemTarih"), QStringLiteral("İşlem Tarihi"));
+    CDKontrol->setCaption(QStringLiteral("KiralamaGun"), QStringLiteral("Gün"));
+    CDKontrol->fieldInfo(QStringLiteral("KiralamaGun")).alignment = Qt::AlignCenter;
+    CDKontrol->setCaption(QStringLiteral("GelecekTarih"), QStringLiteral("Gelecek Tarih"));
+    CDKontrol->setCaption(QStringLiteral("AdSoyad"), QStringLiteral("Müşteri İsmi"));
+    CDKontrol->setCaption(QStringLiteral("FilmAdi"), QStringLiteral("Film Adı"));
+    CDKontrol->setCaption(QStringLiteral("KiraTarih"), QStringLiteral("Kiralama Tarihi"));
+    CDKontrol->setCaption(QStringLiteral("CDTur"), QStringLiteral("CD Türü"));
+
+    Navigator = makeDataSet(QStringLiteral("Navigator"), QStringLiteral("Select * from CD\nOrder by FilmAdi"));
+    Navigator->setKind(K::Live);
+    Oyuncu = makeDataSet(QStringLiteral("Oyuncu"), QStringLiteral("Select * from Oyuncu\norder by OyuncuAdi"));
+    Yonetmen = makeDataSet(QStringLiteral("Yonetmen"), QStringLiteral("Select * from Yonetmen\norder by Yonetmen"));
+    DagiticiFirma = makeDataSet(QStringLiteral("DagiticiFirma"), QStringLiteral("Select * from DagiticiFirma\norder by DagiticiFirma"));
+    FilmSirket = makeDataSet(QStringLiteral("FilmSirket"), QStringLiteral("Select * from FilmSirket\norder by FilmSirket"));
+    FilmTur = makeDataSet(QStringLiteral("FilmTur"), QStringLiteral("Select * from FilmTur\norder by FilmTur"));
+    HareketTemp3 = makeDataSet(QStringLiteral("HareketTemp3"), Temp1Sql);
+    HareketTemp4 = makeDataSet(QStringLiteral("HareketTemp4"), Temp4Columns + JoinFrom
+        + QStringLiteral("Where Hareket.MusteriNo=:Musteri and (Hareket.CDDurum=1 or Hareket.Kayit=1)\nOrder By Hareket.KiraTarih Desc"));
+
+    TakasCD = makeDataSet(QStringLiteral("TakasCD"), QStringLiteral("Select * from CD\nwhere stok>0"));
+    TakasCD->setDisplayFormat(QStringLiteral("MaliyetFiyat"), Money2);
+    TakasCD->setDisplayFormat(QStringLiteral("SatisFiyat"), Money2);
+
+    CDTemp1 = makeDataSet(QStringLiteral("CDTemp1"), Temp4Columns + JoinFrom
+        + QStringLiteral("Where Hareket.CDNo=:CDNo \nOrder By Hareket.KiraTarih Desc"));
+
+    CDIade = makeDataSet(QStringLiteral("CDIade"), QStringLiteral("Select * from Hareket\nWhere ID=:IDX\nOrder by ID Desc"));
+    CDIade->setDisplayFormat(QStringLiteral("TopTutar"), Money2);
+    CDIade->setDisplayFormat(QStringLiteral("SatisFiyat"), Money2NoZero);
+    CDIade->setDisplayFormat(QStringLiteral("CezaTutari"), Money2NoZero);
+    CDIade->setEditFormat(QStringLiteral("CezaTutari"), QStringLiteral("#,###"));
+    CDIade->setEditFormat(QStringLiteral("SatisFiyat"), QStringLiteral("#"));
+
+    SMS = makeDataSet(QStringLiteral("SMS"), QStringLiteral("Select * from SMS\norder by ID"));
+    SMS->setKind(K::Live);
+
+    MusteriData = makeSource(QStringLiteral("MusteriData"), Musteri);
+    CDData = makeSource(QStringLiteral("CDData"), CD);
+    HareketData = makeSource(QStringLiteral("HareketData"), Hareket);
+    Hareket_Temp1Data = makeSource(QStringLiteral("Hareket_Temp1Data"), HareketTemp1);
+    HareketTemp2Data = makeSource(QStringLiteral("HareketTemp2Data"), HareketTemp2);
+    UsersData = makeSource(QStringLiteral("UsersData"), Users);
+    TarifeData = makeSource(QStringLiteral("TarifeData"), Tarife);
+    ConfigData = makeSource(QStringLiteral("ConfigData"), Config);
+    KasaData = makeSource(QStringLiteral("KasaData"), Kasa);
+    DovizData = makeSource(QStringLiteral("DovizData"), Doviz);
+    CDKontrolData = makeSource(QStringLiteral("CDKontrolData"), CDKontrol);
+    NavData = makeSource(QStringLiteral("NavData"), Navigator);
+    OyuncuData = makeSource(QStringLiteral("OyuncuData"), Oyuncu);
+    YonetmenData = makeSource(QStringLiteral("YonetmenData"), Yonetmen);
+    DagiticiFirmaData = makeSource(QStringLiteral("DagiticiFirmaData"), DagiticiFirma);
+    FilmSirketData = makeSource(QStringLiteral("FilmSirketData"), FilmSirket);
+    FilmTurData = makeSource(QStringLiteral("FilmTurData"), FilmTur);
+    HareketTemp3Data = makeSource(QStringLiteral("HareketTemp3Data"), HareketTemp3);
+    HareketTemp4Data = makeSource(QStringLiteral("HareketTemp4Data"), HareketTemp4);
+    TakasCDData = makeSource(QStringLiteral("TakasCDData"), TakasCD);
+    CDTemp1Data = makeSource(QStringLiteral("CDTemp1Data"), CDTemp1);
+    CDIadeData = makeSource(QStringLiteral("CDIadeData"), CDIade);
+    SMSData = makeSource(QStringLiteral("SMSData"), SMS);
+
+    // The handlers run inside the event that raised them, before the move or
+    // the post returns to its caller.
+    connect(Hareket, &DataSet::afterScroll, this, &TDm1::HareketAfterScroll);
+    connect(Hareket, &DataSet::afterPost, this, &TDm1::HareketAfterScroll);
+    connect(CDIade, &DataSet::afterScroll, this, &TDm1::HareketAfterScroll);
+    connect(CDIade, &DataSet::afterPost, this, &TDm1::HareketAfterScroll);
+    connect(CD, &DataSet::afterScroll, this, &TDm1::CDAfterScroll);
+    connect(Musteri, &DataSet::afterOpen, this, &TDm1::MusteriAfterScroll);
+    connect(Musteri, &DataSet::afterScroll, this, &TDm1::MusteriAfterScroll);
+    connect(TakasCD, &DataSet::afterOpen, this, &TDm1::TakasCDAfterScroll);
+    connect(TakasCD, &DataSet::afterScroll, this, &TDm1::TakasCDAfterScroll);
+    connect(Tarife, &DataSet::afterPost, this, &TDm1::TarifeAfterPost);
+
+    buildActions();
+    Dm1 = this;
+}
+
+TDm1::~TDm1()
+{
+    for (DataSet *ds : std::as_const(m_dataSets))
+        ds->close();
+    if (Dm1 == this)
+        Dm1 = nullptr;
+}
+
+bool TDm1::openConnection(const DatabaseTarget &target, QString *error)
+{
+    return Database::open(target, Database::ConnectionName, error);
+}
+
+DataSet *TDm1::makeDataSet(const QString &name, const QString &sql)
+{
+    auto *ds = new DataSet(name, this);
+    ds->setSql(sql);
+    m_dataSets << ds;
+    return ds;
+}
+
+DataSource *TDm1::makeSource(const QString &name, DataSet *ds)
+{
+    return new DataSource(name, ds, this);
+}
+
+QList<DataSet *> TDm1::dataSets() const
+{
+    return m_dataSets;
+}
+
+void TDm1::buildActions()
+{
+    // Simple drawn pictures: the style's standard icons where they fit,
+    // numbered squares for the rest, so every index has a picture.
+    const QStyle::StandardPixmap standard[] = {
+        QStyle::SP_FileIcon, QStyle::SP_DialogSaveButton, QStyle::SP_TrashIcon, QStyle::SP_DialogCancelButton,
+        QStyle::SP_DialogApplyButton, QStyle::SP_BrowserReload, QStyle::SP_FileDialogContentsView,
+        QStyle::SP_MediaSkipBackward, QStyle::SP_ArrowLeft, QStyle::SP_ArrowRight, QStyle::SP_MediaSkipForward,
+        QStyle::SP_FileDialogDetailedView, QStyle::SP_DialogCloseButton, QStyle::SP_DialogOkButton,
+        QStyle::SP_DialogHelpButton, QStyle::SP_DirOpenIcon, QStyle::SP_DriveCDIcon, QStyle::SP_DriveDVDIcon,
+        QStyle::SP_ComputerIcon, QStyle::SP_DesktopIcon, QStyle::SP_MessageBoxInformation,
+        QStyle::SP_MessageBoxWarning, QStyle::SP_MessageBoxCritical, QStyle::SP_MessageBoxQuestion,
+        QStyle::SP_FileDialogNewFolder, QStyle::SP_ArrowUp, QStyle::SP_ArrowDown, QStyle::SP_MediaPlay,
+        QStyle::SP_MediaStop, QStyle::SP_DirHomeIcon, QStyle::SP_FileLinkIcon, QStyle::SP_DialogResetButton,
+        QStyle::SP_TitleBarContextHelpButton,
+    };
+    QStyle *style = qobject_cast<QApplication *>(QCoreApplication::instance()) ? QApplication::style() : nullptr;
+    for (int i = 0; i < 33; ++i) {
+        if (style) {
+            Actions << QIcon(style->standardIcon(standard[i]).pixmap(16, 16));
+            continue;
+        }
+        QPixmap pm(16, 16);
+        pm.fill(QColor::fromHsv((i * 37) % 360, 160, 200));
+        QPainter p(&pm);
+        p.drawText(pm.rect(), Qt::AlignCenter, QString::number(i));
+        p.end();
+        Actions << QIcon(pm);
+    }
+}
+
+// ------------------------------------------------------------ registration
+
+void TDm1::registerRentWindow(QObject *window, RentWindowPort *port)
+{
+    m_rentWindow = window;
+    m_rentPort = port;
+}
+
+void TDm1::registerCDDefinitionsWindow(QObject *window)
+{
+    m_cdWindow = window;
+}
+
+void TDm1::registerCustomerWindow(QObject *window, CustomerPhotoPort *port)
+{
+    m_customerWindow = window;
+    m_customerPort = port;
+}
+
+void TDm1::registerRegistrationWindow(QObject *window, CustomerPhotoPort *port)
+{
+    m_registrationWindow = window;
+    m_registrationPort = port;
+}
+
+void TDm1::registerExchangeWindow(QObject *window, ExchangeWindowPort *port)
+{
+    m_exchangeWindow = window;
+    m_exchangePort = port;
+}
+
+// ----------------------------------------------------------------- handlers
+
+namespace {
+
+// A join list whose key is empty stays closed, so its grid shows no rows.
+void reopenWithKey(DataSet *ds, const QString &key)
+{
+    ds->close();
+    ds->setParameter(0, key);
+    if (!key.trimmed().isEmpty())
+        ds->open();
+}
+
+} // namespace
+
+void TDm1::HareketAfterScroll()
+{
+    if (!m_rentWindow)
+        return;
+    m_rentPort->updateControlStates();
+    const QVariant days = Hareket->value(QStringLiteral("KiralamaGun"));
+    m_rentPort->setDayCountText(days.isNull() ? QStringLiteral("0") : days.toString());
+    reopenWithKey(HareketTemp1, Hareket->value(QStringLiteral("MusteriNo")).toString());
+    reopenWithKey(HareketTemp2, Hareket->value(QStringLiteral("CdNo")).toString());
+}
+
+void TDm1::CDAfterScroll()
+{
+    if (!m_cdWindow)
+        return;
+    if (CD->value(QStringLiteral("CDNo")).toString().trimmed().isEmpty())
+        return;
+    CDTemp1->close();
+    CDTemp1->setParameter(QStringLiteral("CDNo"), CD->value(QStringLiteral("ID")).toString());
+    CDTemp1->open();
+}
+
+void TDm1::MusteriAfterScroll()
+{
+    if (!m_customerWindow)
+        return;
+    const QString id = Musteri->value(QStringLiteral("ID")).toString();
+    reopenWithKey(HareketTemp3, id);
+    reopenWithKey(HareketTemp4, id);
+    ShowCustomerPhoto();
+}
+
+void TDm1::ShowCustomerPhoto()
+{
+    if (!Musteri->isOpen() || Musteri->fieldIndex(QStringLiteral("Resim")) < 0)
+        return;
+    const QByteArray bytes = Musteri->value(QStringLiteral("Resim")).toByteArray();
+    QImage picture;
+    if (!bytes.isEmpty()) {
+        QBuffer buffer;
+        buffer.setData(bytes);
+        buffer.open(QIODevice::ReadOnly);
+        QImageReader reader(&buffer, "jpeg");
+        picture = reader.read();
+        if (picture.isNull())
+            return; // not a picture: whatever is on show stays
+    }
+    if (m_registrationWindow) {
+        if (picture.isNull())
+            m_registrationPort->clearPhoto();
+        else
+            m_registrationPort->showPhoto(picture);
+    }
+    if (m_customerWindow) {
+        if (picture.isNull())
+            m_customerPort->clearPhoto();
+        else
+            m_customerPort->showPhoto(picture);
+    }
+}
+
+void TDm1::TakasCDAfterScroll()
+{
+    if (!m_exchangeWindow)
+        return;
+    const QString medium = TakasCD->value(QStringLiteral("CDTur")).toString();
+    const TariffCache &tariff = TariffCache::instance();
+    if (medium == QLatin1String("VCD"))
+        m_exchangePort->setExchangeFeeText(Format::number(tariff.TakasUcretiVCD, Money2));
+    else if (medium == QLatin1String("DVD"))
+        m_exchangePort->setExchangeFeeText(Format::number(tariff.TakasUcretiDVD, Money2));
+}
+
+void TDm1::TarifeAfterPost()
+{
+    Tarife->requery();
+}

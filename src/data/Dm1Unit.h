@@ -1,0 +1,73 @@
+#pragma once
+
+#include "data/WindowPorts.h"
+
+#include <QIcon>
+#include <QList>
+#include <QObject>
+#include <QPointer>
+
+class DataSet;
+class DataSource;
+struct DatabaseTarget;
+
+// The main data module: the connection every dataset shares, the datasets the
+// windows bind to, and the handlers that keep dependent lists in step with the
+// current row of the datasets they follow. It lives for the whole run.
+class TDm1 : public QObject
+{
+    Q_OBJECT
+
+public:
+    explicit TDm1(QObject *parent = nullptr);
+    ~TDm1() override;
+
+    // Opens the connection CDCon (creating a new shop's database).
+    bool openConnection(const DatabaseTarget &target, QString *error);
+
+    DataSet *Musteri, *CD, *Hareket, *HareketTemp1, *HareketTemp2, *Users, *Tarife, *Temp, *Config, *Kasa,
+        *Doviz, *CDKontrol, *Navigator, *Oyuncu, *Yonetmen, *DagiticiFirma, *FilmSirket, *FilmTur,
+        *HareketTemp3, *HareketTemp4, *TakasCD, *CDTemp1, *CDIade, *SMS;
+    DataSource *MusteriData, *CDData, *HareketData, *Hareket_Temp1Data, *HareketTemp2Data, *UsersData,
+        *TarifeData, *ConfigData, *KasaData, *DovizData, *CDKontrolData, *NavData, *OyuncuData, *YonetmenData,
+        *DagiticiFirmaData, *FilmSirketData, *FilmTurData, *HareketTemp3Data, *HareketTemp4Data, *TakasCDData,
+        *CDTemp1Data, *CDIadeData, *SMSData;
+
+    // The pictures of the toolbars (33 of 16 x 16).
+    QList<QIcon> Actions;
+
+    QList<DataSet *> dataSets() const;
+
+    // Windows served by the handlers; each registers while it exists. The
+    // definitions windows need no more than to be known to exist.
+    void registerRentWindow(QObject *window, RentWindowPort *port);
+    void registerCDDefinitionsWindow(QObject *window);
+    void registerCustomerWindow(QObject *window, CustomerPhotoPort *port);
+    void registerRegistrationWindow(QObject *window, CustomerPhotoPort *port);
+    void registerExchangeWindow(QObject *window, ExchangeWindowPort *port);
+
+    // Shows the current customer's photograph in the customer windows that
+    // exist; bytes that are not a picture leave the pictures as they were.
+    void ShowCustomerPhoto();
+
+    // The handlers, bound to the datasets' events.
+    void HareketAfterScroll();   // transaction handler (Hareket and CDIade)
+    void CDAfterScroll();        // title handler
+    void MusteriAfterScroll();   // customer handler
+    void TakasCDAfterScroll();   // exchange-fee handler
+    void TarifeAfterPost();      // tariff handler
+
+private:
+    DataSet *makeDataSet(const QString &name, const QString &sql);
+    DataSource *makeSource(const QString &name, DataSet *ds);
+    void buildActions();
+
+    QList<DataSet *> m_dataSets;
+    QPointer<QObject> m_rentWindow, m_cdWindow, m_customerWindow, m_registrationWindow, m_exchangeWindow;
+    RentWindowPort *m_rentPort = nullptr;
+    CustomerPhotoPort *m_customerPort = nullptr;
+    CustomerPhotoPort *m_registrationPort = nullptr;
+    ExchangeWindowPort *m_exchangePort = nullptr;
+};
+
+extern TDm1 *Dm1;

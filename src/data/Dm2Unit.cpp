@@ -1,0 +1,51 @@
+#include "data/Dm2Unit.h"
+
+#include "components/DataSet.h"
+#include "components/DataSource.h"
+#include "components/Format.h"
+
+TDm2 *Dm2 = nullptr;
+
+TDm2::TDm2(QObject *parent) : QObject(parent)
+{
+    setObjectName(QStringLiteral("Dm2"));
+    auto make = [this](const QString &name, const QString &sql) {
+        auto *ds = new DataSet(name, this);
+        ds->setSql(sql);
+        return ds;
+    };
+    RaporTemp = make(QStringLiteral("RaporTemp"), QString());
+    MailNav = make(QStringLiteral("MailNav"), QStringLiteral("select * from mail"));
+    MailNav->setCaption(QStringLiteral("Gonderen"), QStringLiteral("Gönderen"));
+    MailNav->setCaption(QStringLiteral("Alici"), QStringLiteral("Alıcı"));
+    Musteri = make(QStringLiteral("Musteri"), QStringLiteral("Select * from Musteri\nOrder by adsoyad"));
+    MusteriListe = make(QStringLiteral("MusteriListe"), QStringLiteral("Select * from Musteri\nOrder by adsoyad"));
+    for (DataSet *ds : {Musteri, MusteriListe})
+        ds->setDisplayFormat(QStringLiteral("Depozito"), QString::fromLatin1(Format::Money2NoZero));
+
+    RaporTempData = new DataSource(QStringLiteral("RaporTempData"), RaporTemp, this);
+    MailNavData = new DataSource(QStringLiteral("MailNavData"), MailNav, this);
+    MusteriData = new DataSource(QStringLiteral("MusteriData"), Musteri, this);
+    MusteriListeData = new DataSource(QStringLiteral("MusteriListeData"), MusteriListe, this);
+
+    connect(MailNav, &DataSet::afterOpen, this, &TDm2::MailNavAfterScroll);
+    connect(MailNav, &DataSet::afterDelete, this, &TDm2::MailNavAfterScroll);
+    connect(MailNav, &DataSet::afterScroll, this, &TDm2::MailNavAfterScroll);
+    Dm2 = this;
+}
+
+void TDm2::registerMailArchiveWindow(QObject *window, MailArchivePort *port)
+{
+    m_archiveWindow = window;
+    m_archivePort = port;
+}
+
+void TDm2::MailNavAfterScroll()
+{
+    if (!m_archiveWindow || !MailNav->isOpen())
+        return;
+    m_archivePort->showMessage(MailNav->value(QStringLiteral("Gonderen")).toString(),
+                               MailNav->value(QStringLiteral("Alici")).toString(),
+                               MailNav->value(QStringLiteral("Konu")).toString(),
+                               MailNav->value(QStringLiteral("Mail")).toByteArray());
+}

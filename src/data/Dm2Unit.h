@@ -1,0 +1,34 @@
+#pragma once
+
+#include "data/WindowPorts.h"
+
+#include <QObject>
+#include <QPointer>
+
+class DataSet;
+class DataSource;
+
+// The second data module: the scratch query of the printed reports and the
+// mail lists. It shares Dm1's connection and lives for the whole run.
+class TDm2 : public QObject
+{
+    Q_OBJECT
+
+public:
+    explicit TDm2(QObject *parent = nullptr);
+
+    DataSet *RaporTemp, *MailNav, *Musteri, *MusteriListe;
+    DataSource *RaporTempData, *MailNavData, *MusteriData, *MusteriListeData;
+
+    QList<DataSet *> dataSets() const { return {RaporTemp, MailNav, Musteri, MusteriListe}; }
+
+    void registerMailArchiveWindow(QObject *window, MailArchivePort *port);
+    // Shows the current message in the e-mail archive window, when it exists.
+    void MailNavAfterScroll();
+
+private:
+    QPointer<QObject> m_archiveWindow;
+    MailArchivePort *m_archivePort = nullptr;
+};
+
+extern TDm2 *Dm2;

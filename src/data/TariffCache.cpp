@@ -1,0 +1,7 @@
+#include "data/TariffCache.h"
+
+TariffCache &TariffCache::instance()
+{
+    static TariffCache cache;
+    return cache;
+}
