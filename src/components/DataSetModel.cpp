@@ -4,17 +4,34 @@
 
 DataSetModel::DataSetModel(DataSet *dataSet, QObject *parent) : QAbstractTableModel(parent), m_ds(dataSet)
 {
-    connect(m_ds, &DataSet::rowsAboutToBeReset, this, [this] { beginResetModel(); });
+    // From the announcement of a change until every listener has heard it is
+    // done, a view (or a checker) asking for more rows must not make the
+    // dataset read a chunk: its rows would land inside the change announced.
+    connect(m_ds, &DataSet::rowsAboutToBeReset, this, [this] {
+        m_changing = true;
+        beginResetModel();
+    });
     connect(m_ds, &DataSet::rowsReset, this, [this] {
         rebuildColumns();
         endResetModel();
+        m_changing = false;
     });
-    connect(m_ds, &DataSet::rowsAboutToBeInserted, this,
-            [this](int first, int last) { beginInsertRows(QModelIndex(), first, last); });
-    connect(m_ds, &DataSet::rowsInserted, this, [this] { endInsertRows(); });
-    connect(m_ds, &DataSet::rowsAboutToBeRemoved, this,
-            [this](int first, int last) { beginRemoveRows(QModelIndex(), first, last); });
-    connect(m_ds, &DataSet::rowsRemoved, this, [this] { endRemoveRows(); });
+    connect(m_ds, &DataSet::rowsAboutToBeInserted, this, [this](int first, int last) {
+        m_changing = true;
+        beginInsertRows(QModelIndex(), first, last);
+    });
+    connect(m_ds, &DataSet::rowsInserted, this, [this] {
+        endInsertRows();
+        m_changing = false;
+    });
+    connect(m_ds, &DataSet::rowsAboutToBeRemoved, this, [this](int first, int last) {
+        m_changing = true;
+        beginRemoveRows(QModelIndex(), first, last);
+    });
+    connect(m_ds, &DataSet::rowsRemoved, this, [this] {
+        endRemoveRows();
+        m_changing = false;
+    });
     connect(m_ds, &DataSet::rowChanged, this, [this](int row) {
         if (row >= 0 && row < rowCount() && !m_columns.isEmpty())
             emit dataChanged(index(row, 0), index(row, int(m_columns.size()) - 1));
@@ -95,11 +112,11 @@ QVariant DataSetModel::headerData(int section, Qt::Orientation orientation, int 
 
 bool DataSetModel::canFetchMore(const QModelIndex &parent) const
 {
-    return !parent.isValid() && m_ds && m_ds->canFetchMore();
+    return !parent.isValid() && m_ds && !m_changing && m_ds->canFetchMore();
 }
 
 void DataSetModel::fetchMore(const QModelIndex &parent)
 {
-    if (!parent.isValid() && m_ds)
+    if (!parent.isValid() && m_ds && !m_changing)
         m_ds->fetchMore();
 }

@@ -35,4 +35,5 @@ private:
     QPointer<DataSet> m_ds;
     QStringList m_wanted;
     QList<int> m_columns; // model column -> dataset field
+    bool m_changing = false;
 };

@@ -77,7 +77,7 @@ public:
         m_names.assign(size_t(n), QString());
         m_types.assign(size_t(n), std::nullopt);
         for (int i = 0; i < n; ++i) {
-            m_names[size_t(i)] = QString::fromUtf8(sqlite3_column_name(m_stmt, i));
+            m_names[size_t(i)] = columnName(i);
             std::optional<ColumnType> t;
             const auto o = typeOverrides.constFind(m_names[size_t(i)].toLower());
             if (o != typeOverrides.cend())
@@ -137,6 +137,18 @@ public:
     }
 
 private:
+    // SQLite names a column that appears twice inside a bracketed join
+    // "ID:1"; the windows know it as the table's column, "ID".
+    QString columnName(int i) const
+    {
+        QString name = QString::fromUtf8(sqlite3_column_name(m_stmt, i));
+        const char *origin = sqlite3_column_origin_name(m_stmt, i);
+        const qsizetype colon = name.lastIndexOf(u':');
+        if (origin && colon > 0 && name.left(colon) == QLatin1StringView(origin))
+            name.truncate(colon);
+        return name;
+    }
+
     static std::optional<ColumnType> typeFromDecl(const char *decl)
     {
         const QByteArray d = QByteArray(decl).toUpper();
