@@ -122,6 +122,10 @@ DBEdit::DBEdit(QWidget *parent)
                      clear();
                      return;
                  }
+                 // Another field of the row changed (the window filled it): what
+                 // the clerk has typed here and not yet written must stay.
+                 if (m_link.isEditing() && isModified())
+                     return;
                  setText(m_link.isEditing() ? editText(ds, m_link.field()) : ds->displayText(m_link.field()));
                  setModified(false);
                  setCursorPosition(0);
@@ -150,6 +154,8 @@ DBMemo::DBMemo(QWidget *parent)
       m_link(this,
              [this] {
                  DataSet *ds = m_link.dataSet();
+                 if (m_link.isEditing() && m_dirty)
+                     return; // typing not yet written stays, as in DBEdit
                  setPlainText(ds && ds->isOpen() ? ds->value(m_link.field()).toString() : QString());
                  m_dirty = false;
              },

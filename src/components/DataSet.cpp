@@ -115,20 +115,28 @@ QVariant DataSet::parameter(const QString &name) const
 
 FieldInfo &DataSet::fieldInfo(const QString &field)
 {
+    m_columnInfoValid = false;
     return m_info[field.toLower()];
 }
 
-FieldInfo DataSet::fieldInfo(int column) const
+const FieldInfo &DataSet::fieldInfo(int column) const
 {
-    FieldInfo info = m_info.value(m_fields[size_t(column)].toLower());
-    if (info.caption.isEmpty())
-        info.caption = m_fields[size_t(column)];
-    if (!info.alignment) {
-        const auto t = m_rows.columnType(column);
-        const bool numeric = t == ColumnType::Integer || t == ColumnType::Currency || t == ColumnType::Double;
-        info.alignment = Qt::AlignVCenter | (numeric ? Qt::AlignRight : Qt::AlignLeft);
+    if (!m_columnInfoValid || m_columnInfo.size() != m_fields.size()) {
+        m_columnInfo.assign(m_fields.size(), FieldInfo());
+        for (size_t c = 0; c < m_fields.size(); ++c) {
+            FieldInfo info = m_info.value(m_fields[c].toLower());
+            if (info.caption.isEmpty())
+                info.caption = m_fields[c];
+            if (!info.alignment) {
+                const auto t = m_rows.columnType(int(c));
+                const bool numeric = t == ColumnType::Integer || t == ColumnType::Currency || t == ColumnType::Double;
+                info.alignment = Qt::AlignVCenter | (numeric ? Qt::AlignRight : Qt::AlignLeft);
+            }
+            m_columnInfo[c] = std::move(info);
+        }
+        m_columnInfoValid = true;
     }
-    return info;
+    return m_columnInfo[size_t(column)];
 }
 
 // --------------------------------------------------------------- open, close
@@ -152,9 +160,13 @@ bool DataSet::openCursor()
         m_cursor.reset();
         return false;
     }
-    m_fields.assign(m_cursor->columnTypes().size(), QString());
+    std::vector<QString> fields(m_cursor->columnTypes().size());
     for (int i = 0; i < m_cursor->columnCount(); ++i)
-        m_fields[size_t(i)] = m_cursor->columnName(i);
+        fields[size_t(i)] = m_cursor->columnName(i);
+    // The presentation resolved per column stays while the columns do.
+    if (fields != m_fields || m_cursor->columnTypes() != m_rows.columnTypes())
+        m_columnInfoValid = false;
+    m_fields = std::move(fields);
     m_rows.reset(m_cursor->columnTypes());
     m_countAtOpen.reset();
     m_localDelta = 0;
@@ -289,11 +301,12 @@ int DataSet::recordCount()
 {
     if (!isOpen())
         return 0;
+    const int typing = m_state == State::Insert ? 1 : 0;
     if (!canFetchMore())
-        return int(m_order.size());
+        return int(m_order.size()) - typing;
     if (isFiltered()) {
         fetchAll();
-        return int(m_order.size());
+        return int(m_order.size()) - typing;
     }
     if (!m_countAtOpen) {
         // Counting in the database is far cheaper than reading every row.
@@ -416,6 +429,8 @@ QVariant DataSet::valueAt(int row, int column) const
 {
     if (row == m_current && (m_state == State::Edit || m_state == State::Insert))
         return m_buffer.value(column);
+    if (row >= 0 && row < int(m_order.size()) && m_order[size_t(row)] == NewRow)
+        return QVariant();
     if (row < 0 || row >= int(m_order.size()) || column < 0 || column >= fieldCount())
         return QVariant();
     return m_rows.value(slotAt(row), column);
@@ -425,7 +440,7 @@ QString DataSet::formatValue(int column, const QVariant &v) const
 {
     if (v.isNull() || !v.isValid())
         return QString();
-    const QString fmt = m_info.value(m_fields[size_t(column)].toLower()).displayFormat;
+    const QString &fmt = fieldInfo(column).displayFormat;
     if (v.metaType() == QMetaType::fromType<Money>())
         return Format::number(v.value<Money>(), fmt.isEmpty() ? QStringLiteral("#,###0.####") : fmt);
     switch (v.metaType().id()) {
@@ -433,7 +448,7 @@ QString DataSet::formatValue(int column, const QVariant &v) const
         const QDateTime dt = v.toDateTime();
         if (!fmt.isEmpty())
             return dt.toString(fmt);
-        return dt.time() == QTime(0, 0) ? Format::shortDate(dt.date()) : dt.toString(QStringLiteral("dd.MM.yyyy HH:mm:ss"));
+        return dt.time() == QTime(0, 0) ? Format::shortDate(dt.date()) : Format::dateTimeSeconds(dt);
     }
     case QMetaType::Double:
         return Format::number(v.toDouble(), fmt.isEmpty() ? QStringLiteral("#,###0.####") : fmt);
@@ -455,7 +470,35 @@ QString DataSet::displayText(const QString &field) const
 
 QString DataSet::displayTextAt(int row, int column) const
 {
-    return formatValue(column, valueAt(row, column));
+    if (row == m_current && (m_state == State::Edit || m_state == State::Insert))
+        return formatValue(column, m_buffer.value(column));
+    if (row < 0 || row >= int(m_order.size()) || column < 0 || column >= fieldCount() || m_order[size_t(row)] == NewRow)
+        return QString();
+    // Straight from the stored bytes: a grid asks for every visible cell on
+    // every paint.
+    const RowStore::Cell c = m_rows.cell(slotAt(row), column);
+    const QString &fmt = fieldInfo(column).displayFormat;
+    switch (c.kind) {
+    case RowStore::Cell::Null:
+        return QString();
+    case RowStore::Cell::Int:
+        if (m_rows.columnType(column) == ColumnType::Currency)
+            return Format::number(Money::fromRaw(c.integer), fmt.isEmpty() ? QStringLiteral("#,###0.####") : fmt);
+        return fmt.isEmpty() ? QString::number(c.integer) : Format::number(c.integer, fmt);
+    case RowStore::Cell::Double:
+        return Format::number(c.real, fmt.isEmpty() ? QStringLiteral("#,###0.####") : fmt);
+    case RowStore::Cell::Text:
+        return QString::fromUtf8(c.bytes, c.size);
+    case RowStore::Cell::Blob:
+        return QStringLiteral("(BLOB)");
+    case RowStore::Cell::DateTime: {
+        const QDate d = QDate::fromJulianDay(c.integer);
+        if (!fmt.isEmpty())
+            return QDateTime(d, QTime(0, 0).addSecs(std::max(0, c.seconds))).toString(fmt);
+        return c.seconds < 0 ? Format::shortDate(d) : Format::dateTimeSeconds(QDateTime(d, QTime(0, 0).addSecs(c.seconds)));
+    }
+    }
+    return QString();
 }
 
 QVariant DataSet::convertForColumn(int column, const QVariant &v) const
@@ -589,6 +632,18 @@ bool DataSet::edit()
 
 bool DataSet::insert()
 {
+    return beginInsert(false);
+}
+
+bool DataSet::append()
+{
+    return beginInsert(true);
+}
+
+// The new row stands in the list as a row of its own while it is typed, at
+// the current position (or at the end), like the row a grid shows it in.
+bool DataSet::beginInsert(bool atEnd)
+{
     if (!isOpen()) {
         fail(QStringLiteral("%1: cannot perform this operation on a closed dataset.").arg(name()));
         return false;
@@ -599,22 +654,20 @@ bool DataSet::insert()
     }
     if (m_state != State::Browse && !post())
         return false;
+    if (atEnd)
+        fetchAllInto();
     m_buffer = QVariantList();
     for (int i = 0; i < fieldCount(); ++i)
         m_buffer << QVariant();
     m_modified = false;
-    m_insertRow = m_current < 0 ? 0 : m_current;
+    m_rowBeforeInsert = m_current;
+    m_insertRow = atEnd ? int(m_order.size()) : std::max(m_current, 0);
+    emit rowsAboutToBeInserted(m_insertRow, m_insertRow);
+    m_order.insert(m_order.begin() + m_insertRow, NewRow);
+    emit rowsInserted();
+    m_current = m_insertRow;
     setState(State::Insert);
     emit currentValuesChanged(this);
-    return true;
-}
-
-bool DataSet::append()
-{
-    fetchAll();
-    if (!insert())
-        return false;
-    m_insertRow = int(m_order.size());
     return true;
 }
 
@@ -752,14 +805,14 @@ bool DataSet::post()
     }
     const int slot = m_rows.addRow(stored);
     if (m_state == State::Insert) {
-        const int row = std::clamp(m_insertRow, 0, int(m_order.size()));
-        emit rowsAboutToBeInserted(row, row);
-        if (hasView())
+        const int row = m_insertRow;
+        if (hasView()) {
             m_all.push_back(slot);
-        else
+        } else {
+            // Rows before it in the list are rows before it in the statement's order.
             m_all.insert(m_all.begin() + row, slot);
-        m_order.insert(m_order.begin() + row, slot);
-        emit rowsInserted();
+        }
+        m_order[size_t(row)] = slot;
         m_current = row;
         ++m_localDelta;
         m_bof = m_eof = false;
@@ -787,6 +840,12 @@ void DataSet::cancel()
         return;
     m_buffer.clear();
     m_modified = false;
+    if (m_state == State::Insert) {
+        emit rowsAboutToBeRemoved(m_insertRow, m_insertRow);
+        m_order.erase(m_order.begin() + m_insertRow);
+        emit rowsRemoved();
+        m_current = std::min(m_rowBeforeInsert, int(m_order.size()) - 1);
+    }
     setState(State::Browse);
     if (m_current >= 0)
         emit rowChanged(m_current);

@@ -49,7 +49,7 @@ public:
     Q_DECLARE_FLAGS(LocateOptions, LocateOption)
 
     static constexpr int ChunkSize = 1000;
-    static constexpr int FirstChunkSize = 64; // a screenful: the first rows show at once
+    static constexpr int FirstChunkSize = 40; // about a screenful: the first rows show at once
 
     explicit DataSet(const QString &name, QObject *parent = nullptr);
     ~DataSet() override;
@@ -78,7 +78,7 @@ public:
 
     // --- presentation ----------------------------------------------------
     FieldInfo &fieldInfo(const QString &field);
-    FieldInfo fieldInfo(int column) const;
+    const FieldInfo &fieldInfo(int column) const;
     void setDisplayFormat(const QString &field, const QString &format) { fieldInfo(field).displayFormat = format; }
     void setEditFormat(const QString &field, const QString &format) { fieldInfo(field).editFormat = format; }
     void setCaption(const QString &field, const QString &caption) { fieldInfo(field).caption = caption; }
@@ -181,6 +181,7 @@ signals:
 
 private:
     bool openCursor();
+    bool beginInsert(bool atEnd);
     void setState(State s);
     void setCurrent(int row, bool notify = true);
     int slotAt(int row) const { return m_order[size_t(row)]; }
@@ -204,6 +205,8 @@ private:
     QStringList m_paramNames;
     QHash<QString, QVariant> m_params; // by lower-case name
     QHash<QString, FieldInfo> m_info;  // by lower-case name
+    mutable std::vector<FieldInfo> m_columnInfo; // m_info resolved per column of the open result
+    mutable bool m_columnInfoValid = false;
 
     std::unique_ptr<SqlCursor> m_cursor;
     std::vector<QString> m_fields;
@@ -220,6 +223,8 @@ private:
     QVariantList m_buffer;    // the row being edited or inserted
     bool m_modified = false;
     int m_insertRow = -1;
+    int m_rowBeforeInsert = -1;
+    static constexpr int NewRow = -1; // the slot of the row being inserted
     std::optional<QString> m_veto;
 
     int m_filterColumn = -1;

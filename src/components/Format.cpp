@@ -85,21 +85,37 @@ QString formatRaw(qint64 raw, const Pattern &p)
 
 } // namespace
 
+namespace {
+
+// The program uses a handful of patterns; each is read once.
+const Pattern &compiled(QStringView text)
+{
+    static std::vector<std::pair<QString, Pattern>> cache;
+    for (const auto &entry : cache) {
+        if (entry.first == text)
+            return entry.second;
+    }
+    cache.emplace_back(text.toString(), parsePattern(text));
+    return cache.back().second;
+}
+
+} // namespace
+
 QString number(Money value, QStringView pattern)
 {
-    return formatRaw(value.raw(), parsePattern(pattern));
+    return formatRaw(value.raw(), compiled(pattern));
 }
 
 QString number(double value, QStringView pattern)
 {
     if (!std::isfinite(value))
         return QString();
-    return formatRaw(Money::fromDouble(value).raw(), parsePattern(pattern));
+    return formatRaw(Money::fromDouble(value).raw(), compiled(pattern));
 }
 
 QString number(qint64 value, QStringView pattern)
 {
-    return formatRaw(value * Money::Scale, parsePattern(pattern));
+    return formatRaw(value * Money::Scale, compiled(pattern));
 }
 
 std::optional<Money> parseMoney(QStringView text, QString *error)
@@ -176,9 +192,50 @@ std::optional<qint64> parseInteger(QStringView text, QString *error)
     return value;
 }
 
+namespace {
+
+// Digits written by hand: QDate::toString goes through the locale machinery
+// and a grid formats hundreds of dates on every paint.
+void putDigits(char *&p, int value, int width)
+{
+    for (int i = width - 1; i >= 0; --i) {
+        p[i] = char('0' + value % 10);
+        value /= 10;
+    }
+    p += width;
+}
+
+} // namespace
+
 QString shortDate(const QDate &date)
 {
-    return date.isValid() ? date.toString(QStringLiteral("dd.MM.yyyy")) : QString();
+    if (!date.isValid() || date.year() < 0 || date.year() > 9999)
+        return date.isValid() ? date.toString(QStringLiteral("dd.MM.yyyy")) : QString();
+    int y, m, d;
+    date.getDate(&y, &m, &d);
+    char buf[10];
+    char *p = buf;
+    putDigits(p, d, 2);
+    *p++ = '.';
+    putDigits(p, m, 2);
+    *p++ = '.';
+    putDigits(p, y, 4);
+    return QString::fromLatin1(buf, 10);
+}
+
+QString dateTimeSeconds(const QDateTime &dateTime)
+{
+    if (!dateTime.isValid())
+        return QString();
+    const QTime t = dateTime.time();
+    char buf[9];
+    char *p = buf;
+    putDigits(p, t.hour(), 2);
+    *p++ = ':';
+    putDigits(p, t.minute(), 2);
+    *p++ = ':';
+    putDigits(p, t.second(), 2);
+    return shortDate(dateTime.date()) + u' ' + QLatin1StringView(buf, 8);
 }
 
 QString shortDateTime(const QDateTime &dateTime)

@@ -40,6 +40,7 @@ std::optional<qint64> parseInteger(QStringView text, QString *error = nullptr);
 // Dates as shown: "05.03.2007", "05.03.2007 14:07", "05 March 2007 Monday".
 QString shortDate(const QDate &date);
 QString shortDateTime(const QDateTime &dateTime);
+QString dateTimeSeconds(const QDateTime &dateTime); // "05.03.2007 14:07:09"
 QString longDate(const QDate &date);
 QDate parseShortDate(QStringView text);
 // "Sunday" .. "Saturday", whatever the machine's language.

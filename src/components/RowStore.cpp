@@ -13,13 +13,13 @@ constexpr qint64 DayZero = 2415021;
 
 enum Tag : char { TagInt = 1, TagDouble = 2, TagText = 3, TagBlob = 4 };
 
-void putVarint(QByteArray &b, quint64 v)
+void putVarint(std::string &b, quint64 v)
 {
     while (v >= 0x80) {
-        b.append(char((v & 0x7F) | 0x80));
+        b.push_back(char((v & 0x7F) | 0x80));
         v >>= 7;
     }
-    b.append(char(v));
+    b.push_back(char(v));
 }
 
 quint64 getVarint(const char *&p)
@@ -118,6 +118,7 @@ void RowStore::reset(std::vector<std::optional<ColumnType>> columnTypes)
 
 void RowStore::clear()
 {
+    m_offsetsSlot = -1;
     m_blocks.clear();
     m_currentBlock = -1;
     m_blockUsed = 0;
@@ -128,11 +129,10 @@ void RowStore::clear()
 
 RowStore::Writer RowStore::writer() { return Writer(this); }
 
-RowStore::Writer::Writer(RowStore *store) : m_store(store)
+RowStore::Writer::Writer(RowStore *store) : m_store(store), m_buf(store->m_scratch)
 {
     m_nullBytes = (store->columnCount() + 7) / 8;
-    m_buf.reserve(m_nullBytes + 64);
-    m_buf.fill('\0', m_nullBytes);
+    m_buf.assign(size_t(m_nullBytes), '\0');
 }
 
 void RowStore::Writer::putNull()
@@ -144,7 +144,7 @@ void RowStore::Writer::putNull()
 void RowStore::Writer::putInt(qint64 v)
 {
     if (storageOf(m_store->m_types[size_t(m_column)]) == Storage::Tagged)
-        m_buf.append(TagInt);
+        m_buf.push_back(TagInt);
     putVarint(m_buf, zigzag(v));
     ++m_column;
 }
@@ -152,7 +152,7 @@ void RowStore::Writer::putInt(qint64 v)
 void RowStore::Writer::putDouble(double v)
 {
     if (storageOf(m_store->m_types[size_t(m_column)]) == Storage::Tagged)
-        m_buf.append(TagDouble);
+        m_buf.push_back(TagDouble);
     m_buf.append(reinterpret_cast<const char *>(&v), 8);
     ++m_column;
 }
@@ -160,9 +160,9 @@ void RowStore::Writer::putDouble(double v)
 void RowStore::Writer::putText(const char *utf8, int size)
 {
     if (storageOf(m_store->m_types[size_t(m_column)]) == Storage::Tagged)
-        m_buf.append(TagText);
+        m_buf.push_back(TagText);
     putVarint(m_buf, quint64(size));
-    m_buf.append(utf8, size);
+    m_buf.append(utf8, size_t(size));
     ++m_column;
 }
 
@@ -175,15 +175,20 @@ void RowStore::Writer::putText(const QString &text)
 void RowStore::Writer::putBlob(const char *data, int size)
 {
     if (storageOf(m_store->m_types[size_t(m_column)]) == Storage::Tagged)
-        m_buf.append(TagBlob);
+        m_buf.push_back(TagBlob);
     putVarint(m_buf, quint64(size));
-    m_buf.append(data, size);
+    m_buf.append(data, size_t(size));
     ++m_column;
 }
 
 void RowStore::Writer::putDateTime(const QDate &date, int secondsOfDay)
 {
-    const quint64 days = zigzag(date.toJulianDay() - DayZero);
+    putJulianDay(date.toJulianDay(), secondsOfDay);
+}
+
+void RowStore::Writer::putJulianDay(qint64 julianDay, int secondsOfDay)
+{
+    const quint64 days = zigzag(julianDay - DayZero);
     putVarint(m_buf, secondsOfDay < 0 ? days << 1 : ((days * 86400 + quint64(secondsOfDay)) << 1) | 1);
     ++m_column;
 }
@@ -240,25 +245,25 @@ int RowStore::addRow(const QVariantList &values)
     return w.finish();
 }
 
-int RowStore::store(const QByteArray &bytes)
+int RowStore::store(const std::string &bytes)
 {
     const auto len = quint32(bytes.size());
     if (len > BlockSize / 4) {
         // A large value (a photograph) gets a block of its own; small rows go
         // on filling the current block.
-        m_blocks.push_back(std::make_unique<char[]>(len));
-        std::memcpy(m_blocks.back().get(), bytes.constData(), len);
+        m_blocks.push_back(std::unique_ptr<char[]>(new char[len])); // no need to zero what is written at once
+        std::memcpy(m_blocks.back().get(), bytes.data(), len);
         m_slots.push_back({quint32(m_blocks.size() - 1), 0, len});
         m_bytes += len;
         return int(m_slots.size() - 1);
     }
     if (m_currentBlock < 0 || m_blockUsed + len > BlockSize) {
-        m_blocks.push_back(std::make_unique<char[]>(BlockSize));
+        m_blocks.push_back(std::unique_ptr<char[]>(new char[BlockSize]));
         m_currentBlock = int(m_blocks.size() - 1);
         m_blockUsed = 0;
         m_bytes += BlockSize;
     }
-    std::memcpy(m_blocks[size_t(m_currentBlock)].get() + m_blockUsed, bytes.constData(), len);
+    std::memcpy(m_blocks[size_t(m_currentBlock)].get() + m_blockUsed, bytes.data(), len);
     m_slots.push_back({quint32(m_currentBlock), m_blockUsed, len});
     m_blockUsed += len;
     return int(m_slots.size() - 1);
@@ -272,15 +277,21 @@ const char *RowStore::slotData(int slot) const
 
 const char *RowStore::findColumn(int slot, int column) const
 {
-    const char *base = slotData(slot);
-    if (base[column / 8] & (1 << (column % 8)))
-        return nullptr;
-    const char *p = base + (columnCount() + 7) / 8;
-    for (int c = 0; c < column; ++c) {
-        if (!(base[c / 8] & (1 << (c % 8))))
-            skip(p, storageOf(m_types[size_t(c)]));
+    if (slot != m_offsetsSlot) {
+        const char *base = slotData(slot);
+        const char *p = base + (columnCount() + 7) / 8;
+        m_offsets.resize(m_types.size());
+        for (int c = 0; c < columnCount(); ++c) {
+            if (base[c / 8] & (1 << (c % 8))) {
+                m_offsets[size_t(c)] = nullptr;
+            } else {
+                m_offsets[size_t(c)] = p;
+                skip(p, storageOf(m_types[size_t(c)]));
+            }
+        }
+        m_offsetsSlot = slot;
     }
-    return p;
+    return m_offsets[size_t(column)];
 }
 
 QVariant RowStore::value(int slot, int column) const
@@ -304,6 +315,52 @@ QVariantList RowStore::row(int slot) const
         }
     }
     return out;
+}
+
+RowStore::Cell RowStore::cell(int slot, int column) const
+{
+    Cell c;
+    const char *p = findColumn(slot, column);
+    if (!p)
+        return c;
+    Storage st = storageOf(m_types[size_t(column)]);
+    if (st == Storage::Tagged) {
+        const char tag = *p++;
+        st = tag == TagInt ? Storage::Int : tag == TagDouble ? Storage::Double : tag == TagText ? Storage::Text : Storage::Blob;
+    }
+    switch (st) {
+    case Storage::Int:
+        c.kind = Cell::Int;
+        c.integer = unzigzag(getVarint(p));
+        break;
+    case Storage::Double:
+        c.kind = Cell::Double;
+        std::memcpy(&c.real, p, 8);
+        break;
+    case Storage::Text:
+    case Storage::Blob: {
+        c.kind = st == Storage::Text ? Cell::Text : Cell::Blob;
+        c.size = int(getVarint(p));
+        c.bytes = p;
+        break;
+    }
+    case Storage::DateTime: {
+        c.kind = Cell::DateTime;
+        const quint64 v = getVarint(p);
+        if (!(v & 1)) {
+            c.integer = unzigzag(v >> 1) + DayZero;
+            c.seconds = -1;
+        } else {
+            const quint64 w = v >> 1;
+            c.integer = unzigzag(w / 86400) + DayZero;
+            c.seconds = int(w % 86400);
+        }
+        break;
+    }
+    case Storage::Tagged:
+        break;
+    }
+    return c;
 }
 
 bool RowStore::isNull(int slot, int column) const

@@ -7,6 +7,7 @@
 #include <QVariant>
 #include <memory>
 #include <optional>
+#include <string>
 #include <vector>
 
 // Rows of a result kept compactly: each row is one run of bytes (a null map,
@@ -41,6 +42,7 @@ public:
         void putText(const QString &text);
         void putBlob(const char *data, int size);
         void putDateTime(const QDate &date, int secondsOfDay); // seconds < 0: a whole date
+        void putJulianDay(qint64 julianDay, int secondsOfDay);
         void putVariant(const QVariant &value); // by the column's kind
         int finish();
 
@@ -48,7 +50,7 @@ public:
         friend class RowStore;
         explicit Writer(RowStore *store);
         RowStore *m_store;
-        QByteArray m_buf;
+        std::string &m_buf; // the store's scratch buffer: no allocation per row
         int m_column = 0;
         int m_nullBytes = 0;
     };
@@ -56,6 +58,18 @@ public:
     int addRow(const QVariantList &values);
 
     QVariant value(int slot, int column) const;
+
+    // One value without building a QVariant (for showing many cells fast).
+    struct Cell
+    {
+        enum Kind { Null, Int, Double, Text, Blob, DateTime } kind = Null;
+        qint64 integer = 0;     // Int; DateTime: the Julian day
+        double real = 0;
+        int seconds = -1;       // DateTime: seconds of the day, -1 for a whole date
+        const char *bytes = nullptr; // Text (UTF-8), Blob
+        int size = 0;
+    };
+    Cell cell(int slot, int column) const;
     QVariantList row(int slot) const;
     bool isNull(int slot, int column) const;
     // The raw UTF-8 of a text value, for fast comparisons (empty when not text).
@@ -65,11 +79,16 @@ public:
 
 private:
     struct Slot { quint32 block; quint32 offset; quint32 length; };
-    int store(const QByteArray &bytes);
+    int store(const std::string &bytes);
+    std::string m_scratch;
     const char *slotData(int slot) const;
     const char *findColumn(int slot, int column) const;
 
     std::vector<std::optional<ColumnType>> m_types;
+    // Where each value of the row last looked at starts: a grid asks for a
+    // row's cells one after another.
+    mutable int m_offsetsSlot = -1;
+    mutable std::vector<const char *> m_offsets;
     std::vector<std::unique_ptr<char[]>> m_blocks;
     int m_currentBlock = -1;
     quint32 m_blockUsed = 0;

@@ -79,7 +79,7 @@ public:
         for (int i = 0; i < n; ++i) {
             m_names[size_t(i)] = columnName(i);
             std::optional<ColumnType> t;
-            const auto o = typeOverrides.constFind(m_names[size_t(i)].toLower());
+            const auto o = typeOverrides.isEmpty() ? typeOverrides.cend() : typeOverrides.constFind(m_names[size_t(i)].toLower());
             if (o != typeOverrides.cend())
                 t = *o;
             else if (const char *decl = sqlite3_column_decltype(m_stmt, i))
@@ -151,14 +151,13 @@ private:
 
     static std::optional<ColumnType> typeFromDecl(const char *decl)
     {
-        const QByteArray d = QByteArray(decl).toUpper();
-        if (d == "CURRENCY") return ColumnType::Currency;
-        if (d == "DATETIME") return ColumnType::DateTime;
-        if (d.startsWith("VARCHAR")) return ColumnType::Text;
-        if (d == "TEXT") return ColumnType::Memo;
-        if (d == "BLOB") return ColumnType::Blob;
-        if (d == "DOUBLE") return ColumnType::Double;
-        if (d == "INTEGER") return ColumnType::Integer;
+        if (qstrnicmp(decl, "VARCHAR", 7) == 0) return ColumnType::Text;
+        if (qstricmp(decl, "INTEGER") == 0) return ColumnType::Integer;
+        if (qstricmp(decl, "CURRENCY") == 0) return ColumnType::Currency;
+        if (qstricmp(decl, "DATETIME") == 0) return ColumnType::DateTime;
+        if (qstricmp(decl, "TEXT") == 0) return ColumnType::Memo;
+        if (qstricmp(decl, "BLOB") == 0) return ColumnType::Blob;
+        if (qstricmp(decl, "DOUBLE") == 0) return ColumnType::Double;
         return std::nullopt;
     }
 
@@ -229,7 +228,10 @@ private:
         return false;
     }
 
-    static bool parseDate(const unsigned char *s, int n, QDate *date, int *secs)
+    // "YYYY-MM-DD" or "YYYY-MM-DD HH:MM:SS" to a Julian day and seconds of
+    // the day (-1 for a whole date), by hand: this runs for every date of
+    // every row read.
+    static bool parseDate(const unsigned char *s, int n, qint64 *julianDay, int *secs)
     {
         auto num = [s](int at, int len) {
             int v = 0;
@@ -244,23 +246,32 @@ private:
         if (n < 10)
             return false;
         const int y = num(0, 4), m = num(5, 2), d = num(8, 2);
-        if (y < 0 || m < 0 || d < 0)
+        static constexpr int monthDays[] = {31, 29, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+        if (y < 1 || m < 1 || m > 12 || d < 1 || d > monthDays[m - 1])
             return false;
-        *date = QDate(y, m, d);
+        if (m == 2 && d == 29 && !(y % 4 == 0 && (y % 100 != 0 || y % 400 == 0)))
+            return false;
+        const int a = (14 - m) / 12;
+        const qint64 yy = y + 4800 - a;
+        const int mm = m + 12 * a - 3;
+        *julianDay = d + (153 * mm + 2) / 5 + 365 * yy + yy / 4 - yy / 100 + yy / 400 - 32045;
         *secs = -1;
         if (n >= 19) {
-            const int hh = num(11, 2), mm = num(14, 2), ss = num(17, 2);
-            if (hh < 0 || mm < 0 || ss < 0)
+            const int hh = num(11, 2), mi = num(14, 2), ss = num(17, 2);
+            if (hh < 0 || hh > 23 || mi < 0 || mi > 59 || ss < 0 || ss > 59)
                 return false;
-            const int total = hh * 3600 + mm * 60 + ss;
+            const int total = hh * 3600 + mi * 60 + ss;
             *secs = total == 0 ? -1 : total;
         }
-        return date->isValid();
+        return true;
     }
 
+    // Reads through the column's value object: one call into SQLite per
+    // column instead of one per question asked of it.
     void put(RowStore::Writer &w, int c)
     {
-        const int st = sqlite3_column_type(m_stmt, c);
+        sqlite3_value *v = sqlite3_column_value(m_stmt, c);
+        const int st = sqlite3_value_type(v);
         if (st == SQLITE_NULL) {
             w.putNull();
             return;
@@ -268,14 +279,18 @@ private:
         const auto &type = m_types[size_t(c)];
         if (!type) {
             switch (st) {
-            case SQLITE_INTEGER: w.putInt(sqlite3_column_int64(m_stmt, c)); return;
-            case SQLITE_FLOAT: w.putDouble(sqlite3_column_double(m_stmt, c)); return;
-            case SQLITE_BLOB:
-                w.putBlob(static_cast<const char *>(sqlite3_column_blob(m_stmt, c)), sqlite3_column_bytes(m_stmt, c));
+            case SQLITE_INTEGER: w.putInt(sqlite3_value_int64(v)); return;
+            case SQLITE_FLOAT: w.putDouble(sqlite3_value_double(v)); return;
+            case SQLITE_BLOB: {
+                const void *b = sqlite3_value_blob(v);
+                w.putBlob(static_cast<const char *>(b), sqlite3_value_bytes(v));
                 return;
-            default:
-                w.putText(reinterpret_cast<const char *>(sqlite3_column_text(m_stmt, c)), sqlite3_column_bytes(m_stmt, c));
+            }
+            default: {
+                const unsigned char *t = sqlite3_value_text(v);
+                w.putText(reinterpret_cast<const char *>(t), sqlite3_value_bytes(v));
                 return;
+            }
             }
         }
         switch (*type) {
@@ -283,28 +298,30 @@ private:
         case ColumnType::Integer:
         case ColumnType::Currency:
             if (st == SQLITE_FLOAT)
-                w.putInt(qint64(std::llround(sqlite3_column_double(m_stmt, c))));
+                w.putInt(qint64(std::llround(sqlite3_value_double(v))));
             else
-                w.putInt(sqlite3_column_int64(m_stmt, c));
+                w.putInt(sqlite3_value_int64(v));
             return;
         case ColumnType::Double:
-            w.putDouble(sqlite3_column_double(m_stmt, c));
+            w.putDouble(sqlite3_value_double(v));
             return;
         case ColumnType::Text:
         case ColumnType::Memo: {
-            const auto *t = reinterpret_cast<const char *>(sqlite3_column_text(m_stmt, c));
-            w.putText(t, sqlite3_column_bytes(m_stmt, c));
+            const unsigned char *t = sqlite3_value_text(v);
+            w.putText(reinterpret_cast<const char *>(t), sqlite3_value_bytes(v));
             return;
         }
-        case ColumnType::Blob:
-            w.putBlob(static_cast<const char *>(sqlite3_column_blob(m_stmt, c)), sqlite3_column_bytes(m_stmt, c));
+        case ColumnType::Blob: {
+            const void *b = sqlite3_value_blob(v);
+            w.putBlob(static_cast<const char *>(b), sqlite3_value_bytes(v));
             return;
+        }
         case ColumnType::DateTime: {
-            const unsigned char *t = sqlite3_column_text(m_stmt, c);
-            QDate d;
+            const unsigned char *t = sqlite3_value_text(v);
+            qint64 jd;
             int secs;
-            if (t && parseDate(t, sqlite3_column_bytes(m_stmt, c), &d, &secs))
-                w.putDateTime(d, secs);
+            if (t && parseDate(t, sqlite3_value_bytes(v), &jd, &secs))
+                w.putJulianDay(jd, secs);
             else
                 w.putNull();
             return;

@@ -1,0 +1,265 @@
+// vexaro-bench: times what the clerk waits for on a generated shop, beside
+// the same SQL run directly through SQLite, and prints a table of medians.
+//
+//   vexaro-bench [--size S|M|L] [--runs N] [--shop DIR]
+//
+// The shop is generated once (by vexaro-shopgen, in its own process so that
+// its memory does not count here) into DIR, by default a folder per size
+// under the system's temporary folder, and reused by later runs.
+
+#include "components/DataSet.h"
+#include "components/DataSetModel.h"
+#include "data/Database.h"
+#include "data/Dm1Unit.h"
+#include "data/Dm2Unit.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFileInfo>
+#include <QProcess>
+#include <QSqlDriver>
+#include <algorithm>
+#include <cstdio>
+#include <functional>
+#include <sqlite3.h>
+#include <sys/resource.h>
+
+namespace {
+
+double medianMs(std::vector<double> v)
+{
+    std::sort(v.begin(), v.end());
+    return v.empty() ? 0 : v[v.size() / 2];
+}
+
+double timeMs(const std::function<void()> &f)
+{
+    QElapsedTimer t;
+    t.start();
+    f();
+    return double(t.nsecsElapsed()) / 1e6;
+}
+
+long peakRssMb()
+{
+    rusage u {};
+    getrusage(RUSAGE_SELF, &u);
+    return u.ru_maxrss / 1024;
+}
+
+struct Row
+{
+    QString what;
+    double ours;
+    double raw;
+    QString target;
+};
+
+// The same statements straight through SQLite, on a connection of its own.
+class Raw
+{
+public:
+    explicit Raw(const QString &file)
+    {
+        sqlite3_open_v2(file.toUtf8().constData(), &m_db, SQLITE_OPEN_READWRITE, nullptr);
+    }
+    ~Raw() { sqlite3_close(m_db); }
+
+    // Reads n rows (all of them when n < 0) of a statement, every column by
+    // its own type (a number as a number, a text as text), as a program that
+    // keeps the rows would; returns the row where the column `stopColumn`
+    // first equals stopValue, or the number of rows read.
+    int read(const char *sql, int n, int stopColumn = -1, qint64 stopValue = 0, bool asText = false)
+    {
+        sqlite3_stmt *st = nullptr;
+        sqlite3_prepare_v2(m_db, sql, -1, &st, nullptr);
+        int rows = 0;
+        size_t bytes = 0;
+        while ((n < 0 || rows < n) && sqlite3_step(st) == SQLITE_ROW) {
+            if (stopColumn >= 0) {
+                if (sqlite3_column_int64(st, stopColumn) == stopValue)
+                    break;
+            } else {
+                for (int c = 0; c < sqlite3_column_count(st); ++c) {
+                    switch (asText ? SQLITE_TEXT : sqlite3_column_type(st, c)) {
+                    case SQLITE_INTEGER: bytes += size_t(sqlite3_column_int64(st, c) & 1); break;
+                    case SQLITE_FLOAT: bytes += size_t(sqlite3_column_double(st, c) > 0); break;
+                    case SQLITE_NULL: break;
+                    default:
+                        sqlite3_column_text(st, c);
+                        bytes += size_t(sqlite3_column_bytes(st, c));
+                    }
+                }
+            }
+            ++rows;
+        }
+        sqlite3_finalize(st);
+        m_sink += bytes;
+        return rows;
+    }
+
+    void exec(const char *sql, qint64 a, qint64 b)
+    {
+        sqlite3_stmt *st = nullptr;
+        sqlite3_prepare_v2(m_db, sql, -1, &st, nullptr);
+        sqlite3_bind_int64(st, 1, a);
+        sqlite3_bind_int64(st, 2, b);
+        sqlite3_step(st);
+        sqlite3_finalize(st);
+    }
+
+private:
+    sqlite3 *m_db = nullptr;
+    size_t m_sink = 0;
+};
+
+int fail(const QString &message)
+{
+    std::fprintf(stderr, "vexaro-bench: %s\n", qPrintable(message));
+    return 1;
+}
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    qputenv("QT_QPA_PLATFORM", qgetenv("QT_QPA_PLATFORM").isEmpty() ? "offscreen" : qgetenv("QT_QPA_PLATFORM"));
+    QApplication app(argc, argv);
+    const QStringList args = QApplication::arguments();
+    QString size = QStringLiteral("L");
+    int runs = 7;
+    QString shop;
+    for (qsizetype i = 1; i + 1 < args.size(); ++i) {
+        if (args[i] == QLatin1String("--size"))
+            size = args[++i].toUpper();
+        else if (args[i] == QLatin1String("--runs"))
+            runs = std::max(1, args[++i].toInt());
+        else if (args[i] == QLatin1String("--shop"))
+            shop = args[++i];
+    }
+    if (shop.isEmpty())
+        shop = QDir::tempPath() + QStringLiteral("/vexaro-bench-") + size;
+    const QString file = shop + QStringLiteral("/Database/CD.db");
+
+    if (!QFileInfo::exists(file)) {
+        std::fprintf(stderr, "Generating a size-%s shop in %s ...\n", qPrintable(size), qPrintable(shop));
+        QProcess gen;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("VEXARO_HOME"), shop);
+        env.remove(QStringLiteral("VEXARO_DATABASE"));
+        gen.setProcessEnvironment(env);
+        gen.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+        gen.start(QApplication::applicationDirPath() + QStringLiteral("/vexaro-shopgen"), {QStringLiteral("--size"), size});
+        if (!gen.waitForFinished(-1) || gen.exitCode() != 0) {
+            QFile::remove(file);
+            return fail(QStringLiteral("generating the shop failed"));
+        }
+    }
+
+    std::vector<Row> table;
+    QString error;
+
+    // Start-up: the connection with its checks, and both data modules.
+    std::vector<double> startup;
+    for (int i = 0; i < runs; ++i) {
+        startup.push_back(timeMs([&] {
+            if (!Database::open(DatabaseTarget::sqliteFile(file), Database::ConnectionName, &error))
+                std::fprintf(stderr, "%s\n", qPrintable(error));
+            TDm1 dm1;
+            TDm2 dm2;
+        }));
+        if (i + 1 < runs)
+            Database::close(Database::ConnectionName);
+    }
+    TDm1 dm1;
+    TDm2 dm2;
+    Raw raw(file);
+    std::vector<double> rawOpen;
+    for (int i = 0; i < runs; ++i)
+        rawOpen.push_back(timeMs([&] { Raw r(file); r.read("SELECT count(*) FROM sqlite_master", -1); }));
+    table.push_back({QStringLiteral("start-up: open the database, create Dm1 and Dm2"), medianMs(startup), medianMs(rawOpen), QString()});
+
+    const char *listSql = "Select * from Hareket order by ID Desc";
+    DataSet ds(QStringLiteral("Hareket"));
+    ds.setSql(QString::fromLatin1(listSql));
+    DataSetModel model(&ds);
+
+    // Open the transaction list and show its first 40 rows.
+    std::vector<double> ours, theirs;
+    for (int i = 0; i < runs; ++i) {
+        ds.close();
+        ours.push_back(timeMs([&] {
+            ds.open();
+            for (int r = 0; r < 40; ++r)
+                for (int c = 0; c < model.columnCount(); ++c)
+                    model.data(model.index(r, c));
+        }));
+        // Showing is text: SQLite's own text of every value stands for what a
+        // grid would paint.
+        theirs.push_back(timeMs([&] { raw.read(listSql, 40, -1, 0, true); }));
+    }
+    table.push_back({QStringLiteral("open Hareket (1 row per transaction), show first 40 rows"), medianMs(ours), medianMs(theirs),
+                     QStringLiteral("<= 100 ms, <= 1.3x raw")});
+
+    // Scroll to the last row.
+    ours.clear();
+    theirs.clear();
+    for (int i = 0; i < runs; ++i) {
+        ds.close();
+        ds.open();
+        ours.push_back(timeMs([&] {
+            ds.last();
+            for (int c = 0; c < model.columnCount(); ++c)
+                model.data(model.index(ds.recNo(), c));
+        }));
+        theirs.push_back(timeMs([&] { raw.read(listSql, -1); }));
+    }
+    const int total = ds.recordCount();
+    table.push_back({QStringLiteral("scroll to the last row (%1 rows)").arg(total), medianMs(ours), medianMs(theirs),
+                     QStringLiteral("<= 1000 ms")});
+
+    // Locate the first transaction of the customer whose newest one lies
+    // furthest down the list.
+    Dm1->Temp->setSql(QStringLiteral("Select MusteriNo, Max(ID) as Son from Hareket Group by MusteriNo Order by Son Limit 1"));
+    Dm1->Temp->open();
+    const qint64 customer = Dm1->Temp->value(QStringLiteral("MusteriNo")).toLongLong();
+    Dm1->Temp->close();
+    ours.clear();
+    theirs.clear();
+    int foundAt = -1;
+    for (int i = 0; i < runs; ++i) {
+        ds.close();
+        ds.open();
+        ours.push_back(timeMs([&] { ds.locate(QStringLiteral("MusteriNo"), customer); }));
+        foundAt = ds.recNo();
+        theirs.push_back(timeMs([&] { raw.read("Select * from Hareket order by ID Desc", -1, 2, customer); }));
+    }
+    table.push_back({QStringLiteral("locate a customer's first transaction (row %1)").arg(foundAt), medianMs(ours),
+                     medianMs(theirs), QString()});
+
+    // Post an edit of one row.
+    ours.clear();
+    theirs.clear();
+    ds.close();
+    ds.open();
+    const qint64 id = ds.value(QStringLiteral("ID")).toLongLong();
+    for (int i = 0; i < runs; ++i) {
+        ours.push_back(timeMs([&] {
+            ds.edit();
+            ds.setValue(QStringLiteral("KiralamaGun"), 1 + i % 7);
+            ds.post();
+        }));
+        theirs.push_back(timeMs([&] { raw.exec("UPDATE Hareket SET KiralamaGun=?1 WHERE ID=?2", 1 + (i + 3) % 7, id); }));
+    }
+    table.push_back({QStringLiteral("post an edit of one transaction"), medianMs(ours), medianMs(theirs), QStringLiteral("<= 5 ms")});
+    ds.close();
+
+    std::printf("VEXARO benchmark, size %s shop (%s), median of %d runs\n\n", qPrintable(size), qPrintable(file), runs);
+    std::printf("%-62s %12s %12s %8s  %s\n", "what the clerk waits for", "VEXARO ms", "raw SQL ms", "ratio", "target");
+    for (const Row &r : table)
+        std::printf("%-62s %12.2f %12.2f %7.2fx  %s\n", qPrintable(r.what), r.ours, r.raw, r.raw > 0 ? r.ours / r.raw : 0.0,
+                    qPrintable(r.target));
+    std::printf("\npeak resident memory: %ld MB (target <= 200 MB)\n", peakRssMb());
+    return 0;
+}

@@ -1,0 +1,142 @@
+// vexaro-shopgen: fills a new shop database with a generated shop, for the
+// benchmark, the screenshots and trying the program on realistic data.
+//
+//   vexaro-shopgen --size S|M|L [--seed N] [--database postgresql://user@host:port/db]
+//
+// Without --database (or VEXARO_DATABASE) the shop is the SQLite file under
+// VEXARO_HOME, created if missing.
+
+#include "ShopGenerator.h"
+
+#include "data/Database.h"
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QFileInfo>
+#include <QSqlQuery>
+#include <cstdio>
+
+namespace {
+
+int fail(const QString &message)
+{
+    std::fprintf(stderr, "vexaro-shopgen: %s\n", qPrintable(message));
+    return 1;
+}
+
+void usage(FILE *to)
+{
+    std::fprintf(to,
+                 "usage: vexaro-shopgen --size S|M|L [--seed N] [--database postgresql://user@host:port/database]\n"
+                 "  S: 1,000 customers, 2,000 titles, 20,000 transactions, 30,000 ledger rows\n"
+                 "  M: ten times S\n"
+                 "  L: 20,000 customers, 50,000 titles, 1,000,000 transactions, 1,500,000 ledger rows\n"
+                 "The database must not hold customers or titles yet.\n");
+}
+
+qint64 countRows(const QSqlDatabase &db, const char *table)
+{
+    QSqlQuery q(db);
+    if (q.exec(QStringLiteral("SELECT COUNT(*) FROM %1").arg(QLatin1StringView(table))) && q.next())
+        return q.value(0).toLongLong();
+    return -1;
+}
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    QCoreApplication app(argc, argv);
+    QCoreApplication::setApplicationName(QStringLiteral("vexaro-shopgen"));
+    const QStringList args = QCoreApplication::arguments();
+
+    std::optional<ShopSize> size;
+    QString sizeName;
+    quint32 seed = 1;
+    for (qsizetype i = 1; i < args.size(); ++i) {
+        const QString &a = args[i];
+        auto value = [&](const char *option) -> std::optional<QString> {
+            if (a == QLatin1String(option)) {
+                if (i + 1 >= args.size())
+                    return std::nullopt;
+                return args[++i];
+            }
+            return a.mid(qsizetype(qstrlen(option)) + 1); // --option=value
+        };
+        if (a == QLatin1String("--help") || a == QLatin1String("-h")) {
+            usage(stdout);
+            return 0;
+        } else if (a == QLatin1String("--size") || a.startsWith(QLatin1String("--size="))) {
+            const auto v = value("--size");
+            size = v ? ShopSize::named(*v) : std::nullopt;
+            sizeName = v ? v->trimmed().toUpper() : QString();
+            if (!size)
+                return fail(QStringLiteral("--size takes S, M or L."));
+        } else if (a == QLatin1String("--seed") || a.startsWith(QLatin1String("--seed="))) {
+            const auto v = value("--seed");
+            bool ok = false;
+            const qulonglong n = v ? v->toULongLong(&ok) : 0;
+            if (!ok || n > 0xFFFFFFFFull)
+                return fail(QStringLiteral("--seed takes a whole number from 0 to 4294967295."));
+            seed = quint32(n);
+        } else if (a == QLatin1String("--database")) {
+            ++i; // read by DatabaseTarget::fromStartup
+        } else if (!a.startsWith(QLatin1String("--database="))) {
+            usage(stderr);
+            return fail(QStringLiteral("Unknown argument \"%1\".").arg(a));
+        }
+    }
+    if (!size) {
+        usage(stderr);
+        return fail(QStringLiteral("Say how big the shop is: --size S, M or L."));
+    }
+
+    QString error;
+    const auto target = DatabaseTarget::fromStartup(args, &error);
+    if (!target)
+        return fail(error);
+    if (!Database::open(*target, Database::ConnectionName, &error))
+        return fail(error);
+
+    std::fprintf(stderr, "Generating a size %s shop (seed %u) into %s\n", qPrintable(sizeName), seed,
+                 qPrintable(target->describe()));
+    QElapsedTimer timer;
+    timer.start();
+    int shownPercent = -1;
+    QString shownStage;
+    const auto progress = [&](int percent, const QString &stage) {
+        if (percent == shownPercent && stage == shownStage)
+            return;
+        shownPercent = percent;
+        shownStage = stage;
+        std::fprintf(stderr, "\r%3d%%  %-20s", percent, qPrintable(stage));
+        std::fflush(stderr);
+    };
+
+    bool ok = false;
+    qint64 counts[4] = {};
+    {
+        const QSqlDatabase db = Database::connection();
+        ok = generateShop(db, *size, seed, &error, progress);
+        std::fprintf(stderr, "\n");
+        if (ok) {
+            const char *tables[] = {"Musteri", "CD", "Hareket", "Kasa"};
+            for (int i = 0; i < 4; ++i)
+                counts[i] = countRows(db, tables[i]);
+        }
+    }
+    const double seconds = double(timer.elapsed()) / 1000.0;
+    // Closing checkpoints SQLite's write-ahead log into the file, so the size
+    // read afterwards is the database's real size.
+    Database::close(Database::ConnectionName);
+    if (!ok)
+        return fail(error);
+
+    std::printf("Customers:    %lld\nTitles:       %lld\nTransactions: %lld\nLedger rows:  %lld\nSeconds:      %.1f\n",
+                counts[0], counts[1], counts[2], counts[3], seconds);
+    if (target->backend == Backend::SQLite) {
+        const qint64 bytes = QFileInfo(target->filePath).size();
+        std::printf("File:         %s, %.1f MB\n", qPrintable(target->describe()), double(bytes) / (1024.0 * 1024.0));
+    }
+    return 0;
+}

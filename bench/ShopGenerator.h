@@ -1,0 +1,40 @@
+#pragma once
+
+#include <QDate>
+#include <QSqlDatabase>
+#include <QString>
+#include <QStringView>
+#include <functional>
+#include <optional>
+
+// How big a generated shop is. The ledger target is reached with manual cash
+// entries ("Other") once the transactions, penalties, exchanges, purchases and
+// deposits are booked; when those alone already pass it, no manual entries
+// are added and the ledger ends up a little larger than asked.
+struct ShopSize
+{
+    int customers = 0;
+    int titles = 0;
+    int transactions = 0;
+    int ledgerRows = 0;
+
+    // "S", "M" or "L" (either case); anything else gives nullopt.
+    static std::optional<ShopSize> named(QStringView name);
+};
+
+// percent 0..100, never going back, and the name of the part being written.
+using ShopProgress = std::function<void(int percent, const QString &stage)>;
+
+// Fills an opened shop database that holds only its starting rows with a
+// shop that has been trading for the three years up to today: customers,
+// titles, rentals and sales, the cash ledger, exchange rates, mails and the
+// tariff its prices come from. The same seed gives the same shop (on the same
+// day). Everything is written in one transaction: the whole shop or nothing.
+// A database that already holds customers or titles is refused.
+bool generateShop(const QSqlDatabase &db, const ShopSize &size, quint32 seed, QString *error,
+                  const ShopProgress &progress = {});
+
+// The same with the shop's last trading day given, so that a seed gives the
+// same rows whatever day it runs on.
+bool generateShop(const QSqlDatabase &db, const ShopSize &size, quint32 seed, QDate today, QString *error,
+                  const ShopProgress &progress = {});
