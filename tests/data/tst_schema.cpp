@@ -5,7 +5,10 @@
 #include "data/Transaction.h"
 #include "support/TestSupport.h"
 
+#include <QElapsedTimer>
 #include <QRandomGenerator>
+#include <QSemaphore>
+#include <QThread>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QSqlRecord>
@@ -34,6 +37,8 @@ private slots:
     void textWiderThanItsColumnIsRefused();
     void sumOfAMillionAmountsIsExact();
     void transactionRollsBackEverything();
+    void doubleQuotedTextIsAnError();
+    void twoCountersWaitForEachOther();
 
 private:
     QSqlDatabase db() const { return Database::connection(); }
@@ -369,6 +374,79 @@ void TestSchema::transactionRollsBackEverything()
     }
     QCOMPARE(scalar(QStringLiteral("SELECT count(*) FROM Users")).toInt(), 2);
     QVERIFY(q.exec(QStringLiteral("DELETE FROM Users WHERE UserName='a'")));
+}
+
+void TestSchema::doubleQuotedTextIsAnError()
+{
+    // "QORV" names a column, on both backends: a statement that meant text
+    // fails loudly instead of silently comparing a column with itself.
+    QSqlQuery q(db());
+    QVERIFY(!q.exec(QStringLiteral("SELECT count(*) FROM Users WHERE UserName = \"QORV\"")));
+    QVERIFY(q.exec(QStringLiteral("SELECT count(*) FROM Users WHERE UserName = 'QORV'")));
+}
+
+namespace {
+
+// Another counter that takes the write lock, keeps it a while, then commits.
+class OtherCounter : public QThread
+{
+public:
+    explicit OtherCounter(DatabaseTarget target) : m_target(std::move(target)) {}
+    QSemaphore locked;
+    bool ok = false;
+
+protected:
+    void run() override
+    {
+        QString error;
+        if (!Database::open(m_target, QStringLiteral("other"), &error)) {
+            locked.release();
+            return;
+        }
+        {
+            QSqlDatabase other = Database::connection(QStringLiteral("other"));
+            Transaction tx(other);
+            QSqlQuery q(other);
+            ok = q.exec(QStringLiteral("INSERT INTO Users (UserName, Password) VALUES ('other', 'x')"));
+            locked.release();
+            QThread::msleep(700);
+            ok = tx.commit() && ok;
+        }
+        Database::close(QStringLiteral("other"));
+    }
+
+private:
+    DatabaseTarget m_target;
+};
+
+} // namespace
+
+void TestSchema::twoCountersWaitForEachOther()
+{
+    if (backend() != Backend::SQLite)
+        QSKIP("PostgreSQL serves several counters by itself");
+    OtherCounter other(m_db->target());
+    other.start();
+    other.locked.acquire();
+    // The file is locked for writing by the other counter: this write waits
+    // for it rather than failing.
+    QElapsedTimer waited;
+    waited.start();
+    {
+        Transaction tx(db());
+        QVERIFY2(tx.isActive(), qPrintable(tx.errorText()));
+        QSqlQuery q(db());
+        QVERIFY2(q.exec(QStringLiteral("INSERT INTO Users (UserName, Password) VALUES ('this', 'y')")),
+                 qPrintable(q.lastError().text()));
+        QVERIFY(tx.commit());
+    }
+    QVERIFY(waited.elapsed() >= 500);
+    other.wait();
+    QVERIFY(other.ok);
+    QCOMPARE(scalar(QStringLiteral("SELECT count(*) FROM Users WHERE UserName IN ('this', 'other')")).toInt(), 2);
+    QSqlQuery q(db());
+    QVERIFY(q.exec(QStringLiteral("DELETE FROM Users WHERE UserName IN ('this', 'other')")));
+    QCOMPARE(scalar(QStringLiteral("PRAGMA journal_mode")).toString(), QStringLiteral("wal"));
 }
 
 QTEST_GUILESS_MAIN(TestSchema)
