@@ -1,9 +1,16 @@
+#include "components/PromptService.h"
 #include "data/Database.h"
+#include "data/Dm1Unit.h"
+#include "data/Dm2Unit.h"
+#include "shell/FrmMainUnit.h"
+#include "shell/FrmUserXUnit.h"
 
 #include <QApplication>
-#include <QMainWindow>
-#include <QMdiArea>
+#include <QElapsedTimer>
+#include <QLineEdit>
 #include <QMessageBox>
+#include <QPushButton>
+#include <QTimer>
 #include <cstdio>
 
 namespace {
@@ -19,6 +26,42 @@ int fail(const QString &message)
     return 1;
 }
 
+// --startup-probe: the benchmark's view of a start. Says when the login
+// window shows, logs in with the account shown in it (answering every message
+// with its first button), says when the frame is ready and ends.
+class ProbeAnswers : public PromptService
+{
+public:
+    Answer ask(Icon, Buttons buttons, const QString &, const QString &) override
+    {
+        return buttons == Buttons::YesNo ? Answer::Yes : Answer::Ok;
+    }
+};
+
+void runProbe(TFrmMain *frame)
+{
+    PromptService::install(std::make_unique<ProbeAnswers>());
+    auto *poll = new QTimer(frame);
+    QObject::connect(poll, &QTimer::timeout, frame, [frame, poll] {
+        if (!FrmUserX || !FrmUserX->isVisible())
+            return;
+        poll->stop();
+        std::printf("login-shown\n");
+        std::fflush(stdout);
+        QElapsedTimer t;
+        t.start();
+        FrmUserX->BitBtn1->click();
+        // FormShow goes on with the caches once the login returns.
+        QTimer::singleShot(0, frame, [frame, t] {
+            std::printf("ready %.3f\n", double(t.nsecsElapsed()) / 1e6);
+            std::fflush(stdout);
+            QCoreApplication::exit(LoggedIn ? 0 : 3);
+            Q_UNUSED(frame);
+        });
+    });
+    poll->start(0);
+}
+
 } // namespace
 
 int main(int argc, char *argv[])
@@ -31,8 +74,12 @@ int main(int argc, char *argv[])
     const auto target = DatabaseTarget::fromStartup(args, &error);
     if (!target)
         return fail(error);
-    if (!Database::open(*target, Database::ConnectionName, &error))
+
+    // The data modules first: the main one opens the shop's database.
+    TDm1 dm1;
+    if (!dm1.openConnection(*target, &error))
         return fail(error);
+    TDm2 dm2;
 
     // --init: make sure the shop's database exists, then stop (installers, scripts).
     if (args.contains(QStringLiteral("--init"))) {
@@ -40,9 +87,14 @@ int main(int argc, char *argv[])
         return 0;
     }
 
-    QMainWindow frame;
-    frame.setWindowTitle(QStringLiteral("VEXARO ENG"));
-    frame.setCentralWidget(new QMdiArea(&frame));
+    TFrmMain frame;
+    FrmUserX = new TFrmUserX(&frame);
+    QObject::connect(&frame, &TFrmMain::terminateRequested, &app, [] { QCoreApplication::exit(0); },
+                     Qt::QueuedConnection);
+    if (args.contains(QStringLiteral("--startup-probe")))
+        runProbe(&frame);
     frame.showMaximized();
-    return app.exec();
+    const int status = app.exec();
+    Database::close(Database::ConnectionName);
+    return status;
 }

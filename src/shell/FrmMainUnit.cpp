@@ -1,0 +1,240 @@
+#include "shell/FrmMainUnit.h"
+
+#include "components/DataSet.h"
+#include "components/Money.h"
+#include "components/PromptService.h"
+#include "data/Dm1Unit.h"
+#include "data/TariffCache.h"
+#include "shell/FrmHakkindaUnit.h"
+#include "shell/FrmUserXUnit.h"
+#include "shell/WindowRefs.h"
+
+#include <QCloseEvent>
+#include <QKeyEvent>
+#include <QMdiArea>
+#include <QMenuBar>
+#include <QScreen>
+
+TFrmMain *FrmMain = nullptr;
+TFrmUserX *FrmUserX = nullptr;
+QPointer<QWidget> FrmServis;
+
+namespace {
+QPointer<TFrmHakkinda> FrmHakkinda;
+}
+
+QMdiArea *mainDocumentArea()
+{
+    return FrmMain ? FrmMain->documentArea() : nullptr;
+}
+
+TFrmMain::TFrmMain(QWidget *parent) : QMainWindow(parent), m_area(new QMdiArea(this))
+{
+    setObjectName(QStringLiteral("FrmMain"));
+    setWindowTitle(QStringLiteral("VEXARO ENG"));
+    setAccessibleName(windowTitle());
+    m_area->setObjectName(QStringLiteral("documentArea"));
+    m_area->setBackground(QColor(0, 98, 150));
+    setCentralWidget(m_area);
+    buildMenu();
+    // Centred on the screen for the moment it is not maximised.
+    resize(1024, 700);
+    if (const QScreen *s = screen())
+        move(s->availableGeometry().center() - rect().center());
+    FrmMain = this;
+}
+
+TFrmMain::~TFrmMain()
+{
+    if (FrmMain == this)
+        FrmMain = nullptr;
+}
+
+QAction *TFrmMain::entry(QMenu *menu, const QString &caption, const char *name, int icon, void (TFrmMain::*handler)(),
+                         bool built)
+{
+    QAction *a = menu->addAction(caption);
+    a->setObjectName(QLatin1String(name));
+    if (icon >= 0 && Dm1 && icon < Dm1->Actions.size())
+        a->setIcon(Dm1->Actions[icon]);
+    // An entry whose window is not part of the program yet stays visible and
+    // disabled.
+    a->setEnabled(built);
+    connect(a, &QAction::triggered, this, handler);
+    return a;
+}
+
+void TFrmMain::buildMenu()
+{
+    QMenuBar *bar = menuBar();
+    QMenu *process = bar->addMenu(QStringLiteral("Process"));
+    process->setObjectName(QStringLiteral("Process1"));
+    entry(process, QStringLiteral("CD Rent / Sell"), "CDKiralama1", 16, &TFrmMain::CDKiralama1Click, false);
+    entry(process, QStringLiteral("CD Exchange"), "CDTakas1", 5, &TFrmMain::CDTakas1Click, false);
+    process->addSeparator();
+    entry(process, QStringLiteral("Cash Box Transactions"), "KasaHareketleri1", 18, &TFrmMain::KasaHareketleri1Click, false);
+    entry(process, QStringLiteral("CD Check"), "CDKontrol1", 13, &TFrmMain::CDKontrol1Click, false);
+    entry(process, QStringLiteral("CD-Navigator"), "CDNavigator1", 6, &TFrmMain::CDNavigator1Click, false);
+    process->addSeparator();
+    entry(process, QStringLiteral("Exit"), "k1", 12, &TFrmMain::k1Click, true);
+
+    QMenu *definitions = bar->addMenu(QStringLiteral("Definitions"));
+    definitions->setObjectName(QStringLiteral("Definitions1"));
+    entry(definitions, QStringLiteral("CD Definitions"), "CDTanmlamalar1", 17, &TFrmMain::CDTanmlamalar1Click, false);
+    entry(definitions, QStringLiteral("Customer Definitions"), "MteriTanmliamalar1", 29, &TFrmMain::MteriTanmliamalar1Click, false);
+    definitions->addSeparator();
+    entry(definitions, QStringLiteral("Service / Settings"), "Servis1", 19, &TFrmMain::Servis1Click, false);
+
+    QMenu *mail = bar->addMenu(QStringLiteral("E-Mail Process"));
+    mail->setObjectName(QStringLiteral("EMailProcess1"));
+    entry(mail, QStringLiteral("New E-Mail"), "MailGnderimi1", 0, &TFrmMain::MailGnderimi1Click, false);
+    entry(mail, QStringLiteral("E-Mail Archive"), "MailAriv1", 15, &TFrmMain::MailAriv1Click, false);
+
+    QMenu *reportsAndGraphics = bar->addMenu(QStringLiteral("Report and Graphics"));
+    reportsAndGraphics->setObjectName(QStringLiteral("ReportandGraphics1"));
+    QMenu *reports = reportsAndGraphics->addMenu(QStringLiteral("Reports"));
+    reports->setObjectName(QStringLiteral("Reports1"));
+    if (Dm1)
+        reports->setIcon(Dm1->Actions[11]);
+    entry(reports, QStringLiteral("Stock Statistics"), "Stokstatistik1", -1, &TFrmMain::Stokstatistik1Click, false);
+    entry(reports, QStringLiteral("Renting Statistics"), "Kirastatistik1", -1, &TFrmMain::Kirastatistik1Click, false);
+    entry(reportsAndGraphics, QStringLiteral("Graphics"), "Grafikler1", 27, &TFrmMain::Grafikler1Click, false);
+
+    // Present but never shown: its entries cannot be reached from the menu.
+    QMenu *sms = bar->addMenu(QStringLiteral("SMS İşlemleri"));
+    sms->setObjectName(QStringLiteral("SMSlemleri1"));
+    sms->menuAction()->setVisible(false);
+    QAction *send = sms->addAction(QStringLiteral("SMS Gönderimi"));
+    send->setObjectName(QStringLiteral("SMSGnderimi1"));
+    entry(sms, QStringLiteral("SMS Arşivi"), "SMSArivi1", 15, &TFrmMain::SMSArivi1Click, false);
+
+    QMenu *help = bar->addMenu(QStringLiteral("Help"));
+    help->setObjectName(QStringLiteral("Help1"));
+    entry(help, QStringLiteral("About"), "Hakknda1", 20, &TFrmMain::Hakknda1Click, true);
+
+    for (QAction *a : bar->actions())
+        a->menu()->setAccessibleName(a->text());
+}
+
+// ------------------------------------------------------------------ show
+
+void TFrmMain::showEvent(QShowEvent *event)
+{
+    QMainWindow::showEvent(event);
+    if (m_shown)
+        return;
+    m_shown = true;
+    // After the frame has painted, as the message loop runs.
+    QMetaObject::invokeMethod(this, [this] { FormShow(); }, Qt::QueuedConnection);
+}
+
+bool TFrmMain::FormShow()
+{
+    // Numbers are shown and typed with ',' for decimals and '.' for
+    // thousands everywhere: the formatting layer holds that convention.
+    if (!FrmUserX)
+        FrmUserX = new TFrmUserX(this);
+    FrmUserX->exec();
+    if (!LoggedIn) {
+        m_terminating = true;
+        emit terminateRequested();
+        return false;
+    }
+    LoadTariffCache();
+    return true;
+}
+
+void TFrmMain::LoadTariffCache()
+{
+    TariffCache &c = TariffCache::instance();
+    DataSet *t = Dm1->Tarife;
+    t->open();
+    // An empty column (or no row at all) reads as 0.
+    auto price = [t](const char *field) {
+        const QVariant v = t->value(QLatin1StringView(field));
+        return v.isNull() ? Money() : v.value<Money>();
+    };
+    c.GunlukVCD_Kira = price("GunlukVCD_Kira");
+    c.GunlukDVD_Kira = price("GunlukDVD_Kira");
+    c.UyeGunlukVCD_Kira = price("UyeGunlukVCD_Kira");
+    c.UyeGunlukDVD_Kira = price("UyeGunlukDVD_Kira");
+    c.TakasUcretiVCD = price("TakasUcretiVCD");
+    c.TakasUcretiDVD = price("TakasUcretiDVD");
+    c.DivxGunluk_Kira = price("DivxGunluk_Kira");
+    c.UyeGunlukDivx_Kira = price("UyeGunlukDivx_Kira");
+    c.PazarGunu = qint16(t->value(QStringLiteral("PazarGunu")).toInt());
+    c.TarifeTur = qint16(qRound(t->value(QStringLiteral("TarifeTur")).toDouble()));
+    c.VCDSatis = price("VCDSatis");
+    c.DVDSatis = price("DVDSatis");
+    c.DivXSatis = price("DivXSatis");
+    c.GunlukVCDCeza = price("GunlukVCDCeza");
+    c.GunlukDVDCeza = price("GunlukDVDCeza");
+    c.GunlukDivxCeza = price("GunlukDivxCeza");
+    // The service window keeps the tariff open and positioned for editing.
+    if (!FrmServis)
+        t->close();
+
+    DataSet *config = Dm1->Config;
+    config->open();
+    c.MailAdres = config->value(QStringLiteral("MailAdres")).toString().left(100);
+    c.MailSifre = config->value(QStringLiteral("MailSifre")).toString().left(100);
+    c.MailSMTP = config->value(QStringLiteral("MailSMTP")).toString().left(100);
+    if (!FrmServis)
+        config->close();
+}
+
+// ----------------------------------------------------------------- close
+
+void TFrmMain::closeEvent(QCloseEvent *event)
+{
+    if (m_terminating) {
+        event->accept();
+        return;
+    }
+    if (!Prompt::confirm(QStringLiteral("Are you sure ?"))) {
+        event->ignore();
+        return;
+    }
+    m_terminating = true;
+    event->accept();
+    emit terminateRequested();
+}
+
+void TFrmMain::keyPressEvent(QKeyEvent *event)
+{
+    // Esc on the frame itself (no child window took it) closes the program.
+    if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier) {
+        close();
+        return;
+    }
+    QMainWindow::keyPressEvent(event);
+}
+
+// --------------------------------------------------------------- entries
+
+void TFrmMain::k1Click()
+{
+    close();
+}
+
+void TFrmMain::Hakknda1Click()
+{
+    showModalWindow(FrmHakkinda, [this] { return new TFrmHakkinda(this); });
+}
+
+// The windows below join the program with the work that builds them; until
+// then their entries are disabled.
+void TFrmMain::CDKiralama1Click() {}
+void TFrmMain::CDTakas1Click() {}
+void TFrmMain::KasaHareketleri1Click() {}
+void TFrmMain::CDKontrol1Click() {}
+void TFrmMain::CDNavigator1Click() {}
+void TFrmMain::CDTanmlamalar1Click() {}
+void TFrmMain::MteriTanmliamalar1Click() {}
+void TFrmMain::Servis1Click() {}
+void TFrmMain::MailGnderimi1Click() {}
+void TFrmMain::MailAriv1Click() {}
+void TFrmMain::Stokstatistik1Click() {}
+void TFrmMain::Kirastatistik1Click() {}
+void TFrmMain::Grafikler1Click() {}
+void TFrmMain::SMSArivi1Click() {}

@@ -1,0 +1,65 @@
+#pragma once
+
+#include <QDialog>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QPointer>
+
+// Every window is a single instance with one program-wide reference, empty
+// while the window does not exist. Openers create it when empty and bring it
+// forward otherwise; the window deletes itself when closed, which empties
+// the reference.
+
+// The frame's document area, where child windows live.
+QMdiArea *mainDocumentArea();
+
+// Creates the child window when its reference is empty (maximised inside the
+// frame), or brings the existing one to the front.
+template <class W, class Create>
+W *openChildWindow(QPointer<W> &ref, Create create)
+{
+    QMdiArea *area = mainDocumentArea();
+    if (!ref) {
+        W *w = create();
+        w->setAttribute(Qt::WA_DeleteOnClose);
+        ref = w;
+        if (area) {
+            QMdiSubWindow *sub = area->addSubWindow(w);
+            sub->setAttribute(Qt::WA_DeleteOnClose);
+            sub->showMaximized();
+        } else {
+            w->showMaximized();
+        }
+        return w;
+    }
+    if (area) {
+        for (QMdiSubWindow *sub : area->subWindowList()) {
+            if (sub->widget() == ref) {
+                area->setActiveSubWindow(sub);
+                sub->showMaximized();
+            }
+        }
+    }
+    ref->raise();
+    ref->activateWindow();
+    return ref;
+}
+
+template <class W>
+W *openChildWindow(QPointer<W> &ref)
+{
+    return openChildWindow(ref, [] { return new W; });
+}
+
+// Creates the modal window when its reference is empty and shows it, waiting
+// until it closes; the window is then freed and the reference emptied.
+template <class W, class Create>
+int showModalWindow(QPointer<W> &ref, Create create)
+{
+    if (!ref)
+        ref = create();
+    QPointer<W> guard = ref;
+    const int result = ref->exec();
+    delete guard.data();
+    return result;
+}
