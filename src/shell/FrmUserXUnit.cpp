@@ -138,9 +138,12 @@ TFrmUserX::TFrmUserX(QWidget *parent) : QDialog(parent)
 
 bool TFrmUserX::fadesSupported()
 {
+    // Where every window is composited. On X11 transparency needs a
+    // compositing manager, which a plain X server lacks (the dialog would
+    // then stay invisible or black): there it is simply shown and hidden.
     const QString platform = QGuiApplication::platformName();
-    return platform == QLatin1String("windows") || platform == QLatin1String("xcb")
-        || platform == QLatin1String("wayland") || platform == QLatin1String("cocoa");
+    return platform == QLatin1String("windows") || platform == QLatin1String("wayland")
+        || platform == QLatin1String("cocoa");
 }
 
 void TFrmUserX::showEvent(QShowEvent *event)
