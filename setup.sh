@@ -9,7 +9,7 @@ PACKAGES=(
   cmake ninja-build g++ pkg-config
   qt6-base-dev libqt6sql6-sqlite libqt6sql6-psql qt6-charts-dev qt6-multimedia-dev
   gstreamer1.0-plugins-good libcurl4-openssl-dev libsqlite3-dev libgl-dev
-  postgresql python3-aiosmtpd poppler-utils xvfb fonts-dejavu-core
+  postgresql python3-aiosmtpd poppler-utils xvfb fonts-dejavu-core fonts-liberation
 )
 BUILD_DIR=${VEXARO_BUILD_DIR:-build}
 

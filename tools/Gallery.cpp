@@ -6,12 +6,23 @@
 #include "data/Database.h"
 #include "data/Dm1Unit.h"
 #include "data/Dm2Unit.h"
+#include "components/Format.h"
+#include "shell/Helpers.h"
 #include "shell/FrmHakkindaUnit.h"
 #include "shell/FrmMainUnit.h"
 #include "shell/FrmUserXUnit.h"
+#include "components/DataSet.h"
+#include "reports/Report1Unit.h"
+#include "reports/Report2Unit.h"
+
+#include <QPageSize>
+#include <QPrintPreviewDialog>
+#include <QPrinter>
+#include <QProcess>
 
 #include <QApplication>
 #include <QDir>
+#include <QFile>
 #include <QLayout>
 #include <QMenu>
 #include <QMenuBar>
@@ -33,6 +44,106 @@ void save(QWidget *w, const QString &name)
         g_written << file;
     else
         std::fprintf(stderr, "vexaro-gallery: cannot write %s\n", qPrintable(file));
+}
+
+// A report's first page, drawn by the same code that prints it: written as
+// PDF, then turned into a picture by pdftoppm.
+void saveReport(const Report::BandReport &report, const QString &name)
+{
+    const QString pdf = g_out + u'/' + name + QStringLiteral(".pdf");
+    if (!report.writePdf(pdf)) {
+        std::fprintf(stderr, "vexaro-gallery: cannot write %s\n", qPrintable(pdf));
+        return;
+    }
+    const QString base = g_out + u'/' + name;
+    const int rc = QProcess::execute(QStringLiteral("pdftoppm"), {QStringLiteral("-png"), QStringLiteral("-r"), QStringLiteral("60"),
+                                                                  QStringLiteral("-f"), QStringLiteral("1"), QStringLiteral("-l"),
+                                                                  QStringLiteral("1"), QStringLiteral("-singlefile"), pdf, base});
+    QFile::remove(pdf);
+    if (rc == 0)
+        g_written << base + QStringLiteral(".png");
+    else
+        std::fprintf(stderr, "vexaro-gallery: pdftoppm is needed for the report pictures\n");
+}
+
+void openReportData(const QString &sql, const QList<std::pair<QString, QVariant>> &params = {})
+{
+    DataSet *data = Dm2->RaporTemp;
+    data->close();
+    data->setSql(sql);
+    for (const auto &p : params)
+        data->setParameter(p.first, p.second);
+    if (!data->open())
+        std::fprintf(stderr, "vexaro-gallery: %s\n", qPrintable(data->lastError()));
+}
+
+void saveReports()
+{
+    const QDate today = QDate::currentDate();
+    {
+        TReport1 r;
+        openReportData(QStringLiteral("Select * from CD\nOrder By ID"));
+        saveReport(r.CDListeRP, QStringLiteral("Report-CDListeRP"));
+        openReportData(QStringLiteral("Select * from Musteri\nOrder by ID"));
+        saveReport(r.MusteriListeRP, QStringLiteral("Report-MusteriListeRP"));
+        openReportData(QStringLiteral("Select * from Kasa Where Tarih Between :T1 and :T2"),
+                       {{QStringLiteral("T1"), today.addDays(-30)}, {QStringLiteral("T2"), today}});
+        r.KasaRP.setParam(QStringLiteral("PeriodBegin"), Format::shortDate(today.addDays(-30)));
+        r.KasaRP.setParam(QStringLiteral("PeriodEnd"), Format::shortDate(today));
+        saveReport(r.KasaRP, QStringLiteral("Report-KasaRP"));
+        openReportData(TReport1::stockStatisticsSql());
+        saveReport(r.StokIstRP, QStringLiteral("Report-StokIstRP"));
+    }
+    {
+        TReport2 r;
+        openReportData(TReport2::transactionReportSql());
+        saveReport(r.HareketListeRP, QStringLiteral("Report-HareketListeRP"));
+        Dm2->MailNav->open();
+        r.setMailFromArchive();
+        saveReport(r.MailRp, QStringLiteral("Report-MailRp"));
+        Dm2->MailNav->close();
+        Dm1->Musteri->open();
+        Dm1->HareketTemp4->setParameter(0, Dm1->Musteri->value(QStringLiteral("ID")).toString());
+        Dm1->HareketTemp4->open();
+        r.MusteriIslemRP.setParam(QStringLiteral("Customer"), Dm1->Musteri->value(QStringLiteral("AdSoyad")).toString());
+        saveReport(r.MusteriIslemRP, QStringLiteral("Report-MusteriIslemRP"));
+        Dm1->HareketTemp4->close();
+        Dm1->Musteri->close();
+        Dm1->CDKontrol->setSql(QStringLiteral(
+            "Select Hareket.IslemTur, Hareket.ID, Hareket.IslemTarih, Hareket.KiraTarih, Hareket.KiralamaGun, "
+            "Hareket.GelecekTarih, Hareket.MusteriNo, Musteri.AdSoyad, CD.FilmAdi, CD.CDTur, CD.Stok, CD.Barkod\n"
+            "FROM CD INNER JOIN (Musteri INNER JOIN Hareket ON Musteri.ID = Hareket.MusteriNo) ON CD.ID = Hareket.CdNo\n"
+            "Where Hareket.IslemTur='Rent' and Hareket.CDDurum=0 and Hareket.GelecekTarih < :Bugun Order by Hareket.GelecekTarih"));
+        Dm1->CDKontrol->setParameter(QStringLiteral("Bugun"), today);
+        Dm1->CDKontrol->open();
+        r.KiraCDRP.title = QStringLiteral("Delayed CD's");
+        r.KiraCDRP.setParam(QStringLiteral("Version"), QStringLiteral("VEXARO / ") + BuildVersionText());
+        saveReport(r.KiraCDRP, QStringLiteral("Report-KiraCDRP"));
+        Dm1->CDKontrol->close();
+        openReportData(QStringLiteral(" Select Count(*) as CounterX, CD.FilmAdi, FilmTuru,  CD.Konutur from hareket  "
+                                      "Inner Join CD CD  on CD.ID=Hareket.CDNO  Where KiraTarih Between :T1 and :T2 "
+                                      " Group by FilmAdi, FilmTuru, CD.KonuTur  Order by 1 Desc "),
+                       {{QStringLiteral("T1"), today.addDays(-90)}, {QStringLiteral("T2"), today}});
+        saveReport(r.FilmIstRp, QStringLiteral("Report-FilmIstRp"));
+    }
+    Dm2->RaporTemp->close();
+
+    // The preview window the clerk prints from.
+    TReport1 r;
+    openReportData(TReport1::stockStatisticsSql());
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setPageLayout(QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait, QMarginsF(10, 10, 10, 10),
+                                      QPageLayout::Millimeter));
+    QPrintPreviewDialog preview(&printer);
+    preview.setWindowTitle(r.StokIstRP.title);
+    QObject::connect(&preview, &QPrintPreviewDialog::paintRequested, &preview,
+                     [&r](QPrinter *p) { r.StokIstRP.paint(p); });
+    preview.resize(1000, 760);
+    preview.show();
+    QApplication::processEvents();
+    save(&preview, QStringLiteral("ReportPreview"));
+    preview.hide();
+    Dm2->RaporTemp->close();
 }
 
 } // namespace
@@ -95,6 +206,8 @@ int main(int argc, char *argv[])
         save(&about, QStringLiteral("TFrmHakkinda"));
         about.hide();
     }
+
+    saveReports();
 
     Database::close(Database::ConnectionName);
     for (const QString &f : std::as_const(g_written))

@@ -313,7 +313,10 @@ int DataSet::recordCount()
         auto cursor = SqlCursor::create(database());
         RowStore store;
         std::vector<int> got;
-        if (cursor->exec(QStringLiteral("SELECT count(*) FROM (%1) vx_count").arg(m_sql), m_params, {})) {
+        QString inner = m_sql.trimmed();
+        while (inner.endsWith(u';'))
+            inner = inner.chopped(1).trimmed();
+        if (cursor->exec(QStringLiteral("SELECT count(*) FROM (%1) vx_count").arg(inner), m_params, {})) {
             store.reset(cursor->columnTypes());
             cursor->fetch(1, store, got);
         }

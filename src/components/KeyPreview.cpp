@@ -25,6 +25,10 @@ bool KeyPreview::eventFilter(QObject *watched, QEvent *event)
     // A window inside this one (a dialog it opened) keeps its own keys.
     if (target->window() != m_window->window())
         return false;
+    // A key the focused control leaves climbs through its parents, each one a
+    // new delivery; the handler had its look at the control already.
+    if (QWidget *focus = QApplication::focusWidget(); focus && target != focus && target->isAncestorOf(focus))
+        return false;
     auto *key = static_cast<QKeyEvent *>(event);
     if (event->type() == QEvent::ShortcutOverride) {
         // Claim Esc before any shortcut or default button sees it.

@@ -8,6 +8,7 @@
 #include "shell/FrmHakkindaUnit.h"
 #include "shell/FrmUserXUnit.h"
 #include "shell/WindowRefs.h"
+#include "reports/Report1Unit.h"
 
 #include <QCloseEvent>
 #include <QKeyEvent>
@@ -96,7 +97,7 @@ void TFrmMain::buildMenu()
     reports->setObjectName(QStringLiteral("Reports1"));
     if (Dm1)
         reports->setIcon(Dm1->Actions[11]);
-    entry(reports, QStringLiteral("Stock Statistics"), "Stokstatistik1", -1, &TFrmMain::Stokstatistik1Click, false);
+    entry(reports, QStringLiteral("Stock Statistics"), "Stokstatistik1", -1, &TFrmMain::Stokstatistik1Click, true);
     entry(reports, QStringLiteral("Renting Statistics"), "Kirastatistik1", -1, &TFrmMain::Kirastatistik1Click, false);
     entry(reportsAndGraphics, QStringLiteral("Graphics"), "Grafikler1", 27, &TFrmMain::Grafikler1Click, false);
 
@@ -234,7 +235,10 @@ void TFrmMain::MteriTanmliamalar1Click() {}
 void TFrmMain::Servis1Click() {}
 void TFrmMain::MailGnderimi1Click() {}
 void TFrmMain::MailAriv1Click() {}
-void TFrmMain::Stokstatistik1Click() {}
+void TFrmMain::Stokstatistik1Click()
+{
+    PrintStockStatistics();
+}
 void TFrmMain::Kirastatistik1Click() {}
 void TFrmMain::Grafikler1Click() {}
 void TFrmMain::SMSArivi1Click() {}

@@ -1,0 +1,495 @@
+#include "components/BandReport.h"
+
+#include "components/DataSet.h"
+#include "components/Format.h"
+
+#include <QAbstractTextDocumentLayout>
+#include <QFontDatabase>
+#include <QFontMetricsF>
+#include <QPageSize>
+#include <QPagedPaintDevice>
+#include <QPainter>
+#include <QPdfWriter>
+#include <QTextDocument>
+
+namespace Report {
+
+// ------------------------------------------------------------- data rows
+
+int DataSetRows::rowCount()
+{
+    if (!m_ds || !m_ds->isOpen())
+        return 0;
+    m_ds->fetchAll();
+    return m_ds->fetchedCount();
+}
+
+QVariant DataSetRows::value(int row, const QString &field)
+{
+    const int c = m_ds->fieldIndex(field);
+    return c < 0 ? QVariant() : m_ds->valueAt(row, c);
+}
+
+// --------------------------------------------------------------- building
+
+Element BandReport::text(double x, const QString &t, double pointSize, bool bold, Align align)
+{
+    Element e;
+    e.x = x;
+    e.source.kind = Source::Text;
+    e.source.text = t;
+    e.pointSize = pointSize;
+    e.bold = bold;
+    e.align = align;
+    return e;
+}
+
+Element BandReport::field(double x, const QString &f, Align align, const QString &format, double pointSize, bool bold)
+{
+    Element e;
+    e.x = x;
+    e.source.kind = Source::Field;
+    e.source.text = f;
+    e.align = align;
+    e.format = format;
+    e.pointSize = pointSize;
+    e.bold = bold;
+    return e;
+}
+
+Element BandReport::sum(double x, const QString &f, const QString &format, double pointSize, bool bold, Align align)
+{
+    Element e = field(x, f, align, format, pointSize, bold);
+    e.source.kind = Source::Sum;
+    return e;
+}
+
+Element BandReport::computed(double x, std::function<QString(const Computed &)> f, double pointSize, bool bold, Align align)
+{
+    Element e;
+    e.x = x;
+    e.source.kind = Source::Computed;
+    e.source.compute = std::move(f);
+    e.pointSize = pointSize;
+    e.bold = bold;
+    e.align = align;
+    return e;
+}
+
+Element BandReport::param(double x, const QString &name, double pointSize, bool bold, Align align)
+{
+    Element e;
+    e.x = x;
+    e.source.kind = Source::Param;
+    e.source.text = name;
+    e.pointSize = pointSize;
+    e.bold = bold;
+    e.align = align;
+    return e;
+}
+
+void BandReport::applyStandardLook(double columnTitlePointSize)
+{
+    pageHeader.height = 12;
+    pageHeader.background = QColor(209, 225, 222);
+    pageHeader.dottedFrame = true;
+    Element t;
+    t.x = 2.1;
+    t.source.kind = Source::Param;
+    t.source.text = QStringLiteral("Title");
+    t.pointSize = 20;
+    t.bold = true;
+    t.italic = true;
+    pageHeader.elements.push_back(t);
+
+    columnHeader.height = 6;
+    columnHeader.background = QColor(247, 221, 164);
+    m_columnTitlePointSize = columnTitlePointSize;
+
+    detail.height = 4.6;
+    detail.background = Qt::white;
+
+    pageFooter.height = 6;
+    pageFooter.background = QColor(229, 227, 207);
+    Element when;
+    when.x = 2.1;
+    when.source.kind = Source::PrintedAt;
+    when.bold = true;
+    pageFooter.elements.push_back(when);
+    Element page;
+    page.x = (orientation == QPageLayout::Landscape ? 277 : 190) - 2.1;
+    page.align = Align::Right;
+    page.source.kind = Source::PageNumber;
+    page.bold = true;
+    pageFooter.elements.push_back(page);
+}
+
+void BandReport::addColumn(double x, const QString &caption, const QString &f, Align align, const QString &format,
+                           double width, bool bold)
+{
+    Element c = text(x, caption, m_columnTitlePointSize, bold, align);
+    c.width = align == Align::Center ? width : 0;
+    columnHeader.elements.push_back(c);
+    Element d = field(x, f, align, format, 8, bold);
+    d.width = width;
+    detail.elements.push_back(d);
+}
+
+void BandReport::addColumn(double captionX, const QString &caption, double fieldX, const QString &f, Align align,
+                           const QString &format, bool bold)
+{
+    columnHeader.elements.push_back(text(captionX, caption, m_columnTitlePointSize, bold, Align::Left));
+    detail.elements.push_back(field(fieldX, f, align, format, 8, bold));
+}
+
+void BandReport::fitColumns()
+{
+    const double pageWidth = orientation == QPageLayout::Landscape ? 277 : 190;
+    for (Element &e : detail.elements) {
+        if (e.align != Align::Left || e.width > 0)
+            continue;
+        double next = pageWidth;
+        for (const Element &other : detail.elements) {
+            const double start = other.align == Align::Right ? other.x - 12 : other.x;
+            if (start > e.x + 0.5 && start < next)
+                next = start;
+        }
+        e.width = next - e.x - 1;
+    }
+}
+
+// -------------------------------------------------------------- computing
+
+namespace {
+
+QString formatValue(const QVariant &v, const QString &format)
+{
+    if (v.isNull() || !v.isValid())
+        return QString();
+    if (v.metaType() == QMetaType::fromType<Money>())
+        return Format::number(v.value<Money>(), format.isEmpty() ? QStringLiteral("#,###0.####") : format);
+    switch (v.metaType().id()) {
+    case QMetaType::QDateTime: {
+        const QDateTime dt = v.toDateTime();
+        if (!format.isEmpty())
+            return dt.toString(format);
+        return dt.time() == QTime(0, 0) ? Format::shortDate(dt.date()) : Format::dateTimeSeconds(dt);
+    }
+    case QMetaType::QDate:
+        return format.isEmpty() ? Format::shortDate(v.toDate()) : v.toDate().toString(format);
+    case QMetaType::Double:
+        return Format::number(v.toDouble(), format.isEmpty() ? QStringLiteral("#,###0.####") : format);
+    case QMetaType::Int:
+    case QMetaType::LongLong:
+    case QMetaType::UInt:
+    case QMetaType::ULongLong:
+        return format.isEmpty() ? QString::number(v.toLongLong()) : Format::number(qint64(v.toLongLong()), format);
+    default:
+        return v.toString();
+    }
+}
+
+void collectSumFields(const Band &band, QStringList &fields)
+{
+    for (const Element &e : band.elements) {
+        if (e.source.kind == Source::Sum && !fields.contains(e.source.text.toLower()))
+            fields << e.source.text.toLower();
+    }
+}
+
+} // namespace
+
+Computed BandReport::compute() const
+{
+    Computed c;
+    c.params = params;
+    c.params.insert(QStringLiteral("Title"), title);
+    const int n = m_rows ? m_rows->rowCount() : 0;
+
+    QStringList sumFields;
+    for (const Band &b : summaries)
+        collectSumFields(b, sumFields);
+    for (const Element &e : detail.elements) {
+        if (e.source.kind == Source::Field && !sumFields.contains(e.source.text.toLower()))
+            sumFields << e.source.text.toLower();
+    }
+    for (const QString &f : std::as_const(sumFields)) {
+        Money money;
+        qint64 whole = 0;
+        bool isMoney = false;
+        for (int r = 0; r < n; ++r) {
+            const QVariant v = m_rows->value(r, f);
+            if (v.isNull())
+                continue;
+            if (v.metaType() == QMetaType::fromType<Money>()) {
+                money += v.value<Money>();
+                isMoney = true;
+            } else if (v.metaType().id() == QMetaType::Double) {
+                money += Money::fromDouble(v.toDouble());
+                isMoney = true;
+            } else if (v.canConvert<qlonglong>() && v.metaType().id() != QMetaType::QString
+                       && v.metaType().id() != QMetaType::QDateTime && v.metaType().id() != QMetaType::QByteArray) {
+                whole += v.toLongLong();
+            }
+        }
+        if (isMoney)
+            c.moneySums.insert(f, money);
+        else
+            c.integerSums.insert(f, whole);
+        if (!isMoney)
+            c.moneySums.insert(f, Money::fromUnits(whole));
+    }
+
+    // Without data the report still prints one (empty) detail row.
+    const int shown = std::max(n, 1);
+    c.rows.reserve(size_t(shown));
+    for (int r = 0; r < shown; ++r) {
+        QStringList texts;
+        for (const Element &e : detail.elements)
+            texts << (r < n ? elementText(e, c, r, 0) : QString());
+        c.rows.push_back(texts);
+    }
+    return c;
+}
+
+QString BandReport::elementText(const Element &e, const Computed &c, int row, int page) const
+{
+    switch (e.source.kind) {
+    case Source::Text:
+        return e.source.text;
+    case Source::Field:
+        return row >= 0 && m_rows ? formatValue(m_rows->value(row, e.source.text), e.format) : QString();
+    case Source::Sum: {
+        const QString f = e.source.text.toLower();
+        if (c.integerSums.contains(f) && !e.format.contains(u'.'))
+            return Format::number(c.integerSums.value(f), e.format.isEmpty() ? QStringLiteral("0") : e.format);
+        return Format::number(c.moneySums.value(f), e.format.isEmpty() ? QStringLiteral("#,###0.00") : e.format);
+    }
+    case Source::Computed:
+        return e.source.compute ? e.source.compute(c) : QString();
+    case Source::PageNumber:
+        return QStringLiteral("Page : ") + QString::number(page);
+    case Source::PrintedAt: {
+        const QDateTime when = printedAt.isValid() ? printedAt : QDateTime::currentDateTime();
+        return Format::dateTimeSeconds(when);
+    }
+    case Source::Param:
+        return c.params.value(e.source.text);
+    }
+    return QString();
+}
+
+// --------------------------------------------------------------- painting
+
+namespace {
+
+// Tahoma where the machine has it, else a face of close width: the layouts'
+// positions were measured for Tahoma.
+QString resolveFamily(const QString &wanted)
+{
+    static QHash<QString, QString> cache;
+    const auto it = cache.constFind(wanted);
+    if (it != cache.cend())
+        return *it;
+    QString family = wanted;
+    if (!QFontDatabase::hasFamily(wanted)) {
+        for (const QString &candidate : {QStringLiteral("Liberation Sans"), QStringLiteral("Arimo"),
+                                         QStringLiteral("DejaVu Sans Condensed"), QStringLiteral("DejaVu Sans")}) {
+            if (QFontDatabase::hasFamily(candidate)) {
+                family = candidate;
+                break;
+            }
+        }
+    }
+    cache.insert(wanted, family);
+    return family;
+}
+
+struct Canvas
+{
+    QPainter *p;
+    QPaintDevice *device;
+    double dpmm;      // device units per millimetre
+    double width;     // of the printable area, device units
+    double height;
+    QString family;
+
+    double mm(double v) const { return v * dpmm; }
+    QFont font(const Element &e) const
+    {
+        QFont f(family);
+        f.setPointSizeF(e.pointSize);
+        f.setBold(e.bold);
+        f.setItalic(e.italic);
+        return f;
+    }
+};
+
+void drawElementText(const Canvas &cv, const Element &e, double bandTop, double bandHeight, const QString &text)
+{
+    if (text.isEmpty())
+        return;
+    const QFont font = cv.font(e);
+    cv.p->setFont(font);
+    cv.p->setPen(e.color);
+    const QFontMetricsF fm(font, cv.device);
+    const double top = bandTop + cv.mm(e.y);
+    const double h = e.height > 0 ? cv.mm(e.height) : bandHeight - cv.mm(e.y);
+    if (e.width > 0 && e.height > 0) {
+        // A box the text wraps in (a long list of recipients).
+        QRectF box(cv.mm(e.x), top, cv.mm(e.width), h);
+        cv.p->drawText(box, Qt::TextWordWrap | Qt::AlignLeft | Qt::AlignTop, text);
+        return;
+    }
+    QString shown = text;
+    if (e.width > 0 && e.align != Align::Center)
+        shown = fm.elidedText(text, Qt::ElideRight, cv.mm(e.width));
+    const double w = fm.horizontalAdvance(shown) + 2;
+    double left = cv.mm(e.x);
+    if (e.align == Align::Right)
+        left = cv.mm(e.x) - w;
+    else if (e.align == Align::Center)
+        left = cv.mm(e.x + e.width / 2) - w / 2;
+    const QRectF r(left, top, w, h);
+    const Qt::Alignment a = Qt::AlignVCenter
+        | (e.align == Align::Right ? Qt::AlignRight : e.align == Align::Center ? Qt::AlignHCenter : Qt::AlignLeft);
+    cv.p->drawText(r, int(a) | Qt::TextSingleLine, shown);
+}
+
+void drawBandBackground(const Canvas &cv, const Band &band, double top, const QColor &background)
+{
+    const QRectF r(0, top, cv.width, cv.mm(band.height));
+    cv.p->fillRect(r, background);
+    if (band.dottedFrame) {
+        QPen pen(Qt::black);
+        pen.setStyle(Qt::DotLine);
+        pen.setWidthF(cv.mm(0.25));
+        cv.p->setPen(pen);
+        cv.p->drawRect(r.adjusted(cv.mm(0.2), cv.mm(0.2), -cv.mm(0.2), -cv.mm(0.2)));
+    }
+}
+
+} // namespace
+
+int BandReport::paint(QPagedPaintDevice *device) const
+{
+    const Computed c = compute();
+    QPainter painter(device);
+    if (!painter.isActive())
+        return 0;
+    painter.setRenderHint(QPainter::TextAntialiasing);
+    // Everything is laid out in the device's own units: a 300 dpi PDF and a
+    // 1200 dpi printer measure fonts differently.
+    Canvas cv{&painter, device, device->logicalDpiX() / 25.4, double(device->width()), double(device->height()),
+              resolveFamily(fontFamily)};
+
+    int page = 1;
+    double y = 0;
+    const double footerH = cv.mm(pageFooter.height);
+    const double limit = cv.height - footerH;
+
+    auto drawBand = [&](const Band &band, double top, const QColor &background, int row) {
+        drawBandBackground(cv, band, top, background);
+        for (const Element &e : band.elements)
+            drawElementText(cv, e, top, cv.mm(band.height), elementText(e, c, row, page));
+    };
+    auto drawDetail = [&](int row, double top) {
+        const QColor bg = shaded ? (row % 2 == 0 ? shadeA : shadeB) : detail.background;
+        drawBandBackground(cv, detail, top, bg);
+        for (size_t i = 0; i < detail.elements.size(); ++i)
+            drawElementText(cv, detail.elements[i], top, cv.mm(detail.height), c.rows[size_t(row)][qsizetype(i)]);
+    };
+    auto startPage = [&]() {
+        y = 0;
+        drawBand(pageHeader, y, pageHeader.background, -1);
+        y += cv.mm(pageHeader.height);
+        for (const Band &b : headerBands) {
+            drawBand(b, y, b.background, -1);
+            y += cv.mm(b.height);
+        }
+        if (!columnHeader.elements.empty()) {
+            drawBand(columnHeader, y, columnHeader.background, -1);
+            y += cv.mm(columnHeader.height);
+        }
+    };
+    auto endPage = [&](bool another) {
+        drawBand(pageFooter, cv.height - footerH, pageFooter.background, -1);
+        if (another) {
+            device->newPage();
+            ++page;
+        }
+    };
+
+    startPage();
+    for (int r = 0; r < c.rowCount(); ++r) {
+        if (y + cv.mm(detail.height) > limit) {
+            endPage(true);
+            startPage();
+        }
+        drawDetail(r, y);
+        y += cv.mm(detail.height);
+    }
+
+    for (const Band &band : summaries) {
+        if (y + cv.mm(band.height) > limit) {
+            endPage(true);
+            startPage();
+        }
+        drawBand(band, y, band.background, -1);
+        y += cv.mm(band.height);
+        const QString flow = band.flowParam.isEmpty() ? band.flowText : c.params.value(band.flowParam);
+        if (flow.isEmpty())
+            continue;
+        // A message that grows as far as it needs, page after page.
+        QTextDocument doc;
+        doc.setDefaultFont([&] { QFont f(cv.family); f.setPointSizeF(9); return f; }());
+        doc.documentLayout()->setPaintDevice(device);
+        if (Qt::mightBeRichText(flow))
+            doc.setHtml(flow);
+        else
+            doc.setPlainText(flow);
+        doc.setTextWidth(cv.width - cv.mm(4));
+        const double total = doc.size().height();
+        double done = 0;
+        while (done < total) {
+            const double room = limit - y;
+            if (room < cv.mm(5)) {
+                endPage(true);
+                startPage();
+                continue;
+            }
+            // Break between lines, not through them.
+            double slice = std::min(room, total - done);
+            if (done + slice < total) {
+                const double line = QFontMetricsF(doc.defaultFont(), device).lineSpacing();
+                slice = std::max(line, std::floor(slice / line) * line);
+            }
+            painter.save();
+            painter.translate(cv.mm(2), y - done);
+            painter.setClipRect(QRectF(0, done, cv.width, slice));
+            doc.drawContents(&painter, QRectF(0, done, cv.width, slice));
+            painter.restore();
+            done += slice;
+            y += slice;
+        }
+    }
+    endPage(false);
+    return page;
+}
+
+bool BandReport::writePdf(const QString &fileName, int *pages) const
+{
+    QPdfWriter writer(fileName);
+    writer.setResolution(300);
+    writer.setTitle(title);
+    writer.setCreator(QStringLiteral("VEXARO"));
+    if (!writer.setPageLayout(QPageLayout(QPageSize(QPageSize::A4), orientation, QMarginsF(10, 10, 10, 10),
+                                          QPageLayout::Millimeter)))
+        return false;
+    const int n = paint(&writer);
+    if (pages)
+        *pages = n;
+    return n > 0;
+}
+
+} // namespace Report
