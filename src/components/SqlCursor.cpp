@@ -83,7 +83,7 @@ public:
             if (o != typeOverrides.cend())
                 t = *o;
             else if (const char *decl = sqlite3_column_decltype(m_stmt, i))
-                t = typeFromDecl(decl);
+                t = sqliteDeclaredType(decl);
             else
                 t = Schema::typeOfColumnName(m_names[size_t(i)]);
             if (t == ColumnType::AutoNumber)
@@ -147,18 +147,6 @@ private:
         if (origin && colon > 0 && name.left(colon) == QLatin1StringView(origin))
             name.truncate(colon);
         return name;
-    }
-
-    static std::optional<ColumnType> typeFromDecl(const char *decl)
-    {
-        if (qstrnicmp(decl, "VARCHAR", 7) == 0) return ColumnType::Text;
-        if (qstricmp(decl, "INTEGER") == 0) return ColumnType::Integer;
-        if (qstricmp(decl, "CURRENCY") == 0) return ColumnType::Currency;
-        if (qstricmp(decl, "DATETIME") == 0) return ColumnType::DateTime;
-        if (qstricmp(decl, "TEXT") == 0) return ColumnType::Memo;
-        if (qstricmp(decl, "BLOB") == 0) return ColumnType::Blob;
-        if (qstricmp(decl, "DOUBLE") == 0) return ColumnType::Double;
-        return std::nullopt;
     }
 
     bool prepare(const QString &sql, const QHash<QString, QVariant> &params)

@@ -190,28 +190,6 @@ QVariant SqlDialect::fromDb(const QVariant &value, ColumnType type) const
 
 namespace {
 
-std::optional<ColumnType> typeFromSqliteDecl(const char *decl)
-{
-    if (!decl)
-        return std::nullopt;
-    const QByteArray d = QByteArray(decl).toUpper();
-    if (d == "CURRENCY")
-        return ColumnType::Currency;
-    if (d == "DATETIME")
-        return ColumnType::DateTime;
-    if (d.startsWith("VARCHAR"))
-        return ColumnType::Text;
-    if (d == "TEXT")
-        return ColumnType::Memo;
-    if (d == "BLOB")
-        return ColumnType::Blob;
-    if (d == "DOUBLE")
-        return ColumnType::Double;
-    if (d == "INTEGER")
-        return ColumnType::Integer;
-    return std::nullopt;
-}
-
 // PostgreSQL type ids of the types the schema uses.
 std::optional<ColumnType> typeFromPgOid(int oid)
 {
@@ -243,7 +221,7 @@ std::vector<std::optional<ColumnType>> SqlDialect::resultTypes(const QSqlQuery &
     for (int i = 0; i < rec.count(); ++i) {
         std::optional<ColumnType> t;
         if (stmt)
-            t = typeFromSqliteDecl(sqlite3_column_decltype(stmt, i));
+            t = sqliteDeclaredType(sqlite3_column_decltype(stmt, i));
         else if (m_backend == Backend::PostgreSQL)
             t = typeFromPgOid(rec.field(i).typeID());
         // An expression column: its name may still be a schema column ("Max(CDNo)
@@ -258,4 +236,18 @@ std::vector<std::optional<ColumnType>> SqlDialect::resultTypes(const QSqlQuery &
 QString SqlDialect::beginWriteTransaction() const
 {
     return m_backend == Backend::SQLite ? QStringLiteral("BEGIN IMMEDIATE") : QStringLiteral("BEGIN");
+}
+
+std::optional<ColumnType> sqliteDeclaredType(const char *decl)
+{
+    if (!decl)
+        return std::nullopt;
+    if (qstrnicmp(decl, "VARCHAR", 7) == 0) return ColumnType::Text;
+    if (qstricmp(decl, "INTEGER") == 0) return ColumnType::Integer;
+    if (qstricmp(decl, "CURRENCY") == 0) return ColumnType::Currency;
+    if (qstricmp(decl, "DATETIME") == 0) return ColumnType::DateTime;
+    if (qstricmp(decl, "TEXT") == 0) return ColumnType::Memo;
+    if (qstricmp(decl, "BLOB") == 0) return ColumnType::Blob;
+    if (qstricmp(decl, "DOUBLE") == 0) return ColumnType::Double;
+    return std::nullopt;
 }

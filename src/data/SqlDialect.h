@@ -65,3 +65,7 @@ private:
 QString canonicalDateTimeText(const QDateTime &value);
 QString canonicalDateText(const QDate &value);
 QDateTime parseCanonicalDateTime(QStringView text);
+
+// The kind of a SQLite column from the type it was declared with in the schema
+// ("CURRENCY", "VARCHAR(50)"...); nullopt for expressions and other types.
+std::optional<ColumnType> sqliteDeclaredType(const char *declaration);

@@ -107,6 +107,7 @@ void TFrmMain::buildMenu()
     sms->menuAction()->setVisible(false);
     QAction *send = sms->addAction(QStringLiteral("SMS Gönderimi"));
     send->setObjectName(QStringLiteral("SMSGnderimi1"));
+    send->setEnabled(false); // its window is not part of the program yet
     entry(sms, QStringLiteral("SMS Arşivi"), "SMSArivi1", 15, &TFrmMain::SMSArivi1Click, false);
 
     QMenu *help = bar->addMenu(QStringLiteral("Help"));
