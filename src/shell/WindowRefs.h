@@ -26,6 +26,9 @@ W *openChildWindow(QPointer<W> &ref, Create create)
         if (area) {
             QMdiSubWindow *sub = area->addSubWindow(w);
             sub->setAttribute(Qt::WA_DeleteOnClose);
+            // A window that closes itself (Esc, its Close button) takes its
+            // frame in the document area with it.
+            QObject::connect(w, &QObject::destroyed, sub, &QObject::deleteLater);
             sub->showMaximized();
         } else {
             w->showMaximized();
