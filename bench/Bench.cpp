@@ -12,11 +12,17 @@
 #include "data/Database.h"
 #include "data/Dm1Unit.h"
 #include "data/Dm2Unit.h"
+#include "reports/Report1Unit.h"
 
 #include <QApplication>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFileInfo>
+#include <QPageSize>
+#include <QPrintPreviewDialog>
+#include <QPrintPreviewWidget>
+#include <QPrinter>
+#include <QTemporaryDir>
 #include <QProcess>
 #include <QSqlDriver>
 #include <algorithm>
@@ -287,6 +293,66 @@ int main(int argc, char *argv[])
     }
     table.push_back({QStringLiteral("post an edit of one transaction"), medianMs(ours), medianMs(theirs), QStringLiteral("<= 5 ms")});
     ds.close();
+
+    // The cash-box ledger report over the newest 5,000 ledger rows: kept as a
+    // PDF file (every page written), and shown in the print preview (the
+    // clerk waits until the first page is on screen; the preview lays out
+    // every page before it shows one).
+    {
+        Dm1->Temp->setSql(QStringLiteral("Select Max(ID) as M from Kasa"));
+        Dm1->Temp->open();
+        const qint64 from = Dm1->Temp->value(QStringLiteral("M")).toLongLong() - 5000;
+        Dm1->Temp->close();
+        const QByteArray ledgerSql = QByteArray("Select * from Kasa Where ID > ") + QByteArray::number(from);
+        auto openLedger = [&] {
+            DataSet *data = Dm2->RaporTemp;
+            data->close();
+            data->setSql(QStringLiteral("Select * from Kasa Where ID > :m"));
+            data->setParameter(QStringLiteral("m"), from);
+            if (!data->open())
+                std::fprintf(stderr, "%s\n", qPrintable(data->lastError()));
+        };
+        QTemporaryDir dir;
+        std::vector<double> pdf, preview, rawLedger;
+        int pages = 0, previewPages = 0;
+        for (int i = 0; i < runs; ++i) {
+            Dm2->RaporTemp->close();
+            pdf.push_back(timeMs([&] {
+                openLedger();
+                TReport1 report;
+                report.KasaRP.setParam(QStringLiteral("PeriodBegin"), QStringLiteral("-"));
+                report.KasaRP.setParam(QStringLiteral("PeriodEnd"), QStringLiteral("-"));
+                if (!report.KasaRP.writePdf(dir.filePath(QStringLiteral("ledger.pdf")), &pages))
+                    std::fprintf(stderr, "the ledger PDF could not be written\n");
+            }));
+            Dm2->RaporTemp->close();
+            preview.push_back(timeMs([&] {
+                openLedger();
+                TReport1 report;
+                QPrinter printer(QPrinter::HighResolution);
+                printer.setPageLayout(QPageLayout(QPageSize(QPageSize::A4), report.KasaRP.orientation,
+                                                  QMarginsF(10, 10, 10, 10), QPageLayout::Millimeter));
+                QPrintPreviewDialog dialog(&printer);
+                QObject::connect(&dialog, &QPrintPreviewDialog::paintRequested, &dialog,
+                                 [&report](QPrinter *p) { report.KasaRP.paint(p); });
+                dialog.resize(1000, 760);
+                dialog.show();
+                QPrintPreviewWidget *widget = dialog.findChild<QPrintPreviewWidget *>();
+                QElapsedTimer wait;
+                wait.start();
+                while (widget && widget->pageCount() == 0 && wait.elapsed() < 60000)
+                    QApplication::processEvents(QEventLoop::AllEvents, 10);
+                previewPages = widget ? widget->pageCount() : 0;
+                dialog.hide();
+            }));
+            rawLedger.push_back(timeMs([&] { raw.read(ledgerSql.constData(), -1); }));
+        }
+        Dm2->RaporTemp->close();
+        table.push_back({QStringLiteral("ledger report, 5,000 rows: preview to the first page (%1 pp.)").arg(previewPages),
+                         medianMs(preview), medianMs(rawLedger), QStringLiteral("<= 1000 ms")});
+        table.push_back({QStringLiteral("ledger report, 5,000 rows: write the whole PDF (%1 pp.)").arg(pages),
+                         medianMs(pdf), medianMs(rawLedger), QStringLiteral("<= 2000 ms")});
+    }
 
     std::printf("VEXARO benchmark, size %s shop (%s), median of %d runs\n\n", qPrintable(size), qPrintable(file), runs);
     std::printf("%-62s %12s %12s %8s  %s\n", "what the clerk waits for", "VEXARO ms", "raw SQL ms", "ratio", "target");

@@ -10,7 +10,9 @@
 #include <QPagedPaintDevice>
 #include <QPainter>
 #include <QPdfWriter>
+#include <QTextBlock>
 #include <QTextDocument>
+#include <QTextLayout>
 
 namespace Report {
 
@@ -430,7 +432,37 @@ int BandReport::paint(QPagedPaintDevice *device) const
         y += cv.mm(detail.height);
     }
 
-    for (const Band &band : summaries) {
+    // A wrapping box whose text needs more lines than it was given (a long
+    // list of recipients) grows, pushing what stands below it down, and its
+    // band grows with it: nothing is cut off or printed over.
+    auto grown = [&](const Band &original) {
+        Band band = original;
+        for (size_t i = 0; i < band.elements.size(); ++i) {
+            const Element e = band.elements[i];
+            if (e.width <= 0 || e.height <= 0)
+                continue;
+            const QString t = elementText(e, c, -1, page);
+            if (t.isEmpty())
+                continue;
+            const QRectF need = QFontMetricsF(cv.font(e), device)
+                                    .boundingRect(QRectF(0, 0, cv.mm(e.width), 1e9),
+                                                  Qt::TextWordWrap | Qt::AlignLeft | Qt::AlignTop, t);
+            const double extra = need.height() / cv.dpmm - e.height;
+            if (extra <= 0)
+                continue;
+            for (size_t j = 0; j < band.elements.size(); ++j) {
+                if (j == i)
+                    band.elements[j].height += extra;
+                else if (band.elements[j].y >= e.y + e.height - 0.01)
+                    band.elements[j].y += extra;
+            }
+            band.height += extra;
+        }
+        return band;
+    };
+
+    for (const Band &original : summaries) {
+        const Band band = grown(original);
         if (y + cv.mm(band.height) > limit) {
             endPage(true);
             startPage();
@@ -450,6 +482,18 @@ int BandReport::paint(QPagedPaintDevice *device) const
             doc.setPlainText(flow);
         doc.setTextWidth(cv.width - cv.mm(4));
         const double total = doc.size().height();
+        // Where each laid-out line ends: the document's margin and its line
+        // heights are not the font's line spacing, so a page can only break
+        // cleanly at these places.
+        std::vector<double> lineBottoms;
+        for (QTextBlock b = doc.begin(); b.isValid(); b = b.next()) {
+            const QTextLayout *tl = b.layout();
+            if (!tl)
+                continue;
+            const double top = doc.documentLayout()->blockBoundingRect(b).top();
+            for (int i = 0; i < tl->lineCount(); ++i)
+                lineBottoms.push_back(top + tl->lineAt(i).y() + tl->lineAt(i).height());
+        }
         double done = 0;
         while (done < total) {
             const double room = limit - y;
@@ -458,16 +502,24 @@ int BandReport::paint(QPagedPaintDevice *device) const
                 startPage();
                 continue;
             }
-            // Break between lines, not through them.
+            // Break between lines, not through them; only a line taller than
+            // the room left is cut.
             double slice = std::min(room, total - done);
             if (done + slice < total) {
-                const double line = QFontMetricsF(doc.defaultFont(), device).lineSpacing();
-                slice = std::max(line, std::floor(slice / line) * line);
+                double end = done;
+                for (double bottom : lineBottoms)
+                    if (bottom <= done + slice && bottom > end)
+                        end = bottom;
+                if (end > done)
+                    slice = end - done;
             }
             painter.save();
             painter.translate(cv.mm(2), y - done);
             painter.setClipRect(QRectF(0, done, cv.width, slice));
-            doc.drawContents(&painter, QRectF(0, done, cv.width, slice));
+            // Drawn a hair inside the slice, so the lines that only touch its
+            // edges (the last of the page before, the first of the next) are
+            // not written again, invisibly clipped, into this page.
+            doc.drawContents(&painter, QRectF(0, done + 0.5, cv.width, std::max(0.0, slice - 1)));
             painter.restore();
             done += slice;
             y += slice;
