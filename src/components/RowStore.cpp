@@ -3,11 +3,19 @@
 #include "components/Money.h"
 
 #include <QDateTime>
+#include <cstdlib>
 #include <cstring>
+#ifdef Q_OS_LINUX
+#include <sys/mman.h>
+#endif
 
 namespace {
 
-constexpr quint32 BlockSize = 1u << 20;
+// Rows are packed into blocks of 2 MB: on Linux each block is one huge page,
+// so filling a million rows costs fifty page faults instead of twenty-five
+// thousand.
+constexpr quint32 BlockSize = 2u << 20;
+constexpr quint32 FirstBlockSize = 64u << 10;
 // Day numbers count from 1 January 1900 so that the shop's dates stay small.
 constexpr qint64 DayZero = 2415021;
 
@@ -119,6 +127,8 @@ void RowStore::reset(std::vector<std::optional<ColumnType>> columnTypes)
 void RowStore::clear()
 {
     m_offsetsSlot = -1;
+    for (const Block &b : m_blocks)
+        releaseBlock(b);
     m_blocks.clear();
     m_currentBlock = -1;
     m_blockUsed = 0;
@@ -251,19 +261,21 @@ int RowStore::store(const std::string &bytes)
     if (len > BlockSize / 4) {
         // A large value (a photograph) gets a block of its own; small rows go
         // on filling the current block.
-        m_blocks.push_back(std::unique_ptr<char[]>(new char[len])); // no need to zero what is written at once
-        std::memcpy(m_blocks.back().get(), bytes.data(), len);
+        m_blocks.push_back(allocateBlock(len));
+        std::memcpy(m_blocks.back().data, bytes.data(), len);
         m_slots.push_back({quint32(m_blocks.size() - 1), 0, len});
         m_bytes += len;
         return int(m_slots.size() - 1);
     }
-    if (m_currentBlock < 0 || m_blockUsed + len > BlockSize) {
-        m_blocks.push_back(std::unique_ptr<char[]>(new char[BlockSize]));
+    if (m_currentBlock < 0 || m_blockUsed + len > m_currentBlockSize) {
+        // A short list needs one small block; a long one gets whole huge pages.
+        m_currentBlockSize = m_blocks.empty() ? FirstBlockSize : BlockSize;
+        m_blocks.push_back(allocateBlock(m_currentBlockSize));
         m_currentBlock = int(m_blocks.size() - 1);
         m_blockUsed = 0;
-        m_bytes += BlockSize;
+        m_bytes += m_currentBlockSize;
     }
-    std::memcpy(m_blocks[size_t(m_currentBlock)].get() + m_blockUsed, bytes.data(), len);
+    std::memcpy(m_blocks[size_t(m_currentBlock)].data + m_blockUsed, bytes.data(), len);
     m_slots.push_back({quint32(m_currentBlock), m_blockUsed, len});
     m_blockUsed += len;
     return int(m_slots.size() - 1);
@@ -272,7 +284,7 @@ int RowStore::store(const std::string &bytes)
 const char *RowStore::slotData(int slot) const
 {
     const Slot &s = m_slots[size_t(slot)];
-    return m_blocks[s.block].get() + s.offset;
+    return m_blocks[s.block].data + s.offset;
 }
 
 const char *RowStore::findColumn(int slot, int column) const
@@ -315,6 +327,47 @@ QVariantList RowStore::row(int slot) const
         }
     }
     return out;
+}
+
+RowStore::~RowStore()
+{
+    clear();
+}
+
+// Long lists fill blocks of whole huge pages taken straight from the system
+// (and given straight back when the list closes), so the allocator's heap
+// neither fragments nor keeps them.
+RowStore::Block RowStore::allocateBlock(size_t size)
+{
+#ifdef Q_OS_LINUX
+    if (size == BlockSize) {
+        void *raw = mmap(nullptr, 2 * size, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+        if (raw != MAP_FAILED) {
+            const auto start = reinterpret_cast<quintptr>(raw);
+            const quintptr aligned = (start + size - 1) & ~quintptr(size - 1);
+            if (aligned > start)
+                munmap(raw, aligned - start);
+            const quintptr end = aligned + size;
+            const quintptr rawEnd = start + 2 * size;
+            if (rawEnd > end)
+                munmap(reinterpret_cast<void *>(end), rawEnd - end);
+            madvise(reinterpret_cast<void *>(aligned), size, MADV_HUGEPAGE);
+            return {reinterpret_cast<char *>(aligned), size, true};
+        }
+    }
+#endif
+    return {static_cast<char *>(std::malloc(size)), size, false}; // written at once: no need to zero it
+}
+
+void RowStore::releaseBlock(const Block &block)
+{
+#ifdef Q_OS_LINUX
+    if (block.mapped) {
+        munmap(block.data, block.size);
+        return;
+    }
+#endif
+    std::free(block.data);
 }
 
 RowStore::Cell RowStore::cell(int slot, int column) const

@@ -21,6 +21,10 @@
 class RowStore
 {
 public:
+    RowStore() = default;
+    ~RowStore();
+    RowStore(const RowStore &) = delete;
+    RowStore &operator=(const RowStore &) = delete;
     // The storage of each column; nullopt columns keep a tag per value.
     void reset(std::vector<std::optional<ColumnType>> columnTypes);
     void clear();
@@ -89,8 +93,17 @@ private:
     // row's cells one after another.
     mutable int m_offsetsSlot = -1;
     mutable std::vector<const char *> m_offsets;
-    std::vector<std::unique_ptr<char[]>> m_blocks;
+    struct Block
+    {
+        char *data = nullptr;
+        size_t size = 0;
+        bool mapped = false; // taken straight from the system, given straight back
+    };
+    static Block allocateBlock(size_t size);
+    static void releaseBlock(const Block &block);
+    std::vector<Block> m_blocks;
     int m_currentBlock = -1;
+    quint32 m_currentBlockSize = 0;
     quint32 m_blockUsed = 0;
     std::vector<Slot> m_slots;
     size_t m_bytes = 0;
