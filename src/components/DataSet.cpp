@@ -171,7 +171,7 @@ bool DataSet::openCursor()
     m_countAtOpen.reset();
     m_localDelta = 0;
     m_all.clear();
-    m_cursor->fetch(m_fetchAll ? INT_MAX : FirstChunkSize, m_rows, m_all);
+    m_cursor->fetch(m_fetchAll || m_cursor->mustBeReadAtOnce() ? INT_MAX : FirstChunkSize, m_rows, m_all);
     if (!m_cursor->errorText().isEmpty()) {
         fail(m_cursor->errorText());
         return false;

@@ -2,6 +2,7 @@
 
 #include "components/Money.h"
 #include "data/SqlDialect.h"
+#include "data/Transaction.h"
 
 #include <QDate>
 #include <QSet>
@@ -51,6 +52,48 @@ QHash<QString, QSet<SqlCursor *>> &openCursors()
 
 // ---------------------------------------------------------------- SQLite
 
+// Idle reading connections per database file, reused from one list to the
+// next: opening one costs a little, keeping a few costs nothing.
+class ReaderPool
+{
+public:
+    static sqlite3 *acquire(const QByteArray &file)
+    {
+        auto &idle = pool()[file];
+        if (!idle.isEmpty())
+            return idle.takeLast();
+        sqlite3 *h = nullptr;
+        if (sqlite3_open_v2(file.constData(), &h, SQLITE_OPEN_READONLY | SQLITE_OPEN_NOMUTEX, nullptr) != SQLITE_OK) {
+            sqlite3_close(h);
+            return nullptr;
+        }
+        sqlite3_busy_timeout(h, 15000);
+        sqlite3_db_config(h, SQLITE_DBCONFIG_DQS_DML, 0, nullptr);
+        sqlite3_db_config(h, SQLITE_DBCONFIG_DQS_DDL, 0, nullptr);
+        return h;
+    }
+    static void release(const QByteArray &file, sqlite3 *h)
+    {
+        auto &idle = pool()[file];
+        if (idle.size() < 4)
+            idle.append(h);
+        else
+            sqlite3_close(h);
+    }
+    static void closeAll(const QByteArray &file)
+    {
+        for (sqlite3 *h : pool().take(file))
+            sqlite3_close(h);
+    }
+
+private:
+    static QHash<QByteArray, QList<sqlite3 *>> &pool()
+    {
+        static QHash<QByteArray, QList<sqlite3 *>> p;
+        return p;
+    }
+};
+
 class SqliteCursor final : public SqlCursor
 {
 public:
@@ -58,9 +101,25 @@ public:
     {
         const QVariant h = db.driver()->handle();
         if (h.isValid() && qstrcmp(h.typeName(), "sqlite3*") == 0)
-            m_db = *static_cast<sqlite3 *const *>(h.constData());
+            m_main = *static_cast<sqlite3 *const *>(h.constData());
+        m_db = m_main;
+        if (m_main) {
+            const char *file = sqlite3_db_filename(m_main, "main");
+            m_file = file ? QByteArray(file) : QByteArray();
+        }
         openCursors()[m_connection].insert(this);
     }
+
+    static void closeReaders(const QSqlDatabase &db)
+    {
+        const QVariant h = db.driver() ? db.driver()->handle() : QVariant();
+        if (h.isValid() && qstrcmp(h.typeName(), "sqlite3*") == 0) {
+            if (const char *file = sqlite3_db_filename(*static_cast<sqlite3 *const *>(h.constData()), "main"))
+                ReaderPool::closeAll(QByteArray(file));
+        }
+    }
+
+    bool mustBeReadAtOnce() const override { return m_stmt && m_db == m_main; }
     ~SqliteCursor() override
     {
         release();
@@ -71,6 +130,14 @@ public:
               const QHash<QString, ColumnType> &typeOverrides) override
     {
         release();
+        // A reading connection of its own, unless a write is open here (the
+        // rows must then include it) or the database lives in memory only.
+        if (!m_file.isEmpty() && !Transaction::inProgress(m_connection)) {
+            if (sqlite3 *reader = ReaderPool::acquire(m_file)) {
+                m_db = reader;
+                m_onReader = true;
+            }
+        }
         if (!prepare(sql, params))
             return false;
         const int n = sqlite3_column_count(m_stmt);
@@ -98,7 +165,7 @@ public:
 
     bool execNoRows(const QString &sql, const QHash<QString, QVariant> &params, int *rowsAffected) override
     {
-        release();
+        release(); // writes go through the shared connection
         if (!prepare(sql, params))
             return false;
         const int rc = sqlite3_step(m_stmt);
@@ -132,6 +199,11 @@ public:
             sqlite3_finalize(m_stmt);
             m_stmt = nullptr;
         }
+        if (m_onReader) {
+            ReaderPool::release(m_file, m_db);
+            m_onReader = false;
+        }
+        m_db = m_main;
         m_hasRow = false;
         m_atEnd = true;
     }
@@ -318,7 +390,10 @@ private:
     }
 
     QString m_connection;
-    sqlite3 *m_db = nullptr;
+    QByteArray m_file;
+    sqlite3 *m_main = nullptr;   // the shared connection's handle
+    sqlite3 *m_db = nullptr;     // the handle the statement runs on
+    bool m_onReader = false;
     sqlite3_stmt *m_stmt = nullptr;
     bool m_hasRow = false;
 };
@@ -432,4 +507,7 @@ void SqlCursor::releaseAll(const QString &connectionName)
     const auto cursors = openCursors().value(connectionName);
     for (SqlCursor *c : cursors)
         c->release();
+    const QSqlDatabase db = QSqlDatabase::database(connectionName, false);
+    if (db.isValid() && SqlDialect::of(db).backend() == Backend::SQLite)
+        SqliteCursor::closeReaders(db);
 }

@@ -10,9 +10,11 @@
 
 // Reads the rows of one statement forward, a few at a time, straight into a
 // RowStore. On SQLite it steps the statement through SQLite's own interface
-// on the connection's handle (no value is boxed on the way, so a million rows
-// read in well under a second), and the statement's read snapshot keeps the
-// rows not yet read as they were at opening. On PostgreSQL the client library
+// (no value is boxed on the way, so a million rows read in well under a
+// second) on a reading connection of its own to the same file: the rows not
+// yet read stay as they were at opening, while the shared connection goes on
+// seeing and writing the newest data. Inside a write the statement runs on
+// the shared connection, so that it sees the write's own rows. On PostgreSQL the client library
 // receives the whole result at once and the rows are converted as needed.
 class SqlCursor
 {
@@ -39,6 +41,9 @@ public:
 
     // Lets go of the statement (SQLite releases its read snapshot).
     virtual void release() = 0;
+    // The rows must all be read now: the statement runs on the shared
+    // connection inside a write, and must not outlive it.
+    virtual bool mustBeReadAtOnce() const { return false; }
     // Releases every open cursor of a connection, before the connection closes.
     static void releaseAll(const QString &connectionName);
 

@@ -87,3 +87,8 @@ void Transaction::rollback()
     else
         st.doomed = true;
 }
+
+bool Transaction::inProgress(const QString &connectionName)
+{
+    return states().value(connectionName).depth > 0;
+}

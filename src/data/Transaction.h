@@ -22,6 +22,9 @@ public:
     // The database's message when beginning or committing failed.
     QString errorText() const { return m_error; }
 
+    // Whether a write is open on the connection (reads must then see it).
+    static bool inProgress(const QString &connectionName);
+
 private:
     QSqlDatabase m_db;
     bool m_active = false;

@@ -37,6 +37,7 @@ private slots:
     void postInsideATransactionThatFailsLeavesNothing();
     void longResultsAreReadLazily();
     void moneyAndDatesKeepTheirValue();
+    void aListLeftHalfReadDoesNotHoldBackOtherWork();
 
 private:
     QSqlDatabase db() const { return Database::connection(); }
@@ -493,6 +494,53 @@ void TestDataSet::moneyAndDatesKeepTheirValue()
     QCOMPARE(ds.value(QStringLiteral("Saat")).toDateTime(), when);
     QCOMPARE(ds.value(QStringLiteral("Aciklama")).toString(), QStringLiteral("O'Neil \"Çay\" ığüşöç"));
     QCOMPARE(count(QStringLiteral("SELECT count(*) FROM Kasa WHERE Tarih = '2026-12-08'")), 1);
+}
+
+void TestDataSet::aListLeftHalfReadDoesNotHoldBackOtherWork()
+{
+    // A long list open in one window, read only as far as the clerk scrolled,
+    // must not freeze the rest of the program at the moment it was opened:
+    // another counter's new customer is counted, and this counter can still
+    // write.
+    QStringList names;
+    for (int i = 0; i < 300; ++i)
+        names << QStringLiteral("Liste %1").arg(i);
+    addCustomers(names);
+    DataSet list(QStringLiteral("list"));
+    list.setSql(QStringLiteral("Select * from Musteri\nOrder by ID"));
+    QVERIFY(list.open());
+    QVERIFY(list.canFetchMore());
+
+    QVERIFY(Database::open(m_db->target(), QStringLiteral("second"), nullptr));
+    {
+        QSqlQuery other(Database::connection(QStringLiteral("second")));
+        QVERIFY(other.exec(QStringLiteral("INSERT INTO Musteri (AdSoyad, MusteriNo) VALUES ('Öteki Kasa', 9001)")));
+    }
+    DataSet temp(QStringLiteral("Temp"));
+    temp.setSql(QStringLiteral(" Select Max(MusteriNO) as Maximus from Musteri "));
+    QVERIFY(temp.open());
+    QCOMPARE(temp.value(QStringLiteral("Maximus")).toInt(), 9001);
+    temp.close();
+    {
+        Transaction tx(db());
+        QVERIFY2(tx.isActive(), qPrintable(tx.errorText()));
+        QSqlQuery q(db());
+        QVERIFY2(q.exec(QStringLiteral("INSERT INTO Musteri (AdSoyad, MusteriNo) VALUES ('Bu Kasa', 9002)")),
+                 qPrintable(q.lastError().text()));
+        // Inside the write, a list sees the write's own rows.
+        DataSet inside(QStringLiteral("inside"));
+        inside.setSql(QStringLiteral("Select * from Musteri Where MusteriNo > :n"));
+        inside.setParameter(0, 9000);
+        QVERIFY(inside.open());
+        QCOMPARE(inside.recordCount(), 2);
+        QVERIFY2(tx.commit(), qPrintable(tx.errorText()));
+    }
+    QCOMPARE(count(QStringLiteral("SELECT count(*) FROM Musteri WHERE MusteriNo > 9000")), 2);
+    // The half-read list still shows what it showed: no new rows in it.
+    list.last();
+    QCOMPARE(list.recordCount(), 300);
+    list.close();
+    Database::close(QStringLiteral("second"));
 }
 
 QTEST_MAIN(TestDataSet)
