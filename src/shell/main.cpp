@@ -66,6 +66,15 @@ void runProbe(TFrmMain *frame)
 
 int main(int argc, char *argv[])
 {
+#if defined(Q_OS_UNIX) && !defined(Q_OS_MACOS)
+    // Without a screen Qt would abort inside its own start-up; say why instead.
+    if (qEnvironmentVariableIsEmpty("DISPLAY") && qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY")
+        && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
+        std::fprintf(stderr, "vexaro: there is no screen to show the program on (neither DISPLAY nor "
+                             "WAYLAND_DISPLAY is set). Start it in a desktop session, or under xvfb-run.\n");
+        return 1;
+    }
+#endif
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("VEXARO"));
     const QStringList args = QApplication::arguments();

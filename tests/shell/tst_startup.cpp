@@ -19,6 +19,7 @@ private slots:
     void badInputEndsWithAMessage_data();
     void badInputEndsWithAMessage();
     void failedCreationLeavesNoTables();
+    void noScreenIsSaidNotCrashed();
 
 private:
     struct Run { int status; QString out; QString err; };
@@ -160,6 +161,22 @@ void TestStartup::failedCreationLeavesNoTables()
     QCOMPARE(r.status, 1);
     QVERIFY2(r.err.contains(QStringLiteral("Creating the database failed")), qPrintable(r.err));
     QCOMPARE(count(file, QStringLiteral("SELECT count(*) FROM sqlite_master WHERE type='table' AND name<>'sqlite_sequence'")), 0);
+}
+
+void TestStartup::noScreenIsSaidNotCrashed()
+{
+    QTemporaryDir home;
+    QProcess p;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("VEXARO_HOME"), home.path());
+    for (const char *name : {"QT_QPA_PLATFORM", "DISPLAY", "WAYLAND_DISPLAY", "VEXARO_DATABASE"})
+        env.remove(QLatin1String(name));
+    p.setProcessEnvironment(env);
+    p.start(qEnvironmentVariable("VEXARO_BINARY"), QStringList());
+    QVERIFY(p.waitForFinished(60000));
+    QCOMPARE(p.exitStatus(), QProcess::NormalExit);
+    QCOMPARE(p.exitCode(), 1);
+    QVERIFY(QString::fromUtf8(p.readAllStandardError()).contains(QStringLiteral("there is no screen")));
 }
 
 QTEST_GUILESS_MAIN(TestStartup)
