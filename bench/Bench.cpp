@@ -7,6 +7,8 @@
 // its memory does not count here) into DIR, by default a folder per size
 // under the system's temporary folder, and reused by later runs.
 
+#include "catalogue/FrmCDTanimUnit.h"
+#include "catalogue/FrmNavigatorUnit.h"
 #include "components/DataSet.h"
 #include "components/DataSetModel.h"
 #include "data/Database.h"
@@ -15,6 +17,8 @@
 #include "reports/Report1Unit.h"
 
 #include <QApplication>
+#include <QComboBox>
+#include <QToolButton>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFileInfo>
@@ -352,6 +356,63 @@ int main(int argc, char *argv[])
                          medianMs(preview), medianMs(rawLedger), QStringLiteral("<= 1000 ms")});
         table.push_back({QStringLiteral("ledger report, 5,000 rows: write the whole PDF (%1 pp.)").arg(pages),
                          medianMs(pdf), medianMs(rawLedger), QStringLiteral("<= 2000 ms")});
+    }
+
+    // The catalogue: the CD definitions window opened and drawn, a filter
+    // applied in it, and the navigator opened on its plain list and on the
+    // list grouped by medium.
+    {
+        auto settle = [] { QApplication::processEvents(); };
+        std::vector<double> open, filter, rawOpen, rawFilter;
+        for (int i = 0; i < runs; ++i) {
+            open.push_back(timeMs([&] {
+                OpenCDDefinitions();
+                settle();
+            }));
+            TFrmCDTanim *w = FrmCDTanim;
+            w->ComboBox1->setCurrentIndex(w->ComboBox1->findText(QStringLiteral("DVD")));
+            filter.push_back(timeMs([&] {
+                w->SpeedButton1->click();
+                settle();
+            }));
+            w->SpeedButton1->click();
+            w->close();
+            delete FrmCDTanim.data();
+            settle();
+            rawOpen.push_back(timeMs([&] {
+                raw.read("Select Count(*) from CD", -1);
+                raw.read(" Select * from CD  Order by FilmAdi ", 40);
+            }));
+            rawFilter.push_back(timeMs([&] { raw.read(" Select * from CD Where CdTur='DVD' order by filmadi ", 40); }));
+        }
+        table.push_back({QStringLiteral("CD definitions: open the window"), medianMs(open), medianMs(rawOpen),
+                         QStringLiteral("<= 150 ms")});
+        table.push_back({QStringLiteral("CD definitions: filter by medium (DVD)"), medianMs(filter), medianMs(rawFilter),
+                         QStringLiteral("<= 150 ms")});
+
+        std::vector<double> all, byType, rawAll;
+        for (int i = 0; i < runs; ++i) {
+            all.push_back(timeMs([&] {
+                OpenNavigator();
+                settle();
+            }));
+            FrmNavigator->close();
+            delete FrmNavigator.data();
+            byType.push_back(timeMs([&] {
+                TFrmNavigator *n = OpenNavigator();
+                n->ComboBox1->setCurrentIndex(8);
+                emit n->ComboBox1->activated(8);
+                settle();
+            }));
+            FrmNavigator->close();
+            delete FrmNavigator.data();
+            settle();
+            rawAll.push_back(timeMs([&] { raw.read("Select * from CD Order by FilmAdi", -1); }));
+        }
+        table.push_back({QStringLiteral("navigator: open in \"All llist\""), medianMs(all), medianMs(rawAll),
+                         QStringLiteral("<= 400 ms")});
+        table.push_back({QStringLiteral("navigator: open in \"According to CD type\""), medianMs(byType), medianMs(rawAll),
+                         QStringLiteral("<= 400 ms")});
     }
 
     std::printf("VEXARO benchmark, size %s shop (%s), median of %d runs\n\n", qPrintable(size), qPrintable(file), runs);

@@ -3,6 +3,9 @@
 // windows can be looked at without a screen.
 
 #include "ShopGenerator.h"
+#include "catalogue/FrmCDKayitUnit1.h"
+#include "catalogue/FrmCDTanimUnit.h"
+#include "catalogue/FrmNavigatorUnit.h"
 #include "data/Database.h"
 #include "data/Dm1Unit.h"
 #include "data/Dm2Unit.h"
@@ -14,6 +17,15 @@
 #include "components/DataSet.h"
 #include "reports/Report1Unit.h"
 #include "reports/Report2Unit.h"
+#include "customers/DlgKameraUnit.h"
+#include "customers/DlgMiniAcikUnit.h"
+#include "customers/DlgMiniResimUnit.h"
+#include "customers/FrmMusKayitUnit.h"
+#include "customers/FrmMusteriUnit.h"
+#include "customers/PhotoView.h"
+#include <QBuffer>
+#include <QTabWidget>
+#include <QTextEdit>
 
 #include <QPageSize>
 #include <QPrintPreviewDialog>
@@ -21,6 +33,8 @@
 #include <QProcess>
 
 #include <QApplication>
+#include <QComboBox>
+#include <QToolButton>
 #include <QDir>
 #include <QFile>
 #include <QLayout>
@@ -205,6 +219,89 @@ int main(int argc, char *argv[])
         about.show();
         save(&about, QStringLiteral("TFrmHakkinda"));
         about.hide();
+    }
+
+    {
+        // The catalogue: the definitions window as opened and filtered to one
+        // medium, the record entry dialog on a title, and the navigator
+        // grouped by medium with every group open.
+        TFrmCDTanim *titles = OpenCDDefinitions();
+        titles->resize(1280, 760);
+        save(titles, QStringLiteral("TFrmCDTanim"));
+        titles->ComboBox1->setCurrentIndex(titles->ComboBox1->findText(QStringLiteral("DVD")));
+        titles->SpeedButton1->click();
+        save(titles, QStringLiteral("TFrmCDTanim-filtered"));
+        titles->SpeedButton1->click();
+        Dm1->CD->next();
+        if (Dm1->CD->edit()) {
+            TFrmCDKayit entry(titles);
+            entry.show();
+            save(&entry, QStringLiteral("TFrmCDKayit"));
+            entry.hide();
+        } // the dialog cancels the edit as it goes
+        TFrmNavigator *navigator = OpenNavigator();
+        navigator->resize(1280, 760);
+        navigator->ComboBox1->setCurrentIndex(8);
+        emit navigator->ComboBox1->activated(8);
+        navigator->SpeedButton1->click();
+        save(navigator, QStringLiteral("TFrmNavigator"));
+        navigator->close();
+        titles->close();
+    }
+
+    {
+        // Customers: the definitions window on a customer with a photograph,
+        // the registration dialog on both pages, the camera on the frame
+        // source the tests use, and the two companion windows.
+        VideoCapture::factory() = [] { return std::make_unique<FakeVideoCapture>(); };
+        QByteArray photo;
+        {
+            FakeVideoCapture card;
+            card.selectDevice(2);
+            QBuffer buffer(&photo);
+            buffer.open(QIODevice::WriteOnly);
+            card.currentFrame().save(&buffer, "JPEG", 90);
+        }
+        DataSet *temp = Dm1->Temp;
+        temp->close();
+        temp->setSql(QStringLiteral("Update Musteri set Resim=:R where ID=(Select Min(ID) from Musteri)"));
+        temp->setParameter(QStringLiteral("R"), photo);
+        if (!temp->execSql())
+            std::fprintf(stderr, "vexaro-gallery: %s\n", qPrintable(temp->lastError()));
+        auto *customers = new TFrmMusteri;
+        customers->resize(1280, 760);
+        customers->show();
+        QApplication::processEvents();
+        save(customers, QStringLiteral("TFrmMusteri"));
+        if (Dm1->Musteri->edit()) {
+            auto *registration = new TFrmMusKayit(customers);
+            Dm1->ShowCustomerPhoto();
+            registration->show();
+            QApplication::processEvents();
+            save(registration, QStringLiteral("TFrmMusKayit"));
+            registration->PageControl1->setCurrentIndex(1);
+            save(registration, QStringLiteral("TFrmMusKayit-photo"));
+            registration->reject(); // cancels the edit
+            delete registration;
+        }
+        TDlgKamera camera;
+        camera.show();
+        QApplication::processEvents(); // the device list is filled once shown
+        save(&camera, QStringLiteral("TDlgKamera"));
+        camera.hide();
+        TDlgMiniResim miniPhoto;
+        miniPhoto.Image1->setPicture(QImage::fromData(photo, "JPEG"));
+        miniPhoto.show();
+        save(&miniPhoto, QStringLiteral("TDlgMiniResim"));
+        miniPhoto.hide();
+        TDlgMiniAcik miniNote;
+        miniNote.ScText->setPlainText(QStringLiteral("Pays on Fridays. Prefers DVD; ask before renting DivX titles."));
+        miniNote.show();
+        save(&miniNote, QStringLiteral("TDlgMiniAcik"));
+        miniNote.hide();
+        customers->close();
+        delete customers;
+        VideoCapture::factory() = nullptr;
     }
 
     saveReports();

@@ -380,7 +380,18 @@ void TFrmCDTanim::FormShow()
     if (!cd->open())
         Prompt::error(cd->lastError());
     // Counted once: the panel tells how many titles there were on opening.
-    StatusPanel0->setText(QStringLiteral(" Total entered film number : ") + QString::number(cd->isOpen() ? cd->recordCount() : 0));
+    // The list is every title, so the table's own count is the list's; it
+    // is asked of the table because counting the ordered statement makes
+    // the database sort every title first.
+    int count = 0;
+    if (cd->isOpen()) {
+        DataSet *temp = Dm1->Temp;
+        temp->close();
+        temp->setSql(QStringLiteral(" Select Count(*) as CounterX from CD "));
+        count = temp->open() ? temp->value(QStringLiteral("CounterX")).toInt() : cd->recordCount();
+        temp->close();
+    }
+    StatusPanel0->setText(QStringLiteral(" Total entered film number : ") + QString::number(count));
 
     for (DataSet *lookup : {Dm1->Yonetmen, Dm1->Oyuncu, Dm1->FilmTur, Dm1->DagiticiFirma, Dm1->FilmSirket}) {
         if (!lookup->isOpen())
@@ -439,7 +450,7 @@ bool TFrmCDTanim::keyPressed(QKeyEvent *event)
         return true;
     case Qt::Key_Return:
     case Qt::Key_Enter:
-        if (DBGrid1->hasFocus()) {
+        if (focusWidget() == DBGrid1) {
             tbEditClick();
             return true;
         }

@@ -426,6 +426,16 @@ void DBGrid::setDataSource(DataSource *source, const QStringList &columns)
     m_model = source ? new DataSetModel(source->dataSet(), this) : nullptr;
     if (m_model && !columns.isEmpty())
         m_model->setColumns(columns);
+    if (m_model) {
+        // A row leaving the list (a new row cancelled) moves the view's
+        // current row; that is no move of the clerk's and must not post the
+        // row being cancelled. Connected before the view's own handlers.
+        connect(m_model, &QAbstractItemModel::rowsAboutToBeRemoved, this, [this] { m_syncing = true; });
+        connect(m_model, &QAbstractItemModel::rowsRemoved, this, [this] {
+            m_syncing = false;
+            followDataSet();
+        });
+    }
     setModel(m_model);
     delete old;
     if (m_source) {

@@ -10,9 +10,10 @@
 #include <QTableView>
 #include <functional>
 
-class DataSet;
+#include "components/DataSet.h"
+#include "components/DataSource.h"
+
 class DataSetModel;
-class DataSource;
 
 // Controls bound to a field of a data source's current row. They show the
 // row's value, and while the dataset is in edit or insert state they take

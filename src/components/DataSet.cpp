@@ -33,6 +33,41 @@ QString singleTableOf(const QString &sql)
     return Schema::table(table) ? table : QString();
 }
 
+// The statement without its final ORDER BY, for counting its rows: the order
+// does not change the count, and sorting fifty thousand titles only to count
+// them costs as much as reading them. Kept when a LIMIT or OFFSET follows.
+QString withoutFinalOrder(const QString &sql)
+{
+    static const QRegularExpression orderBy(QStringLiteral("\\border\\s+by\\b"), QRegularExpression::CaseInsensitiveOption);
+    static const QRegularExpression limit(QStringLiteral("\\b(limit|offset)\\b"), QRegularExpression::CaseInsensitiveOption);
+    int depth = 0;
+    QChar quote;
+    qsizetype last = -1;
+    for (qsizetype i = 0; i < sql.size(); ++i) {
+        const QChar c = sql[i];
+        if (!quote.isNull()) {
+            if (c == quote)
+                quote = QChar();
+            continue;
+        }
+        if (c == u'\'' || c == u'"')
+            quote = c;
+        else if (c == u'(')
+            ++depth;
+        else if (c == u')')
+            --depth;
+        else if (depth == 0 && (c == u'o' || c == u'O')) {
+            const QRegularExpressionMatch m = orderBy.match(sql, i, QRegularExpression::NormalMatch,
+                                                            QRegularExpression::AnchorAtOffsetMatchOption);
+            if (m.hasMatch())
+                last = i;
+        }
+    }
+    if (last < 0 || limit.match(sql, last).hasMatch())
+        return sql;
+    return sql.left(last);
+}
+
 bool isTextual(const QVariant &v)
 {
     return v.metaType().id() == QMetaType::QString;
@@ -316,6 +351,7 @@ int DataSet::recordCount()
         QString inner = m_sql.trimmed();
         while (inner.endsWith(u';'))
             inner = inner.chopped(1).trimmed();
+        inner = withoutFinalOrder(inner);
         if (cursor->exec(QStringLiteral("SELECT count(*) FROM (%1) vx_count").arg(inner), m_params, {})) {
             store.reset(cursor->columnTypes());
             cursor->fetch(1, store, got);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "components/Money.h"
 #include "data/WindowPorts.h"
 
 #include <QByteArray>
@@ -67,7 +68,7 @@ public slots:
 
 private:
     bool saveRow(bool bookDeposit, QString *error);
-    double m_depositAtShow = 0;
+    Money m_depositAtShow;
     // The JPEG chosen from a file or taken by the camera in this dialog, not
     // yet stored; empty while the picture shown is the stored one.
     QByteArray m_newPhoto;

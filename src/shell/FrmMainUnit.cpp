@@ -1,11 +1,15 @@
 #include "shell/FrmMainUnit.h"
 
+#include "catalogue/FrmCDTanimUnit.h"
+#include "catalogue/FrmNavigatorUnit.h"
+
 #include "components/DataSet.h"
 #include "components/Money.h"
 #include "components/PromptService.h"
 #include "data/Dm1Unit.h"
 #include "data/TariffCache.h"
 #include "shell/FrmHakkindaUnit.h"
+#include "customers/FrmMusteriUnit.h"
 #include "shell/FrmUserXUnit.h"
 #include "shell/WindowRefs.h"
 #include "reports/Report1Unit.h"
@@ -75,14 +79,14 @@ void TFrmMain::buildMenu()
     process->addSeparator();
     entry(process, QStringLiteral("Cash Box Transactions"), "KasaHareketleri1", 18, &TFrmMain::KasaHareketleri1Click, false);
     entry(process, QStringLiteral("CD Check"), "CDKontrol1", 13, &TFrmMain::CDKontrol1Click, false);
-    entry(process, QStringLiteral("CD-Navigator"), "CDNavigator1", 6, &TFrmMain::CDNavigator1Click, false);
+    entry(process, QStringLiteral("CD-Navigator"), "CDNavigator1", 6, &TFrmMain::CDNavigator1Click, true);
     process->addSeparator();
     entry(process, QStringLiteral("Exit"), "k1", 12, &TFrmMain::k1Click, true);
 
     QMenu *definitions = bar->addMenu(QStringLiteral("Definitions"));
     definitions->setObjectName(QStringLiteral("Definitions1"));
-    entry(definitions, QStringLiteral("CD Definitions"), "CDTanmlamalar1", 17, &TFrmMain::CDTanmlamalar1Click, false);
-    entry(definitions, QStringLiteral("Customer Definitions"), "MteriTanmliamalar1", 29, &TFrmMain::MteriTanmliamalar1Click, false);
+    entry(definitions, QStringLiteral("CD Definitions"), "CDTanmlamalar1", 17, &TFrmMain::CDTanmlamalar1Click, true);
+    entry(definitions, QStringLiteral("Customer Definitions"), "MteriTanmliamalar1", 29, &TFrmMain::MteriTanmliamalar1Click, true);
     definitions->addSeparator();
     entry(definitions, QStringLiteral("Service / Settings"), "Servis1", 19, &TFrmMain::Servis1Click, false);
 
@@ -230,9 +234,18 @@ void TFrmMain::CDKiralama1Click() {}
 void TFrmMain::CDTakas1Click() {}
 void TFrmMain::KasaHareketleri1Click() {}
 void TFrmMain::CDKontrol1Click() {}
-void TFrmMain::CDNavigator1Click() {}
-void TFrmMain::CDTanmlamalar1Click() {}
-void TFrmMain::MteriTanmliamalar1Click() {}
+void TFrmMain::CDNavigator1Click()
+{
+    OpenNavigator();
+}
+void TFrmMain::CDTanmlamalar1Click()
+{
+    OpenCDDefinitions();
+}
+void TFrmMain::MteriTanmliamalar1Click()
+{
+    openChildWindow(FrmMusteri);
+}
 void TFrmMain::Servis1Click() {}
 void TFrmMain::MailGnderimi1Click() {}
 void TFrmMain::MailAriv1Click() {}

@@ -228,10 +228,10 @@ void TestFrmMain::menuEntries_data()
     QTest::newRow("Process") << "Process1"
                              << QStringList{"CDKiralama1 CD Rent / Sell off", "CDTakas1 CD Exchange off", "-",
                                             "KasaHareketleri1 Cash Box Transactions off", "CDKontrol1 CD Check off",
-                                            "CDNavigator1 CD-Navigator off", "-", "k1 Exit on"};
+                                            "CDNavigator1 CD-Navigator on", "-", "k1 Exit on"};
     QTest::newRow("Definitions") << "Definitions1"
-                                 << QStringList{"CDTanmlamalar1 CD Definitions off",
-                                                "MteriTanmliamalar1 Customer Definitions off", "-",
+                                 << QStringList{"CDTanmlamalar1 CD Definitions on",
+                                                "MteriTanmliamalar1 Customer Definitions on", "-",
                                                 "Servis1 Service / Settings off"};
     QTest::newRow("E-Mail Process") << "EMailProcess1"
                                     << QStringList{"MailGnderimi1 New E-Mail off", "MailAriv1 E-Mail Archive off"};
@@ -265,7 +265,8 @@ void TestFrmMain::onlyBuiltWindowsCanBeOpened()
             enabled << a->objectName();
     }
     enabled.sort();
-    QCOMPARE(enabled, (QStringList{"Hakknda1", "Stokstatistik1", "k1"}));
+    QCOMPARE(enabled, (QStringList{"CDNavigator1", "CDTanmlamalar1", "Hakknda1", "MteriTanmliamalar1",
+                                   "Stokstatistik1", "k1"}));
 }
 
 void TestFrmMain::closingAsks_data()

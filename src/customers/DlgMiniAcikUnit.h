@@ -1,0 +1,19 @@
+#pragma once
+
+#include <QDialog>
+#include <QPointer>
+
+class QTextEdit;
+
+// "This note belongs to customer": a small tool window that shows the
+// customer's note beside the window that opened it.
+class TDlgMiniAcik : public QDialog
+{
+    Q_OBJECT
+
+public:
+    explicit TDlgMiniAcik(QWidget *parent = nullptr);
+    QTextEdit *ScText;
+};
+
+extern QPointer<TDlgMiniAcik> DlgMiniAcik;
