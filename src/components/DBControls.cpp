@@ -441,7 +441,9 @@ void DBGrid::setDataSource(DataSource *source, const QStringList &columns)
     if (m_source) {
         connect(m_source, &DataSource::dataChanged, this, &DBGrid::followDataSet);
         connect(m_model, &QAbstractItemModel::modelReset, this, &DBGrid::followDataSet);
+        connect(m_model, &QAbstractItemModel::modelReset, this, &DBGrid::fitCaptions);
     }
+    fitCaptions();
     followDataSet();
 }
 
@@ -472,4 +474,15 @@ void DBGrid::currentChanged(const QModelIndex &current, const QModelIndex &previ
     m_syncing = false;
     if (!moved)
         followDataSet(); // the row being edited could not be saved: stay on it
+}
+
+void DBGrid::fitCaptions()
+{
+    // A column starts at least as wide as its caption: every title readable.
+    QHeaderView *header = horizontalHeader();
+    for (int i = 0; i < header->count(); ++i) {
+        const int wanted = header->sectionSizeHint(i);
+        if (header->sectionSize(i) < wanted)
+            header->resizeSection(i, wanted);
+    }
 }

@@ -187,6 +187,7 @@ protected:
     void currentChanged(const QModelIndex &current, const QModelIndex &previous) override;
 private:
     void followDataSet();
+    void fitCaptions();
     QPointer<DataSource> m_source;
     DataSetModel *m_model = nullptr;
     bool m_syncing = false;

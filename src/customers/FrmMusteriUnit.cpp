@@ -8,7 +8,7 @@
 #include "components/PromptService.h"
 #include "customers/DlgMiniResimUnit.h"
 #include "customers/FrmMusKayitUnit.h"
-#include "customers/GridColumns.h"
+#include "components/GridColumns.h"
 #include "customers/PhotoView.h"
 #include "data/Dm1Unit.h"
 #include "data/Dm2Unit.h"

@@ -12,7 +12,7 @@
 #include "customers/DlgMiniResimUnit.h"
 #include "customers/FrmMusKayitUnit.h"
 #include "customers/FrmMusteriUnit.h"
-#include "customers/GridColumns.h"
+#include "components/GridColumns.h"
 #include "customers/PhotoView.h"
 #include "data/Dm1Unit.h"
 #include "data/Dm2Unit.h"

@@ -1,4 +1,4 @@
-#include "customers/GridColumns.h"
+#include "components/GridColumns.h"
 
 #include "components/DBControls.h"
 #include "components/DataSet.h"
@@ -51,9 +51,10 @@ void setGridColumns(DBGrid *grid, DataSource *source, const QStringList &fields,
     grid->setDataSource(source, fields);
     grid->horizontalHeader()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     // The header forgets its widths whenever the list is opened again.
+    // A column is never narrower than its title: a clerk must read every caption.
     const auto applyWidths = [grid, widths] {
         for (int i = 0; i < widths.size(); ++i)
-            grid->setColumnWidth(i, widths[i]);
+            grid->setColumnWidth(i, std::max(widths[i], grid->horizontalHeader()->sectionSizeHint(i)));
     };
     applyWidths();
     if (grid->model()) {
