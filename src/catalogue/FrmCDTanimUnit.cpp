@@ -223,7 +223,10 @@ TFrmCDTanim::TFrmCDTanim(QWidget *parent) : QWidget(parent)
     DBGrid1->setItemDelegateForColumn(1, new TintDelegate(QColor(225, 240, 255), DBGrid1));
     DBGrid1->setItemDelegateForColumn(2, new TintDelegate(QColor(230, 250, 230), DBGrid1));
     DBGrid1->verticalHeader()->setDefaultSectionSize(20);
+    // The name needs room; the header forgets widths whenever the list reopens.
     DBGrid1->horizontalHeader()->resizeSection(0, 220);
+    connect(DBGrid1->model(), &QAbstractItemModel::modelReset, DBGrid1,
+            [grid = DBGrid1] { grid->horizontalHeader()->resizeSection(0, 220); });
 
     // --- search
     auto *searchBox = new QGroupBox(QStringLiteral("Choosing search factor"), this);
