@@ -23,13 +23,13 @@ int DataSetRows::rowCount()
     if (!m_ds || !m_ds->isOpen())
         return 0;
     m_ds->fetchAll();
-    return m_ds->fetchedCount();
+    return m_ds->storedRowCount();
 }
 
 QVariant DataSetRows::value(int row, const QString &field)
 {
     const int c = m_ds->fieldIndex(field);
-    return c < 0 ? QVariant() : m_ds->valueAt(row, c);
+    return c < 0 ? QVariant() : m_ds->storedValueAt(row, c);
 }
 
 // --------------------------------------------------------------- building

@@ -119,6 +119,10 @@ QSqlDatabase DataSet::database() const
 void DataSet::setSql(const QString &sql)
 {
     close();
+    // A view over the old statement's columns means nothing over the new one.
+    m_filterColumn = -1;
+    m_filterValue.clear();
+    m_sortColumn = -1;
     m_sql = sql;
     m_table = singleTableOf(sql);
     const QHash<QString, QVariant> old = m_params;
@@ -203,6 +207,8 @@ bool DataSet::openCursor()
         m_columnInfoValid = false;
     m_fields = std::move(fields);
     m_rows.reset(m_cursor->columnTypes());
+    // Rows are written back by their key: a result without one is read-only.
+    m_hasKey = fieldIndex(QStringLiteral("ID")) >= 0;
     m_countAtOpen.reset();
     m_localDelta = 0;
     m_all.clear();
@@ -303,6 +309,16 @@ bool DataSet::canFetchMore() const
 
 int DataSet::fetchMore(int rows)
 {
+    // Under a filter a whole chunk may hold no row to show: read on until
+    // one shows or the rows end, so that "no more rows" means it.
+    int shownNow = 0;
+    while (shownNow == 0 && canFetchMore())
+        shownNow = fetchChunk(rows);
+    return shownNow;
+}
+
+int DataSet::fetchChunk(int rows)
+{
     if (!canFetchMore())
         return 0;
     std::vector<int> got;
@@ -358,9 +374,10 @@ int DataSet::recordCount()
         }
         if (got.empty()) {
             fetchAll();
-            return int(m_order.size());
+            return int(m_order.size()) - typing;
         }
         m_countAtOpen = store.value(got.front(), 0).toInt();
+        m_localDelta = 0; // the count already holds this list's own inserts and deletes
     }
     return *m_countAtOpen + m_localDelta;
 }
@@ -473,6 +490,21 @@ QVariant DataSet::valueAt(int row, int column) const
     if (row < 0 || row >= int(m_order.size()) || column < 0 || column >= fieldCount())
         return QVariant();
     return m_rows.value(slotAt(row), column);
+}
+
+QVariant DataSet::storedValueAt(int row, int column) const
+{
+    // Counted over the stored rows: the row being typed is passed over.
+    if (m_state == State::Insert && row >= m_insertRow)
+        ++row;
+    if (row < 0 || row >= int(m_order.size()) || column < 0 || column >= fieldCount() || m_order[size_t(row)] == NewRow)
+        return QVariant();
+    return m_rows.value(slotAt(row), column);
+}
+
+int DataSet::storedRowCount() const
+{
+    return int(m_order.size()) - (m_state == State::Insert ? 1 : 0);
 }
 
 QString DataSet::formatValue(int column, const QVariant &v) const
@@ -663,6 +695,10 @@ bool DataSet::edit()
     }
     if (m_current < 0)
         return insert();
+    if (!m_hasKey) {
+        fail(QStringLiteral("%1: the list has no ID column, so its rows cannot be changed.").arg(name()));
+        return false;
+    }
     m_buffer = m_rows.row(slotAt(m_current));
     m_modified = false;
     setState(State::Edit);
@@ -694,7 +730,7 @@ bool DataSet::beginInsert(bool atEnd)
     if (m_state != State::Browse && !post())
         return false;
     if (atEnd)
-        fetchAllInto();
+        fetchAll();
     m_buffer = QVariantList();
     for (int i = 0; i < fieldCount(); ++i)
         m_buffer << QVariant();
@@ -901,7 +937,7 @@ bool DataSet::remove()
         fail(QStringLiteral("%1: there is no row to delete.").arg(name()));
         return false;
     }
-    if (isReadOnly()) {
+    if (isReadOnly() || !m_hasKey) {
         fail(QStringLiteral("%1: the rows of this list cannot be changed.").arg(name()));
         return false;
     }
@@ -997,7 +1033,7 @@ bool DataSet::passesFilter(int slot) const
         return true;
     const QVariant v = m_rows.value(slot, m_filterColumn);
     if (isTextual(m_filterValue))
-        return !v.isNull() && v.toString() == m_filterValue.toString();
+        return !v.isNull() && (isTextual(v) ? v.toString() : formatValue(m_filterColumn, v)) == m_filterValue.toString();
     return compareVariants(v, convertForColumn(m_filterColumn, m_filterValue)) == 0 && !v.isNull();
 }
 
@@ -1063,9 +1099,12 @@ void DataSet::clearFilter()
 {
     if (m_filterColumn < 0)
         return;
+    // The edited row is saved while the view it stands in is still in force.
+    if (isOpen() && m_state != State::Browse && !post())
+        return;
     m_filterColumn = -1;
     m_filterValue.clear();
-    if (isOpen() && (m_state == State::Browse || post()))
+    if (isOpen())
         resetView();
 }
 
@@ -1102,7 +1141,9 @@ void DataSet::clearSort()
 {
     if (m_sortColumn < 0)
         return;
+    if (isOpen() && m_state != State::Browse && !post())
+        return;
     m_sortColumn = -1;
-    if (isOpen() && (m_state == State::Browse || post()))
+    if (isOpen())
         resetView();
 }

@@ -125,6 +125,9 @@ public:
     QVariant value(const QString &field) const;
     QVariant value(int column) const;
     QVariant valueAt(int row, int column) const;
+    // The rows as stored, without what is being typed (reports print these).
+    QVariant storedValueAt(int row, int column) const;
+    int storedRowCount() const;
     QString displayText(const QString &field) const;
     QString displayTextAt(int row, int column) const;
     QString formatValue(int column, const QVariant &value) const;
@@ -182,6 +185,7 @@ signals:
 private:
     bool openCursor();
     bool beginInsert(bool atEnd);
+    int fetchChunk(int rows);
     void setState(State s);
     void setCurrent(int row, bool notify = true);
     int slotAt(int row) const { return m_order[size_t(row)]; }
@@ -224,6 +228,7 @@ private:
     bool m_modified = false;
     int m_insertRow = -1;
     int m_rowBeforeInsert = -1;
+    bool m_hasKey = true;
     static constexpr int NewRow = -1; // the slot of the row being inserted
     std::optional<QString> m_veto;
 

@@ -269,7 +269,7 @@ int RowStore::store(const std::string &bytes)
     }
     if (m_currentBlock < 0 || m_blockUsed + len > m_currentBlockSize) {
         // A short list needs one small block; a long one gets whole huge pages.
-        m_currentBlockSize = m_blocks.empty() ? FirstBlockSize : BlockSize;
+        m_currentBlockSize = m_blocks.empty() ? std::max(FirstBlockSize, len) : BlockSize;
         m_blocks.push_back(allocateBlock(m_currentBlockSize));
         m_currentBlock = int(m_blocks.size() - 1);
         m_blockUsed = 0;
