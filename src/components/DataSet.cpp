@@ -1090,6 +1090,8 @@ void DataSet::setFilter(const QString &field, const QVariant &value)
     const int c = fieldIndex(field);
     if (!isOpen() || c < 0 || (m_state != State::Browse && !post()))
         return;
+    // Matches may lie anywhere: the whole list is read, as for a sort.
+    fetchAllInto();
     m_filterColumn = c;
     m_filterValue = value;
     resetView();

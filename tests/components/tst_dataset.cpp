@@ -12,6 +12,12 @@
 
 using namespace TestSupport;
 
+static bool q_exec(const QSqlDatabase &db, const QString &sql)
+{
+    QSqlQuery q(db);
+    return q.exec(sql);
+}
+
 class TestDataSet : public QObject
 {
     Q_OBJECT
@@ -38,6 +44,7 @@ private slots:
     void longResultsAreReadLazily();
     void moneyAndDatesKeepTheirValue();
     void aListLeftHalfReadDoesNotHoldBackOtherWork();
+    void viewsAndEditsStayConsistent();
 
 private:
     QSqlDatabase db() const { return Database::connection(); }
@@ -541,6 +548,87 @@ void TestDataSet::aListLeftHalfReadDoesNotHoldBackOtherWork()
     QCOMPARE(list.recordCount(), 300);
     list.close();
     Database::close(QStringLiteral("second"));
+}
+
+void TestDataSet::viewsAndEditsStayConsistent()
+{
+    QStringList names;
+    for (int i = 0; i < 3000; ++i)
+        names << QStringLiteral("Kişi %1").arg(i, 4, 10, QLatin1Char('0'));
+    addCustomers(names);
+    const int stored = count(QStringLiteral("SELECT count(*) FROM Musteri"));
+
+    // A first row larger than a small block (a long remark) is kept whole.
+    {
+        QSqlQuery q(db());
+        QVERIFY(q.exec(QStringLiteral("UPDATE Musteri SET Aciklama = '%1' WHERE MusteriNo = 1").arg(QString(100000, u'x'))));
+        DataSet one(QStringLiteral("one"));
+        one.setSql(QStringLiteral("Select * from Musteri Where MusteriNo = 1"));
+        QVERIFY(one.open());
+        QCOMPARE(one.value(QStringLiteral("Aciklama")).toString().size(), 100000);
+    }
+
+    DataSet ds(QStringLiteral("Musteri"));
+    ds.setSql(QStringLiteral("Select * from Musteri\nOrder by ID"));
+    QVERIFY(ds.open());
+
+    // Counting after an own insert counts it once.
+    QVERIFY(ds.insert());
+    QVERIFY(ds.setValue(QStringLiteral("AdSoyad"), QStringLiteral("Yeni Kişi")));
+    QVERIFY(ds.setValue(QStringLiteral("MusteriNo"), 99999));
+    QVERIFY(ds.post());
+    QCOMPARE(ds.recordCount(), stored + 1);
+
+    // A filter whose matches lie past the rows read so far still finds them.
+    ds.setFilter(QStringLiteral("AdSoyad"), QStringLiteral("Kişi 2999"));
+    QCOMPARE(ds.fetchedCount(), 1);
+    QCOMPARE(ds.value(QStringLiteral("MusteriNo")).toInt(), 3000);
+
+    // Leaving the view saves the edited row in place: no row lost or doubled.
+    QVERIFY(ds.edit());
+    QVERIFY(ds.setValue(QStringLiteral("Telefon"), QStringLiteral("555")));
+    ds.clearFilter();
+    ds.fetchAll();
+    QCOMPARE(ds.fetchedCount(), stored + 1);
+    QSet<int> ids;
+    for (int r = 0; r < ds.fetchedCount(); ++r)
+        ids.insert(ds.valueAt(r, ds.fieldIndex(QStringLiteral("ID"))).toInt());
+    QCOMPARE(ids.size(), stored + 1);
+    QCOMPARE(count(QStringLiteral("SELECT count(*) FROM Musteri WHERE Telefon='555'")), 1);
+
+    // A sort does not outlive the statement it was made on.
+    ds.setSort(QStringLiteral("Depozito"), Qt::DescendingOrder);
+    ds.setSql(QStringLiteral("Select ID, AdSoyad from Musteri Order by ID"));
+    QVERIFY(ds.open());
+    QCOMPARE(ds.value(QStringLiteral("AdSoyad")).toString(), QStringLiteral("Kişi 0000"));
+    ds.close();
+
+    // Appending to a half-read list keeps every row of it.
+    ds.setSql(QStringLiteral("Select * from Musteri\nOrder by ID"));
+    QVERIFY(ds.open());
+    QVERIFY(ds.append());
+    QVERIFY(ds.setValue(QStringLiteral("AdSoyad"), QStringLiteral("Sonda")));
+    QVERIFY(ds.setValue(QStringLiteral("MusteriNo"), 100000));
+    QVERIFY(ds.post());
+    QCOMPARE(ds.fetchedCount(), stored + 2);
+    QCOMPARE(ds.recordCount(), stored + 2);
+    ds.last();
+    QCOMPARE(ds.value(QStringLiteral("AdSoyad")).toString(), QStringLiteral("Sonda"));
+
+    // A list without its key can be read, not changed.
+    DataSet keyless(QStringLiteral("keyless"));
+    keyless.setSql(QStringLiteral("Select AdSoyad, Telefon from Musteri Order by AdSoyad"));
+    QVERIFY(keyless.open());
+    QVERIFY(!keyless.edit());
+    QVERIFY(!keyless.remove());
+    QCOMPARE(count(QStringLiteral("SELECT count(*) FROM Musteri")), stored + 2);
+
+    // A date filter compares the date as it is shown.
+    QVERIFY(q_exec(db(), QStringLiteral("UPDATE Musteri SET UyelikBasTarih = '2024-01-05' WHERE MusteriNo = 7")));
+    ds.requery();
+    ds.setFilter(QStringLiteral("UyelikBasTarih"), QStringLiteral("05.01.2024"));
+    QCOMPARE(ds.fetchedCount(), 1);
+    QCOMPARE(ds.value(QStringLiteral("MusteriNo")).toInt(), 7);
 }
 
 QTEST_MAIN(TestDataSet)
