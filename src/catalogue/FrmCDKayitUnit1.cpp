@@ -287,22 +287,8 @@ bool TFrmCDKayit::postNewTitle(bool bookPurchase)
             error = tx.errorText();
         // Another counter may have taken the proposed number since the list
         // window offered it: the largest plus one, read inside this write.
-        if (error.isEmpty()) {
-            temp->close();
-            temp->setSql(QStringLiteral(" Select Count(*) as CounterX from CD where CDNo=:CDNo "));
-            temp->setParameter(QStringLiteral("CDNo"), cd->value(QStringLiteral("CDNo")));
-            if (!temp->open()) {
-                error = temp->lastError();
-            } else if (temp->value(QStringLiteral("CounterX")).toInt() > 0) {
-                temp->close();
-                temp->setSql(QStringLiteral(" Select Max(CDNO) as Maximus from CD "));
-                if (temp->open())
-                    cd->setValue(QStringLiteral("CDNo"), temp->value(QStringLiteral("Maximus")).toInt() + 1);
-                else
-                    error = temp->lastError();
-            }
-            temp->close();
-        }
+        if (error.isEmpty())
+            Dm1->claimFreeNumber(cd, QStringLiteral("CD"), QStringLiteral("CDNo"), &error);
         if (error.isEmpty() && !cd->post())
             error = cd->lastError();
         if (error.isEmpty() && bookPurchase) {

@@ -332,23 +332,8 @@ bool TFrmMusKayit::saveRow(bool bookDeposit, QString *error)
     if (inserting) {
         // Another counter may have taken the proposed number while this
         // dialog was open: the next free one is taken here, inside the write.
-        temp->close();
-        temp->setSql(QStringLiteral(" Select Count(*) as CounterX from Musteri where MusteriNo=:No "));
-        temp->setParameter(QStringLiteral("No"), m->value(QStringLiteral("MusteriNo")).toInt());
-        if (!temp->open()) {
-            *error = temp->lastError();
+        if (!Dm1->claimFreeNumber(m, QStringLiteral("Musteri"), QStringLiteral("MusteriNo"), error))
             return false;
-        }
-        const bool taken = temp->value(QStringLiteral("CounterX")).toInt() > 0;
-        temp->close();
-        if (taken) {
-            const int next = NextCustomerNumber();
-            if (next <= 0) {
-                *error = temp->lastError();
-                return false;
-            }
-            m->setValue(QStringLiteral("MusteriNo"), next);
-        }
     }
     if (bookDeposit) {
         const QString name = m->value(QStringLiteral("AdSoyad")).toString();

@@ -46,6 +46,12 @@ public:
     void registerRegistrationWindow(QObject *window, CustomerPhotoPort *port);
     void registerExchangeWindow(QObject *window, ExchangeWindowPort *port);
 
+    // Inside a write: keeps the shown number (MusteriNo, CDNo) that the row
+    // being inserted proposes, unless another counter took it meanwhile; then
+    // the largest plus one, read inside the same write. Table and column are
+    // the program's own names. False with the database's message on error.
+    bool claimFreeNumber(DataSet *row, const QString &table, const QString &column, QString *error);
+
     // Shows the current customer's photograph in the customer windows that
     // exist; bytes that are not a picture leave the pictures as they were.
     void ShowCustomerPhoto();
