@@ -63,8 +63,10 @@ configure() {
   fi
   echo "setup.sh: CMake could not configure the build." >&2
   local names
-  names=$(grep -oE 'Failed to find required Qt component "[A-Za-z0-9]+"|Could NOT find [A-Za-z0-9_:]+|dependency [A-Za-z0-9_]+ could not be found|Could not find a package configuration file provided by "[A-Za-z0-9_]+"' "$log" \
-          | grep -oE '"[A-Za-z0-9_:]+"$|[A-Za-z0-9_:]+$' | tr -d '"' | sort -u)
+  names=$(sed -nE -e 's/.*Failed to find required Qt component "([A-Za-z0-9]+)".*/\1/p' \
+                  -e 's/.*dependency ([A-Za-z0-9_]+) could not be found.*/\1/p' \
+                  -e 's/.*Could NOT find ([A-Za-z0-9_:]+).*/\1/p' \
+                  -e 's/.*package configuration file provided by "([A-Za-z0-9_]+)".*/\1/p' "$log" | sort -u)
   if [ -n "$names" ]; then
     local n pkg
     for n in $names; do
