@@ -11,7 +11,7 @@
 #include "catalogue/FrmNavigatorUnit.h"
 #include "components/DataSet.h"
 #include "components/DataSetModel.h"
-#include "data/Database.h"
+#include "db/Database.h"
 #include "data/Dm1Unit.h"
 #include "data/Dm2Unit.h"
 #include "reports/Report1Unit.h"

@@ -8,7 +8,7 @@
 
 #include "ShopGenerator.h"
 
-#include "data/Database.h"
+#include "db/Database.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>

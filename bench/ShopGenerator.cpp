@@ -1,9 +1,9 @@
 #include "ShopGenerator.h"
 
-#include "components/Money.h"
-#include "data/Schema.h"
-#include "data/SqlDialect.h"
-#include "data/Transaction.h"
+#include "db/Money.h"
+#include "db/Schema.h"
+#include "db/SqlDialect.h"
+#include "db/Transaction.h"
 
 #include <QDateTime>
 #include <QSet>

@@ -6,7 +6,7 @@
 #include "catalogue/FrmCDKayitUnit1.h"
 #include "catalogue/FrmCDTanimUnit.h"
 #include "catalogue/FrmNavigatorUnit.h"
-#include "data/Database.h"
+#include "db/Database.h"
 #include "data/Dm1Unit.h"
 #include "data/Dm2Unit.h"
 #include "components/Format.h"

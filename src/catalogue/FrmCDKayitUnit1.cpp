@@ -5,11 +5,11 @@
 #include "components/DataSource.h"
 #include "components/Format.h"
 #include "components/KeyPreview.h"
-#include "components/Money.h"
+#include "db/Money.h"
 #include "components/PromptService.h"
-#include "data/Database.h"
+#include "db/Database.h"
 #include "data/Dm1Unit.h"
-#include "data/Transaction.h"
+#include "db/Transaction.h"
 
 #include <QCloseEvent>
 #include <QDateTime>

@@ -4,8 +4,8 @@
 #include "components/DataSetModel.h"
 #include "components/DataSource.h"
 #include "components/Format.h"
-#include "components/Money.h"
-#include "data/Schema.h"
+#include "db/Money.h"
+#include "db/Schema.h"
 
 #include <QBuffer>
 #include <QHeaderView>

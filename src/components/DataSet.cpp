@@ -1,11 +1,11 @@
 #include "components/DataSet.h"
 
 #include "components/Format.h"
-#include "components/Money.h"
-#include "components/SqlCursor.h"
+#include "db/Money.h"
+#include "db/SqlCursor.h"
 #include "components/TurkishText.h"
-#include "data/Database.h"
-#include "data/SqlDialect.h"
+#include "db/Database.h"
+#include "db/SqlDialect.h"
 
 #include <QCollator>
 #include <QDateTime>

@@ -1,7 +1,7 @@
 #include "customers/DlgKameraUnit.h"
 
 #include "components/KeyPreview.h"
-#include "components/Paths.h"
+#include "db/Paths.h"
 #include "components/PromptService.h"
 
 #include <QBuffer>

@@ -7,9 +7,9 @@
 #include "customers/DlgKameraUnit.h"
 #include "customers/FrmMusteriUnit.h"
 #include "customers/PhotoView.h"
-#include "data/Database.h"
+#include "db/Database.h"
 #include "data/Dm1Unit.h"
-#include "data/Transaction.h"
+#include "db/Transaction.h"
 
 #include <QDate>
 #include <QDateTime>

@@ -3,7 +3,7 @@
 #include "components/DataSet.h"
 #include "components/DataSource.h"
 #include "components/Format.h"
-#include "data/Database.h"
+#include "db/Database.h"
 #include "data/TariffCache.h"
 
 #include <QApplication>

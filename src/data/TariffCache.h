@@ -1,6 +1,6 @@
 #pragma once
 
-#include "components/Money.h"
+#include "db/Money.h"
 
 #include <QString>
 

@@ -4,7 +4,7 @@
 #include "catalogue/FrmNavigatorUnit.h"
 
 #include "components/DataSet.h"
-#include "components/Money.h"
+#include "db/Money.h"
 #include "components/PromptService.h"
 #include "data/Dm1Unit.h"
 #include "data/TariffCache.h"

@@ -1,5 +1,5 @@
 #include "components/PromptService.h"
-#include "data/Database.h"
+#include "db/Database.h"
 #include "data/Dm1Unit.h"
 #include "data/Dm2Unit.h"
 #include "shell/FrmMainUnit.h"

@@ -1,8 +1,8 @@
 #include "ShopGenerator.h"
 
-#include "components/Money.h"
-#include "data/Schema.h"
-#include "data/SqlDialect.h"
+#include "db/Money.h"
+#include "db/Schema.h"
+#include "db/SqlDialect.h"
 #include "support/TestSupport.h"
 
 #include <QDateTime>

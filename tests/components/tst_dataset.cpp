@@ -2,8 +2,8 @@
 // written and read back, states, locate, parameters, client-side views,
 // events, and lazy reading of long results.
 #include "components/DataSet.h"
-#include "components/Money.h"
-#include "data/Transaction.h"
+#include "db/Money.h"
+#include "db/Transaction.h"
 #include "support/TestSupport.h"
 
 #include <QSqlError>

@@ -5,9 +5,9 @@
 #include "components/DataSet.h"
 #include "components/DataSetModel.h"
 #include "components/DataSource.h"
-#include "components/Money.h"
-#include "data/Database.h"
-#include "data/SqlDialect.h"
+#include "db/Money.h"
+#include "db/Database.h"
+#include "db/SqlDialect.h"
 #include "support/ScriptedPrompts.h"
 #include "support/TestSupport.h"
 

@@ -1,7 +1,7 @@
 // Amounts and dates as the clerk sees and types them: ',' for decimals, '.'
 // for thousands, whatever the machine's own language.
 #include "components/Format.h"
-#include "components/Money.h"
+#include "db/Money.h"
 
 #include <QLocale>
 #include <QTest>

@@ -4,9 +4,9 @@
 // straight into the database, reading the rows back, and acting on a modal
 // window once it shows.
 #include "components/DataSet.h"
-#include "components/Money.h"
-#include "data/Database.h"
-#include "data/SqlDialect.h"
+#include "db/Money.h"
+#include "db/Database.h"
+#include "db/SqlDialect.h"
 
 #include <QApplication>
 #include <QBuffer>

@@ -1,7 +1,7 @@
 // The camera dialog on a frame source in memory: the device list, switching
 // devices, one frame kept as a 160 x 120 JPEG (on disk and handed back), and
 // what happens without a device or when a capture fails.
-#include "components/Paths.h"
+#include "db/Paths.h"
 #include "customers/DlgKameraUnit.h"
 #include "support/ScriptedPrompts.h"
 #include "support/TestSupport.h"

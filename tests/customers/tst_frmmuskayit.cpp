@@ -5,7 +5,7 @@
 #include "CustomerTestSupport.h"
 #include "components/DBControls.h"
 #include "components/DataSource.h"
-#include "components/Paths.h"
+#include "db/Paths.h"
 #include "components/Format.h"
 #include "components/PromptService.h"
 #include "customers/DlgKameraUnit.h"

@@ -3,7 +3,7 @@
 // windows that exist and only those; deleting with confirmation.
 #include "ShopGenerator.h"
 #include "components/DataSet.h"
-#include "components/Money.h"
+#include "db/Money.h"
 #include "data/Dm1Unit.h"
 #include "data/Dm2Unit.h"
 #include "data/TariffCache.h"

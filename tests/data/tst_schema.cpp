@@ -1,8 +1,8 @@
 // The shop's database on the backend this run uses: schema, starting rows and
 // every kind of value stored and read back unchanged.
-#include "components/Money.h"
-#include "data/Database.h"
-#include "data/Transaction.h"
+#include "db/Money.h"
+#include "db/Database.h"
+#include "db/Transaction.h"
 #include "support/TestSupport.h"
 
 #include <QElapsedTimer>

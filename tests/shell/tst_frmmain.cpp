@@ -2,7 +2,7 @@
 // holds, asking before the program ends, and what it loads after the login.
 #include "components/DataSet.h"
 #include "components/KeyPreview.h"
-#include "components/Money.h"
+#include "db/Money.h"
 #include "data/Dm1Unit.h"
 #include "data/Dm2Unit.h"
 #include "data/TariffCache.h"

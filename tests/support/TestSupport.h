@@ -1,6 +1,6 @@
 #pragma once
 
-#include "data/Database.h"
+#include "db/Database.h"
 
 #include <QString>
 #include <QTemporaryDir>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "components/RowStore.h"
+#include "db/RowStore.h"
 
 #include <QHash>
 #include <QSqlDatabase>

@@ -1,6 +1,6 @@
-#include "components/RowStore.h"
+#include "db/RowStore.h"
 
-#include "components/Money.h"
+#include "db/Money.h"
 
 #include <QDateTime>
 #include <cstdlib>

@@ -1,8 +1,8 @@
-#include "components/SqlCursor.h"
+#include "db/SqlCursor.h"
 
-#include "components/Money.h"
-#include "data/SqlDialect.h"
-#include "data/Transaction.h"
+#include "db/Money.h"
+#include "db/SqlDialect.h"
+#include "db/Transaction.h"
 
 #include <QDate>
 #include <QSet>

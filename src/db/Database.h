@@ -1,6 +1,6 @@
 #pragma once
 
-#include "data/SqlDialect.h"
+#include "db/SqlDialect.h"
 
 #include <QSqlDatabase>
 #include <QString>

@@ -1,4 +1,4 @@
-#include "components/Money.h"
+#include "db/Money.h"
 
 #include <cmath>
 

@@ -1,6 +1,6 @@
-#include "data/Transaction.h"
+#include "db/Transaction.h"
 
-#include "data/SqlDialect.h"
+#include "db/SqlDialect.h"
 
 #include <QHash>
 #include <QSqlError>

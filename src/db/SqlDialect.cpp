@@ -1,6 +1,6 @@
-#include "data/SqlDialect.h"
+#include "db/SqlDialect.h"
 
-#include "components/Money.h"
+#include "db/Money.h"
 
 #include <QDateTime>
 #include <QSqlDriver>

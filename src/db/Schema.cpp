@@ -1,6 +1,6 @@
-#include "data/Schema.h"
+#include "db/Schema.h"
 
-#include "data/SqlDialect.h"
+#include "db/SqlDialect.h"
 
 #include <QHash>
 

@@ -1,8 +1,8 @@
-#include "data/Database.h"
+#include "db/Database.h"
 
-#include "components/Paths.h"
-#include "components/SqlCursor.h"
-#include "data/Transaction.h"
+#include "db/Paths.h"
+#include "db/SqlCursor.h"
+#include "db/Transaction.h"
 
 #include <QDir>
 #include <QFileInfo>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "data/Schema.h"
+#include "db/Schema.h"
 
 #include <QByteArray>
 #include <QString>

@@ -1,4 +1,4 @@
-#include "components/Paths.h"
+#include "db/Paths.h"
 
 #include <QDir>
 #include <QFileInfo>
