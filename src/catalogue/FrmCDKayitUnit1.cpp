@@ -23,7 +23,6 @@
 #include <QTabWidget>
 #include <QVBoxLayout>
 
-QPointer<TFrmCDKayit> FrmCDKayit;
 
 namespace {
 

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "shell/WindowRegistry.h"
+
 #include <QDialog>
 #include <QPointer>
 
@@ -47,5 +49,3 @@ private:
     void cancelUnposted();
 };
 
-// The one record entry dialog while it is shown.
-extern QPointer<TFrmCDKayit> FrmCDKayit;

@@ -6,12 +6,12 @@
 #include "components/DataSource.h"
 #include "components/KeyPreview.h"
 #include "components/PromptService.h"
+#include "components/WindowKit.h"
 #include "data/Dm1Unit.h"
 #include "data/Dm2Unit.h"
 #include "reports/Report1Unit.h"
-#include "shell/FrmMainUnit.h"
 #include "shell/Helpers.h"
-#include "shell/WindowRefs.h"
+#include "shell/WindowRegistry.h"
 
 #include <QApplication>
 #include <QButtonGroup>
@@ -35,12 +35,8 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 
-QPointer<TFrmCDTanim> FrmCDTanim;
 
 namespace {
-
-const QString Unfiltered = QStringLiteral(" Select * from CD  Order by FilmAdi ");
-const QString UnfilteredAfterFilter = QStringLiteral(" Select * from CD  order by FilmAdi ");
 
 // Column, caption: the title grid, in its order.
 const char *const TitleColumns[][2] = {
@@ -57,20 +53,19 @@ const char *const RenterColumns[][2] = {
 };
 
 // The filter lists, top to bottom: label, title column compared, lookup
-// table and its name column (empty for the fixed disc-type list).
+// table (empty for the fixed disc-type list).
 struct FilterList
 {
     const char *label;
     const char *column;
     const char *table;
-    const char *nameColumn;
 };
 const FilterList FilterLists[] = {
-    {"CD Type", "CdTur", "", ""},
-    {"Film Type", "KonuTur", "FilmTur", "FilmTur"},
-    {"Leading Role", "Oyuncu", "Oyuncu", "OyuncuAdi"},
-    {"Film Company", "FilmSirketi", "FilmSirket", "FilmSirket"},
-    {"Director", "Yonetmen", "Yonetmen", "Yonetmen"},
+    {"CD Type", "CdTur", ""},
+    {"Film Type", "KonuTur", "FilmTur"},
+    {"Leading Role", "Oyuncu", "Oyuncu"},
+    {"Film Company", "FilmSirketi", "FilmSirket"},
+    {"Director", "Yonetmen", "Yonetmen"},
 };
 
 // The first columns of the title grid carry colours of their own, so the
@@ -91,48 +86,6 @@ protected:
 private:
     QColor m_tint;
 };
-
-QToolButton *toolButton(QToolBar *bar, const QString &name, const QString &caption, const QString &hint, int icon)
-{
-    auto *b = new QToolButton(bar);
-    b->setObjectName(name);
-    b->setText(caption);
-    b->setAccessibleName(QString(caption).remove(QLatin1Char('&')));
-    if (!hint.isEmpty())
-        b->setToolTip(hint);
-    if (Dm1 && icon >= 0 && icon < Dm1->Actions.size())
-        b->setIcon(Dm1->Actions[icon]);
-    b->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
-    bar->addWidget(b);
-    return b;
-}
-
-QWidget *panel(const QString &heading, QWidget *body, QWidget *parent)
-{
-    auto *box = new QGroupBox(heading, parent);
-    box->setAccessibleName(heading);
-    auto *l = new QVBoxLayout(box);
-    l->setContentsMargins(4, 4, 4, 4);
-    l->addWidget(body);
-    return box;
-}
-
-// Whether a window of the program is open, found by its object name: the
-// close rules test windows that other units own.
-bool windowOpen(const QString &objectName)
-{
-    if (QMdiArea *area = mainDocumentArea()) {
-        for (QMdiSubWindow *sub : area->subWindowList()) {
-            if (sub->widget() && sub->widget()->objectName() == objectName)
-                return true;
-        }
-    }
-    for (QWidget *w : QApplication::topLevelWidgets()) {
-        if (w->objectName() == objectName && w->isVisible())
-            return true;
-    }
-    return false;
-}
 
 } // namespace
 
@@ -157,56 +110,43 @@ TFrmCDTanim::TFrmCDTanim(QWidget *parent) : QWidget(parent)
     auto *bar = new QToolBar(this);
     bar->setObjectName(QStringLiteral("ToolBar1"));
     bar->setIconSize(QSize(16, 16));
-    tbNew = toolButton(bar, QStringLiteral("tbNew"), QStringLiteral("&New"), QStringLiteral("Yeni Kayıt [Alt-Y]"), 0);
-    tbEdit = toolButton(bar, QStringLiteral("tbEdit"), QStringLiteral("&Edit"), QStringLiteral("Güncelle"), 1);
-    tbDelete = toolButton(bar, QStringLiteral("tbDelete"), QStringLiteral("&Delete"), QStringLiteral("Sil [Alt-S]"), 2);
+    auto add = [bar](QToolButton *b) {
+        bar->addWidget(b);
+        return b;
+    };
+    tbNew = add(Kit::toolButton(bar, QStringLiteral("tbNew"), QStringLiteral("&New"), QStringLiteral("new"),
+                                Kit::Caption::Under, QStringLiteral("Yeni Kayıt [Alt-Y]")));
+    tbEdit = add(Kit::toolButton(bar, QStringLiteral("tbEdit"), QStringLiteral("&Edit"), QStringLiteral("edit"),
+                                 Kit::Caption::Under, QStringLiteral("Güncelle")));
+    tbDelete = add(Kit::toolButton(bar, QStringLiteral("tbDelete"), QStringLiteral("&Delete"), QStringLiteral("delete"),
+                                   Kit::Caption::Under, QStringLiteral("Sil [Alt-S]")));
     bar->addSeparator();
-    tbPrint = toolButton(bar, QStringLiteral("tbPrint"), QStringLiteral("&Print"), QStringLiteral("CD Listesi Yazdır"), 3);
-    tbStokIst = toolButton(bar, QStringLiteral("tbStokIst"), QStringLiteral("Stock Stat."),
-                           QStringLiteral("Stok İstatistik Raporu"), 4);
-    tbKiraIst = toolButton(bar, QStringLiteral("tbKiraIst"), QStringLiteral("Rent Stat."),
-                           QStringLiteral("CD Kiralama İstatistikleri"), 7);
+    tbPrint = add(Kit::toolButton(bar, QStringLiteral("tbPrint"), QStringLiteral("&Print"), QStringLiteral("print"),
+                                  Kit::Caption::Under, QStringLiteral("CD Listesi Yazdır")));
+    tbStokIst = add(Kit::toolButton(bar, QStringLiteral("tbStokIst"), QStringLiteral("Stock Stat."),
+                                    QStringLiteral("statistics"), Kit::Caption::Under,
+                                    QStringLiteral("Stok İstatistik Raporu")));
+    tbKiraIst = add(Kit::toolButton(bar, QStringLiteral("tbKiraIst"), QStringLiteral("Rent Stat."),
+                                    QStringLiteral("chart"), Kit::Caption::Under,
+                                    QStringLiteral("CD Kiralama İstatistikleri")));
     // The renting statistics dialog is not part of the program yet.
     tbKiraIst->setEnabled(false);
     auto *spacer = new QWidget(bar);
     spacer->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Preferred);
     bar->addWidget(spacer);
-    auto navButton = [&](const QString &name, const QString &caption, QStyle::StandardPixmap pix) {
-        QToolButton *b = toolButton(bar, name, QString(), QString(), -1);
-        b->setAccessibleName(caption);
-        b->setToolTip(caption);
-        b->setIcon(style()->standardIcon(pix));
-        b->setToolButtonStyle(Qt::ToolButtonIconOnly);
-        return b;
-    };
-    tbFirst = navButton(QStringLiteral("tbFirst"), QStringLiteral("First"), QStyle::SP_MediaSkipBackward);
-    tbPrior = navButton(QStringLiteral("tbPrior"), QStringLiteral("Prior"), QStyle::SP_MediaSeekBackward);
-    tbNext = navButton(QStringLiteral("tbNext"), QStringLiteral("Next"), QStyle::SP_MediaSeekForward);
-    tbLast = navButton(QStringLiteral("tbLast"), QStringLiteral("Last"), QStyle::SP_MediaSkipForward);
+    const Kit::Navigation nav = Kit::navigationButtons(bar, Dm1->CD);
+    for (QToolButton *b : nav.buttons())
+        bar->addWidget(b);
+    tbFirst = nav.first;
+    tbPrior = nav.prior;
+    tbNext = nav.next;
+    tbLast = nav.last;
 
     // --- title panel
-    auto *titlePanel = new QFrame(this);
-    titlePanel->setObjectName(QStringLiteral("Panel1"));
-    titlePanel->setFrameShape(QFrame::StyledPanel);
-    titlePanel->setAutoFillBackground(true);
-    QPalette tp = titlePanel->palette();
-    tp.setColor(QPalette::Window, QColor(128, 128, 128));
-    tp.setColor(QPalette::WindowText, Qt::white);
-    titlePanel->setPalette(tp);
-    auto *titleText = new QLabel(QStringLiteral("CD/DVD Definitions"), titlePanel);
-    QFont tf = titleText->font();
-    tf.setBold(true);
-    tf.setPointSize(12);
-    titleText->setFont(tf);
-    btnPanelClose = new QToolButton(titlePanel);
-    btnPanelClose->setObjectName(QStringLiteral("SpeedButton2"));
-    btnPanelClose->setAccessibleName(QStringLiteral("Close"));
-    btnPanelClose->setIcon(style()->standardIcon(QStyle::SP_TitleBarCloseButton));
-    btnPanelClose->setAutoRaise(true);
-    auto *tl = new QHBoxLayout(titlePanel);
-    tl->setContentsMargins(8, 2, 4, 2);
-    tl->addWidget(titleText, 1);
-    tl->addWidget(btnPanelClose);
+    const Kit::Band title = Kit::titleBand(this, QStringLiteral("CD/DVD Definitions"), QColor(128, 128, 128), Qt::white,
+                                           QStringLiteral("SpeedButton2"));
+    title.frame->setObjectName(QStringLiteral("Panel1"));
+    btnPanelClose = title.frame->findChild<QToolButton *>(QStringLiteral("SpeedButton2"));
 
     // --- the title grid
     DBGrid1 = new DBGrid(this);
@@ -295,38 +235,24 @@ TFrmCDTanim::TFrmCDTanim(QWidget *parent) : QWidget(parent)
 
     auto *right = new QSplitter(Qt::Vertical, this);
     right->setObjectName(QStringLiteral("Splitter2"));
-    right->addWidget(panel(QStringLiteral("Search and filter"), searchAndFilter, right));
-    right->addWidget(panel(QStringLiteral("Customers renting this film"), DBGrid2, right));
+    right->addWidget(Kit::groupPanel(QStringLiteral("Search and filter"), searchAndFilter, right));
+    right->addWidget(Kit::groupPanel(QStringLiteral("Customers renting this film"), DBGrid2, right));
     auto *split = new QSplitter(Qt::Horizontal, this);
     split->setObjectName(QStringLiteral("Splitter1"));
-    split->addWidget(panel(QStringLiteral("CD/DVD Table"), DBGrid1, split));
+    split->addWidget(Kit::groupPanel(QStringLiteral("CD/DVD Table"), DBGrid1, split));
     split->addWidget(right);
     split->setStretchFactor(0, 3);
     split->setStretchFactor(1, 1);
 
     // --- status bar
-    auto *status = new QStatusBar(this);
-    status->setObjectName(QStringLiteral("StatusBar1"));
-    status->setSizeGripEnabled(false);
-    QLabel **panels[] = {&StatusPanel0, &StatusPanel1, &StatusPanel2, &StatusPanel3};
-    const QStringList panelTexts = {QString(), QStringLiteral(" [ Delete ] - Delete"),
-                                    QStringLiteral(" [ Insert ] - New"), QString()};
-    for (int i = 0; i < 4; ++i) {
-        auto *l = new QLabel(panelTexts[i], status);
-        l->setObjectName(QStringLiteral("StatusPanel%1").arg(i));
-        l->setFrameShape(QFrame::Panel);
-        l->setFrameShadow(QFrame::Sunken);
-        status->addWidget(l, i == 3 ? 1 : 0);
-        *panels[i] = l;
-    }
+    const Kit::StatusPanels status = Kit::statusBar(
+        this, {QString(), QStringLiteral(" [ Delete ] - Delete"), QStringLiteral(" [ Insert ] - New"), QString()});
+    StatusPanel0 = status.panels[0];
+    StatusPanel1 = status.panels[1];
+    StatusPanel2 = status.panels[2];
+    StatusPanel3 = status.panels[3];
 
-    auto *layout = new QVBoxLayout(this);
-    layout->setContentsMargins(0, 0, 0, 0);
-    layout->setSpacing(0);
-    layout->addWidget(bar);
-    layout->addWidget(titlePanel);
-    layout->addWidget(split, 1);
-    layout->addWidget(status);
+    Kit::stack(this, {bar, title.frame, split, status.bar}, split);
 
     connect(tbNew, &QToolButton::clicked, this, &TFrmCDTanim::tbNewClick);
     connect(tbEdit, &QToolButton::clicked, this, &TFrmCDTanim::tbEditClick);
@@ -334,11 +260,6 @@ TFrmCDTanim::TFrmCDTanim(QWidget *parent) : QWidget(parent)
     connect(tbPrint, &QToolButton::clicked, this, &TFrmCDTanim::tbPrintClick);
     connect(tbStokIst, &QToolButton::clicked, this, &TFrmCDTanim::tbStokIstClick);
     connect(tbKiraIst, &QToolButton::clicked, this, &TFrmCDTanim::tbKiraIstClick);
-    connect(tbFirst, &QToolButton::clicked, this, [] { Dm1->CD->first(); });
-    connect(tbPrior, &QToolButton::clicked, this, [] { Dm1->CD->prior(); });
-    connect(tbNext, &QToolButton::clicked, this, [] { Dm1->CD->next(); });
-    connect(tbLast, &QToolButton::clicked, this, [] { Dm1->CD->last(); });
-    connect(btnPanelClose, &QToolButton::clicked, this, &QWidget::close);
     connect(Edit1, &QLineEdit::textChanged, this, &TFrmCDTanim::Edit1Change);
     connect(SpeedButton1, &QToolButton::clicked, this, &TFrmCDTanim::SpeedButton1Click);
     connect(DBGrid1, &QAbstractItemView::doubleClicked, this, &TFrmCDTanim::tbEditClick);
@@ -378,22 +299,15 @@ void TFrmCDTanim::FormShow()
     // Whatever another window left in CD (the rent window narrows it to one
     // medium), this window starts on every title by name.
     DataSet *cd = Dm1->CD;
-    cd->close();
-    cd->setSql(Unfiltered);
-    if (!cd->open())
+    if (!Dm1->showAllTitles())
         Prompt::error(cd->lastError());
     // Counted once: the panel tells how many titles there were on opening.
     // The list is every title, so the table's own count is the list's; it
     // is asked of the table because counting the ordered statement makes
     // the database sort every title first.
     int count = 0;
-    if (cd->isOpen()) {
-        DataSet *temp = Dm1->Temp;
-        temp->close();
-        temp->setSql(QStringLiteral(" Select Count(*) as CounterX from CD "));
-        count = temp->open() ? temp->value(QStringLiteral("CounterX")).toInt() : cd->recordCount();
-        temp->close();
-    }
+    if (cd->isOpen())
+        count = Dm1->countTitles(nullptr).value_or(cd->recordCount());
     StatusPanel0->setText(QStringLiteral(" Total entered film number : ") + QString::number(count));
 
     for (DataSet *lookup : {Dm1->Yonetmen, Dm1->Oyuncu, Dm1->FilmTur, Dm1->DagiticiFirma, Dm1->FilmSirket}) {
@@ -401,25 +315,19 @@ void TFrmCDTanim::FormShow()
             lookup->open();
     }
     for (int i = 1; i < 5; ++i)
-        fillFilterList(m_filterLists[i], QLatin1String(FilterLists[i].table), QLatin1String(FilterLists[i].nameColumn));
+        fillFilterList(m_filterLists[i], QLatin1String(FilterLists[i].table));
     DBGrid1->setFocus();
 }
 
-void TFrmCDTanim::fillFilterList(QComboBox *list, const QString &table, const QString &column)
+void TFrmCDTanim::fillFilterList(QComboBox *list, const QString &table)
 {
-    DataSet *temp = Dm1->Temp;
-    temp->close();
-    temp->setSql(QStringLiteral(" Select * from ") + table + QStringLiteral(" Order by ") + column);
-    if (!temp->open()) {
-        Prompt::error(temp->lastError());
+    QString error;
+    std::optional<QStringList> found = Dm1->lookupNames(table, &error);
+    if (!found) {
+        Prompt::error(error);
         return;
     }
-    QStringList names;
-    temp->fetchAll();
-    const int c = temp->fieldIndex(column);
-    for (int r = 0; r < temp->fetchedCount(); ++r)
-        names << temp->valueAt(r, c).toString();
-    temp->close();
+    QStringList names = *found;
     // The list sorts its own entries, the way the shop reads them.
     std::sort(names.begin(), names.end(), [](const QString &a, const QString &b) { return a.localeAwareCompare(b) < 0; });
     list->addItem(QString());
@@ -500,13 +408,8 @@ void TFrmCDTanim::tbPrintClick()
 {
     // The printout holds exactly what the list shows: the same statement
     // with the same filter values.
-    DataSet *cd = Dm1->CD;
     DataSet *data = Dm2->RaporTemp;
-    data->close();
-    data->setSql(cd->sql());
-    for (const QString &p : cd->parameterNames())
-        data->setParameter(p, cd->parameter(p));
-    if (!data->open()) {
+    if (!Dm2->prepareReportFrom(Dm1->CD)) {
         Prompt::error(data->lastError());
         return;
     }
@@ -560,38 +463,26 @@ void TFrmCDTanim::SpeedButton1Click()
     if (!SpeedButton1->isChecked()) {
         for (QComboBox *list : m_filterLists)
             list->setEnabled(true);
-        cd->close();
-        cd->setSql(UnfilteredAfterFilter);
-        if (!cd->open())
+        if (!Dm1->showAllTitles())
             Prompt::error(cd->lastError());
         return;
     }
     // Each chosen name is a bound value, compared exactly with the title's
     // column: a name with quotes or apostrophes in it filters like any other.
-    cd->close();
-    QStringList conditions;
     QList<QPair<QString, QString>> values;
     for (int i = 0; i < m_filterLists.size(); ++i) {
         QComboBox *list = m_filterLists[i];
         list->setEnabled(false);
-        if (list->currentText().trimmed().isEmpty())
-            continue;
-        const QString column = QLatin1String(FilterLists[i].column);
-        conditions << column + QStringLiteral("=:") + column;
-        values << qMakePair(column, list->currentText());
+        if (!list->currentText().trimmed().isEmpty())
+            values << qMakePair(QString::fromLatin1(FilterLists[i].column), list->currentText());
     }
-    const QString condition =
-        conditions.isEmpty() ? QString() : QStringLiteral("Where ") + conditions.join(QStringLiteral(" and "));
-    cd->setSql(QStringLiteral(" Select * from CD ") + condition + QStringLiteral(" order by filmadi "));
-    for (const auto &v : values)
-        cd->setParameter(v.first, v.second);
-    if (!cd->open())
+    if (!Dm1->showTitlesWhere(values))
         Prompt::error(cd->lastError());
 }
 
 void TFrmCDTanim::closeEvent(QCloseEvent *event)
 {
-    if (!windowOpen(QStringLiteral("FrmCDKira")))
+    if (!FrmCDKira)
         Dm1->CD->close();
     if (!FrmServis) {
         for (DataSet *lookup : {Dm1->Yonetmen, Dm1->FilmTur, Dm1->DagiticiFirma, Dm1->FilmSirket, Dm1->Oyuncu})

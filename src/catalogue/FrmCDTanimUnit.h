@@ -1,5 +1,7 @@
 #pragma once
 
+#include "shell/WindowRegistry.h"
+
 #include <QHash>
 #include <QPointer>
 #include <QStringList>
@@ -60,7 +62,7 @@ protected:
 
 private:
     void FormShow();
-    void fillFilterList(QComboBox *list, const QString &table, const QString &column);
+    void fillFilterList(QComboBox *list, const QString &table);
     bool keyPressed(class QKeyEvent *event);
     void applyUnfiltered();
 
@@ -70,8 +72,6 @@ private:
     QHash<QString, QString> m_savedCaptions; // CD's captions before this window set its own
 };
 
-// The one CD definitions window while it exists.
-extern QPointer<TFrmCDTanim> FrmCDTanim;
 
 // Opens the window (or brings it forward); the main menu's entry.
 TFrmCDTanim *OpenCDDefinitions();

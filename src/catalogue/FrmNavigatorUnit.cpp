@@ -5,9 +5,10 @@
 #include "components/DataSet.h"
 #include "components/Format.h"
 #include "components/KeyPreview.h"
+#include "components/WindowKit.h"
 #include "components/PromptService.h"
 #include "data/Dm1Unit.h"
-#include "shell/WindowRefs.h"
+#include "shell/WindowRegistry.h"
 
 #include <QAbstractItemModel>
 #include <QCloseEvent>
@@ -24,7 +25,6 @@
 #include <QVBoxLayout>
 #include <memory>
 
-QPointer<TFrmNavigator> FrmNavigator;
 
 namespace {
 
@@ -292,35 +292,15 @@ TFrmNavigator::TFrmNavigator(QWidget *parent) : QWidget(parent)
 
     auto *bar = new QToolBar(this);
     bar->setObjectName(QStringLiteral("ToolBar1"));
-    auto button = [&](const QString &name, const QString &caption, int icon) {
-        auto *b = new QToolButton(bar);
-        b->setObjectName(name);
-        b->setText(caption);
-        b->setAccessibleName(caption);
-        if (Dm1 && icon < Dm1->Actions.size())
-            b->setIcon(Dm1->Actions[icon]);
-        b->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
-        bar->addWidget(b);
-        return b;
-    };
-    tbPrint = button(QStringLiteral("tbPrint"), QStringLiteral("Print"), 3);
-    tbClose = button(QStringLiteral("tbClose"), QStringLiteral("Close"), 12);
+    tbPrint = Kit::toolButton(bar, QStringLiteral("tbPrint"), QStringLiteral("Print"), QStringLiteral("print"));
+    tbClose = Kit::toolButton(bar, QStringLiteral("tbClose"), QStringLiteral("Close"), QStringLiteral("exit"));
+    bar->addWidget(tbPrint);
+    bar->addWidget(tbClose);
 
-    auto heading = [&](const QString &text, int size) {
-        auto *l = new QLabel(text, this);
-        QFont f = l->font();
-        f.setBold(true);
-        f.setPointSize(size);
-        l->setFont(f);
-        l->setAutoFillBackground(true);
-        QPalette p = l->palette();
-        p.setColor(QPalette::Window, QColor(128, 128, 128));
-        p.setColor(QPalette::WindowText, Qt::white);
-        l->setPalette(p);
-        l->setContentsMargins(8, 3, 8, 3);
-        return l;
+    const auto heading = [this](const QString &text, int size) {
+        return Kit::band(this, text, QColor(128, 128, 128), Qt::white, size).frame;
     };
-    QLabel *titlePanel = heading(QStringLiteral("CD Navigator"), 12);
+    QFrame *titlePanel = heading(QStringLiteral("CD Navigator"), 12);
     titlePanel->setObjectName(QStringLiteral("Panel1"));
 
     auto *left = new QWidget(this);

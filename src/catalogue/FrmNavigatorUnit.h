@@ -1,5 +1,7 @@
 #pragma once
 
+#include "shell/WindowRegistry.h"
+
 #include <QPointer>
 #include <QWidget>
 
@@ -56,7 +58,6 @@ private:
     int m_view = 0;
 };
 
-extern QPointer<TFrmNavigator> FrmNavigator;
 
 // The main menu's "CD-Navigator".
 TFrmNavigator *OpenNavigator();

@@ -26,7 +26,6 @@
 #include <QVBoxLayout>
 #include <QVideoWidget>
 
-QPointer<TDlgKamera> DlgKamera;
 
 namespace {
 const QString NoWebcamText = QStringLiteral(

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "shell/WindowRegistry.h"
+
 #include "customers/VideoCapture.h"
 
 #include <QByteArray>
@@ -81,4 +83,3 @@ private:
     bool m_shown = false;
 };
 
-extern QPointer<TDlgKamera> DlgKamera;

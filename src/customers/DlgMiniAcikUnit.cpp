@@ -5,7 +5,6 @@
 #include <QToolTip>
 #include <QVBoxLayout>
 
-QPointer<TDlgMiniAcik> DlgMiniAcik;
 
 TDlgMiniAcik::TDlgMiniAcik(QWidget *parent) : QDialog(parent, Qt::Tool)
 {

@@ -4,7 +4,6 @@
 
 #include <QVBoxLayout>
 
-QPointer<TDlgMiniResim> DlgMiniResim;
 
 TDlgMiniResim::TDlgMiniResim(QWidget *parent) : QDialog(parent, Qt::Tool)
 {

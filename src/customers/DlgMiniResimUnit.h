@@ -1,5 +1,7 @@
 #pragma once
 
+#include "shell/WindowRegistry.h"
+
 #include <QDialog>
 #include <QPointer>
 
@@ -16,4 +18,3 @@ public:
     PhotoView *Image1;
 };
 
-extern QPointer<TDlgMiniResim> DlgMiniResim;

@@ -24,7 +24,6 @@
 #include <QTabWidget>
 #include <QVBoxLayout>
 
-QPointer<TFrmMusKayit> FrmMusKayit;
 
 namespace {
 

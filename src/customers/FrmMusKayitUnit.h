@@ -1,5 +1,7 @@
 #pragma once
 
+#include "shell/WindowRegistry.h"
+
 #include "db/Money.h"
 #include "data/WindowPorts.h"
 
@@ -75,4 +77,3 @@ private:
     bool m_shown = false;
 };
 
-extern QPointer<TFrmMusKayit> FrmMusKayit;

@@ -6,6 +6,7 @@
 #include "components/DataSource.h"
 #include "components/KeyPreview.h"
 #include "components/PromptService.h"
+#include "components/WindowKit.h"
 #include "customers/DlgMiniResimUnit.h"
 #include "customers/FrmMusKayitUnit.h"
 #include "components/GridColumns.h"
@@ -15,7 +16,7 @@
 #include "reports/Report1Unit.h"
 #include "reports/Report2Unit.h"
 #include "shell/Helpers.h"
-#include "shell/WindowRefs.h"
+#include "shell/WindowRegistry.h"
 
 #include <QButtonGroup>
 #include <QCheckBox>
@@ -35,78 +36,10 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 
-QPointer<TFrmMusteri> FrmMusteri;
 
 namespace {
 
-const QString MembersSql = QStringLiteral(" Select * from Musteri  where uyelikDurum=1  order by adsoyad ");
-const QString EveryoneSql = QStringLiteral(" Select * from Musteri  order by adsoyad ");
 const QString NoRentalsText = QStringLiteral("There is no any rented film in this customer. !!!");
-
-QList<QPointer<QWidget>> &customerListKeepers()
-{
-    static QList<QPointer<QWidget>> keepers;
-    return keepers;
-}
-
-QIcon action(int index)
-{
-    return Dm1 && index >= 0 && index < Dm1->Actions.size() ? Dm1->Actions[index] : QIcon();
-}
-
-QToolButton *toolButton(QWidget *parent, const char *name, const QString &caption, int icon, bool showCaption)
-{
-    auto *b = new QToolButton(parent);
-    b->setObjectName(QLatin1String(name));
-    b->setText(caption);
-    b->setToolTip(caption);
-    b->setAccessibleName(caption);
-    b->setIcon(action(icon));
-    b->setAutoRaise(true);
-    b->setToolButtonStyle(showCaption ? Qt::ToolButtonTextBesideIcon : Qt::ToolButtonIconOnly);
-    return b;
-}
-
-QToolButton *navButton(QWidget *parent, const char *name, const QString &caption, QStyle::StandardPixmap icon)
-{
-    QToolButton *b = toolButton(parent, name, caption, -1, false);
-    b->setIcon(parent->style()->standardIcon(icon));
-    return b;
-}
-
-// A heading strip over a panel, with room for buttons at its right end.
-QFrame *headingStrip(QWidget *parent, const QString &text, const QColor &background, const QColor &foreground,
-                     QHBoxLayout **buttons = nullptr)
-{
-    auto *strip = new QFrame(parent);
-    strip->setAutoFillBackground(true);
-    QPalette p = strip->palette();
-    p.setColor(QPalette::Window, background);
-    p.setColor(QPalette::WindowText, foreground);
-    p.setColor(QPalette::ButtonText, foreground);
-    strip->setPalette(p);
-    auto *label = new QLabel(text, strip);
-    QFont f = label->font();
-    f.setBold(true);
-    label->setFont(f);
-    auto *layout = new QHBoxLayout(strip);
-    layout->setContentsMargins(6, 2, 2, 2);
-    layout->addWidget(label, 1);
-    if (buttons)
-        *buttons = layout;
-    return strip;
-}
-
-QWidget *panel(QWidget *heading, QWidget *body)
-{
-    auto *w = new QWidget;
-    auto *layout = new QVBoxLayout(w);
-    layout->setContentsMargins(0, 0, 0, 0);
-    layout->setSpacing(0);
-    layout->addWidget(heading);
-    layout->addWidget(body, 1);
-    return w;
-}
 
 } // namespace
 
@@ -123,36 +56,29 @@ int NextCustomerNumber()
     return largest + 1;
 }
 
-void TFrmMusteri::keepCustomersOpenFor(QWidget *window)
-{
-    customerListKeepers().append(window);
-}
-
-std::function<void(const QString &, const QString &)> &TFrmMusteri::returnWindowOpener()
-{
-    static std::function<void(const QString &, const QString &)> opener;
-    return opener;
-}
-
 TFrmMusteri::TFrmMusteri(QWidget *parent) : QWidget(parent)
 {
     setObjectName(QStringLiteral("FrmMusteri"));
     setWindowTitle(QStringLiteral("Customer Definitions"));
     setAccessibleName(windowTitle());
-    setWindowIcon(action(29));
+    setWindowIcon(Kit::picture(QStringLiteral("customers")));
 
     // --- toolbar
     auto *toolbar = new QFrame(this);
     toolbar->setObjectName(QStringLiteral("ToolBar1"));
     toolbar->setFrameShape(QFrame::StyledPanel);
-    tbNew = toolButton(toolbar, "tbNew", QStringLiteral("New"), 0, true);
-    tbDelete = toolButton(toolbar, "tbDelete", QStringLiteral("Delete"), 2, true);
-    tbEdit = toolButton(toolbar, "tbEdit", QStringLiteral("Edit"), 11, true);
-    tbPrint = toolButton(toolbar, "tbPrint", QStringLiteral("Print"), 6, true);
-    tbFirst = navButton(toolbar, "tbFirst", QStringLiteral("First"), QStyle::SP_MediaSkipBackward);
-    tbPrior = navButton(toolbar, "tbPrior", QStringLiteral("Prior"), QStyle::SP_MediaSeekBackward);
-    tbNext = navButton(toolbar, "tbNext", QStringLiteral("Next"), QStyle::SP_MediaSeekForward);
-    tbLast = navButton(toolbar, "tbLast", QStringLiteral("Last"), QStyle::SP_MediaSkipForward);
+    const auto button = [toolbar](const char *name, const QString &caption, const char *picture) {
+        return Kit::toolButton(toolbar, QLatin1String(name), caption, QLatin1String(picture), Kit::Caption::Beside);
+    };
+    tbNew = button("tbNew", QStringLiteral("New"), "new");
+    tbDelete = button("tbDelete", QStringLiteral("Delete"), "delete");
+    tbEdit = button("tbEdit", QStringLiteral("Edit"), "edit");
+    tbPrint = button("tbPrint", QStringLiteral("Print"), "print");
+    const Kit::Navigation nav = Kit::navigationButtons(toolbar, Dm1->Musteri);
+    tbFirst = nav.first;
+    tbPrior = nav.prior;
+    tbNext = nav.next;
+    tbLast = nav.last;
     auto *tools = new QHBoxLayout(toolbar);
     tools->setContentsMargins(2, 2, 2, 2);
     for (QToolButton *b : {tbNew, tbDelete, tbEdit, tbPrint})
@@ -162,13 +88,11 @@ TFrmMusteri::TFrmMusteri(QWidget *parent) : QWidget(parent)
         tools->addWidget(b);
 
     // --- title bar
-    QHBoxLayout *titleButtons = nullptr;
-    QFrame *titleBar = headingStrip(this, QStringLiteral("Customer Definitions"), QColor(0, 64, 128), Qt::white,
-                                    &titleButtons);
-    titleBar->setObjectName(QStringLiteral("TitleBar"));
-    btnClose = toolButton(titleBar, "btnClose", QStringLiteral("Close"), -1, false);
-    btnClose->setIcon(style()->standardIcon(QStyle::SP_TitleBarCloseButton));
-    titleButtons->addWidget(btnClose);
+    const Kit::Band titleBar = Kit::titleBand(this, QStringLiteral("Customer Definitions"), QColor(0, 64, 128), Qt::white,
+                                              QStringLiteral("btnClose"), 0);
+    titleBar.frame->setObjectName(QStringLiteral("TitleBar"));
+    titleBar.frame->setFrameShape(QFrame::NoFrame);
+    btnClose = titleBar.frame->findChild<QToolButton *>(QStringLiteral("btnClose"));
 
     // --- "Customer Table"
     DBGrid1 = new DBGrid;
@@ -185,7 +109,7 @@ TFrmMusteri::TFrmMusteri(QWidget *parent) : QWidget(parent)
                    {80, 170, 110, 110, 110, 120, 80, 180});
     DBGrid1->setItemDelegateForColumn(0, new ColumnLook(Qt::red, true, DBGrid1));
     DBGrid1->setItemDelegateForColumn(1, new ColumnLook(Qt::blue, true, DBGrid1));
-    QWidget *customerTable = panel(headingStrip(this, QStringLiteral("Customer Table"), QColor(212, 208, 200), Qt::black),
+    QWidget *customerTable = Kit::panel(Kit::band(this, QStringLiteral("Customer Table"), QColor(212, 208, 200), Qt::black),
                                    DBGrid1);
 
     // --- "Searching and filtering"
@@ -244,8 +168,8 @@ TFrmMusteri::TFrmMusteri(QWidget *parent) : QWidget(parent)
     searchLayout->addWidget(factor);
     searchLayout->addWidget(Edit1);
     searchLayout->addWidget(CheckBox1);
-    QWidget *searchPanel = panel(headingStrip(this, QStringLiteral("Searching and filtering"), QColor(212, 208, 200),
-                                              Qt::black),
+    QWidget *searchPanel = Kit::panel(Kit::band(this, QStringLiteral("Searching and filtering"), QColor(212, 208, 200),
+                                           Qt::black),
                                  search);
 
     auto *upper = new QSplitter(Qt::Horizontal);
@@ -270,11 +194,14 @@ TFrmMusteri::TFrmMusteri(QWidget *parent) : QWidget(parent)
     PopupMenu1->setObjectName(QStringLiteral("PopupMenu1"));
     QAction *cdIade = PopupMenu1->addAction(QStringLiteral("CD Iade"));
     cdIade->setObjectName(QStringLiteral("CDIade1"));
-    QHBoxLayout *rentedButtons = nullptr;
-    QFrame *rentedHeading = headingStrip(this, QStringLiteral("CDs in this customer"), QColor(128, 0, 0), Qt::white,
-                                         &rentedButtons);
-    btnCDReturn = toolButton(rentedHeading, "btnCDReturn", QStringLiteral("CD Return"), 5, true);
-    rentedButtons->addWidget(btnCDReturn);
+    const Kit::Band rentedHeading = Kit::band(this, QStringLiteral("CDs in this customer"), QColor(128, 0, 0), Qt::white);
+    btnCDReturn = Kit::toolButton(rentedHeading.frame, QStringLiteral("btnCDReturn"), QStringLiteral("CD Return"),
+                                  QStringLiteral("return"), Kit::Caption::Beside);
+    rentedHeading.buttons->addWidget(btnCDReturn);
+    // Returns are taken in the return window, which is not part of the
+    // program yet: until then the way there is visibly closed.
+    btnCDReturn->setEnabled(false);
+    cdIade->setEnabled(false);
 
     DBGrid3 = new DBGrid;
     DBGrid3->setObjectName(QStringLiteral("DBGrid3"));
@@ -285,16 +212,16 @@ TFrmMusteri::TFrmMusteri(QWidget *parent) : QWidget(parent)
                    {QStringLiteral("Transaction Type"), QStringLiteral("Film Name"), QStringLiteral("CD Type"),
                     QStringLiteral("Sell / Rent Date"), QStringLiteral("Return Date"), QStringLiteral("Count of day")},
                    {110, 180, 70, 110, 90, 90});
-    QHBoxLayout *processButtons = nullptr;
-    QFrame *processHeading = headingStrip(this, QStringLiteral("This customer's all process"), QColor(0, 64, 0),
-                                          Qt::white, &processButtons);
-    btnPrintProcess = toolButton(processHeading, "btnPrintProcess", QStringLiteral("Print"), 6, false);
-    processButtons->addWidget(btnPrintProcess);
+    const Kit::Band processHeading = Kit::band(this, QStringLiteral("This customer's all process"), QColor(0, 64, 0),
+                                               Qt::white);
+    btnPrintProcess = Kit::toolButton(processHeading.frame, QStringLiteral("btnPrintProcess"), QStringLiteral("Print"),
+                                      QStringLiteral("print"), Kit::Caption::Hidden);
+    processHeading.buttons->addWidget(btnPrintProcess);
 
     auto *lower = new QSplitter(Qt::Horizontal);
     lower->setObjectName(QStringLiteral("Splitter3"));
-    lower->addWidget(panel(rentedHeading, DBGrid2));
-    lower->addWidget(panel(processHeading, DBGrid3));
+    lower->addWidget(Kit::panel(rentedHeading, DBGrid2));
+    lower->addWidget(Kit::panel(processHeading, DBGrid3));
 
     auto *body = new QSplitter(Qt::Vertical);
     body->setObjectName(QStringLiteral("Splitter2"));
@@ -305,37 +232,17 @@ TFrmMusteri::TFrmMusteri(QWidget *parent) : QWidget(parent)
     body->setSizes({450, 170});
 
     // --- status bar
-    auto *status = new QStatusBar(this);
-    status->setObjectName(QStringLiteral("StatusBar1"));
-    status->setSizeGripEnabled(false);
-    const QStringList panelTexts{QString(), QStringLiteral(" [ Insert ] - New"), QStringLiteral(" [ Delete ] - Delete"),
-                                 QString()};
-    for (int i = 0; i < panelTexts.size(); ++i) {
-        auto *p = new QLabel(panelTexts[i], status);
-        p->setObjectName(QStringLiteral("StatusPanel%1").arg(i + 1));
-        p->setFrameShape(QFrame::StyledPanel);
-        p->setMinimumWidth(i == 0 ? 260 : 120);
-        status->addWidget(p, i == 3 ? 1 : 0);
-        StatusPanels << p;
-    }
+    const Kit::StatusPanels status = Kit::statusBar(
+        this, {QString(), QStringLiteral(" [ Insert ] - New"), QStringLiteral(" [ Delete ] - Delete"), QString()},
+        QStringLiteral("StatusPanel"), 1, {260, 120, 120, 120});
+    StatusPanels = status.panels;
 
-    auto *layout = new QVBoxLayout(this);
-    layout->setContentsMargins(0, 0, 0, 0);
-    layout->setSpacing(0);
-    layout->addWidget(toolbar);
-    layout->addWidget(titleBar);
-    layout->addWidget(body, 1);
-    layout->addWidget(status);
+    Kit::stack(this, {toolbar, titleBar.frame, body, status.bar}, body);
 
     connect(tbNew, &QToolButton::clicked, this, &TFrmMusteri::tbNewClick);
     connect(tbEdit, &QToolButton::clicked, this, &TFrmMusteri::tbEditClick);
     connect(tbDelete, &QToolButton::clicked, this, &TFrmMusteri::tbDeleteClick);
     connect(tbPrint, &QToolButton::clicked, this, &TFrmMusteri::tbPrintClick);
-    connect(tbFirst, &QToolButton::clicked, Dm1->Musteri, &DataSet::first);
-    connect(tbPrior, &QToolButton::clicked, Dm1->Musteri, &DataSet::prior);
-    connect(tbNext, &QToolButton::clicked, Dm1->Musteri, &DataSet::next);
-    connect(tbLast, &QToolButton::clicked, Dm1->Musteri, &DataSet::last);
-    connect(btnClose, &QToolButton::clicked, this, &QWidget::close);
     connect(DBGrid1, &QAbstractItemView::doubleClicked, this, &TFrmMusteri::tbEditClick);
     connect(Edit1, &QLineEdit::textChanged, this, &TFrmMusteri::Edit1Change);
     connect(CheckBox1, &QCheckBox::clicked, this, &TFrmMusteri::CheckBox1Click);
@@ -469,11 +376,8 @@ void TFrmMusteri::CheckBox1Click()
 {
     // The statement stays in the shared dataset for the rest of the run: a
     // later customer window opens with it.
-    DataSet *m = Dm1->Musteri;
-    m->close();
-    m->setSql(CheckBox1->isChecked() ? MembersSql : EveryoneSql);
-    if (!m->open())
-        Prompt::error(m->lastError());
+    if (!Dm1->showCustomers(CheckBox1->isChecked()))
+        Prompt::error(Dm1->Musteri->lastError());
 }
 
 void TFrmMusteri::tbPrintClick()
@@ -482,9 +386,7 @@ void TFrmMusteri::tbPrintClick()
     // and order.
     auto report = std::make_unique<TReport1>();
     DataSet *data = Dm2->RaporTemp;
-    data->close();
-    data->setSql(Dm1->Musteri->sql());
-    if (!data->open()) {
+    if (!Dm2->prepareReportFrom(Dm1->Musteri)) {
         Prompt::error(data->lastError());
         return;
     }
@@ -509,9 +411,6 @@ void TFrmMusteri::CDReturnClick()
         Prompt::information(NoRentalsText);
         return;
     }
-    auto &opener = returnWindowOpener();
-    if (!opener)
-        return; // no return window in this build
     if (!DlgMiniResim)
         DlgMiniResim = new TDlgMiniResim(window());
     const QByteArray photo = Dm1->Musteri->value(QStringLiteral("Resim")).toByteArray();
@@ -521,8 +420,6 @@ void TFrmMusteri::CDReturnClick()
         if (!picture.isNull())
             DlgMiniResim->Image1->setPicture(picture);
     }
-    const QString customer = Dm1->Musteri->value(QStringLiteral("AdSoyad")).toString();
-    const QString film = rented->value(QStringLiteral("FilmAdi")).toString();
     DataSet *iade = Dm1->CDIade;
     iade->close();
     iade->setParameter(QStringLiteral("IDX"), rented->value(QStringLiteral("ID")).toString());
@@ -530,7 +427,7 @@ void TFrmMusteri::CDReturnClick()
         Prompt::error(iade->lastError());
         return;
     }
-    opener(customer, film);
+    // The return window takes it from here once it is part of the program.
 }
 
 void TFrmMusteri::closeEvent(QCloseEvent *event)
@@ -544,8 +441,7 @@ void TFrmMusteri::FormClose()
     if (m_closed)
         return;
     m_closed = true;
-    auto &keepers = customerListKeepers();
-    keepers.removeIf([](const QPointer<QWidget> &w) { return w.isNull(); });
-    if (keepers.isEmpty())
+    // The rent window and the e-mail archive show the customers too.
+    if (!FrmCDKira && !FrmMailArsiv)
         Dm1->Musteri->close();
 }

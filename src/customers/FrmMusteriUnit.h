@@ -1,10 +1,11 @@
 #pragma once
 
+#include "shell/WindowRegistry.h"
+
 #include "data/WindowPorts.h"
 
 #include <QPointer>
 #include <QWidget>
-#include <functional>
 #include <memory>
 
 class DBGrid;
@@ -65,16 +66,6 @@ public:
     void CDReturnClick();
     void PrintProcessClick();
 
-    // The rent and sell window and the e-mail archive also show Musteri:
-    // each registers here while it exists, so that closing this window leaves
-    // the list open for it.
-    static void keepCustomersOpenFor(QWidget *window);
-
-    // The return window opens here on the chosen rental (CDIade is open on it
-    // and the photo window filled); it is set by the return window's unit.
-    // Unset, a rental is only prepared, not opened.
-    static std::function<void(const QString &customer, const QString &film)> &returnWindowOpener();
-
 protected:
     void showEvent(QShowEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
@@ -89,4 +80,3 @@ private:
     bool m_closed = false;
 };
 
-extern QPointer<TFrmMusteri> FrmMusteri;

@@ -6,11 +6,8 @@
 #include "db/Database.h"
 #include "data/TariffCache.h"
 
-#include <QApplication>
 #include <QBuffer>
 #include <QImageReader>
-#include <QPainter>
-#include <QStyle>
 
 TDm1 *Dm1 = nullptr;
 
@@ -176,7 +173,6 @@ TDm1::TDm1(QObject *parent) : QObject(parent)
     connect(TakasCD, &DataSet::afterScroll, this, &TDm1::TakasCDAfterScroll);
     connect(Tarife, &DataSet::afterPost, this, &TDm1::TarifeAfterPost);
 
-    buildActions();
     Dm1 = this;
 }
 
@@ -209,37 +205,6 @@ DataSource *TDm1::makeSource(const QString &name, DataSet *ds)
 QList<DataSet *> TDm1::dataSets() const
 {
     return m_dataSets;
-}
-
-void TDm1::buildActions()
-{
-    // Simple drawn pictures: the style's standard icons where they fit,
-    // numbered squares for the rest, so every index has a picture.
-    const QStyle::StandardPixmap standard[] = {
-        QStyle::SP_FileIcon, QStyle::SP_DialogSaveButton, QStyle::SP_TrashIcon, QStyle::SP_DialogCancelButton,
-        QStyle::SP_DialogApplyButton, QStyle::SP_BrowserReload, QStyle::SP_FileDialogContentsView,
-        QStyle::SP_MediaSkipBackward, QStyle::SP_ArrowLeft, QStyle::SP_ArrowRight, QStyle::SP_MediaSkipForward,
-        QStyle::SP_FileDialogDetailedView, QStyle::SP_DialogCloseButton, QStyle::SP_DialogOkButton,
-        QStyle::SP_DialogHelpButton, QStyle::SP_DirOpenIcon, QStyle::SP_DriveCDIcon, QStyle::SP_DriveDVDIcon,
-        QStyle::SP_ComputerIcon, QStyle::SP_DesktopIcon, QStyle::SP_MessageBoxInformation,
-        QStyle::SP_MessageBoxWarning, QStyle::SP_MessageBoxCritical, QStyle::SP_MessageBoxQuestion,
-        QStyle::SP_FileDialogNewFolder, QStyle::SP_ArrowUp, QStyle::SP_ArrowDown, QStyle::SP_MediaPlay,
-        QStyle::SP_MediaStop, QStyle::SP_DirHomeIcon, QStyle::SP_FileLinkIcon, QStyle::SP_DialogResetButton,
-        QStyle::SP_TitleBarContextHelpButton,
-    };
-    QStyle *style = qobject_cast<QApplication *>(QCoreApplication::instance()) ? QApplication::style() : nullptr;
-    for (int i = 0; i < 33; ++i) {
-        if (style) {
-            Actions << QIcon(style->standardIcon(standard[i]).pixmap(16, 16));
-            continue;
-        }
-        QPixmap pm(16, 16);
-        pm.fill(QColor::fromHsv((i * 37) % 360, 160, 200));
-        QPainter p(&pm);
-        p.drawText(pm.rect(), Qt::AlignCenter, QString::number(i));
-        p.end();
-        Actions << QIcon(pm);
-    }
 }
 
 // ------------------------------------------------------------ registration
@@ -388,4 +353,118 @@ bool TDm1::claimFreeNumber(DataSet *row, const QString &table, const QString &co
     row->setValue(column, Temp->value(QStringLiteral("Maximus")).toInt() + 1);
     Temp->close();
     return true;
+}
+
+// ------------------------------------------------------------ named reads
+
+namespace {
+
+// Runs a one-row read on Temp and gives the named column; Temp is left closed.
+std::optional<QVariant> readOne(DataSet *temp, const QString &sql, const QList<QPair<QString, QVariant>> &params,
+                                const QString &column, QString *error)
+{
+    temp->close();
+    temp->setSql(sql);
+    for (const auto &p : params)
+        temp->setParameter(p.first, p.second);
+    if (!temp->open()) {
+        if (error)
+            *error = temp->lastError();
+        return std::nullopt;
+    }
+    const QVariant v = temp->value(column);
+    temp->close();
+    return v;
+}
+
+// The title columns a filter may compare, and the lookup lists with the
+// column that holds their names.
+const QStringList TitleFilterColumns = {QStringLiteral("CdTur"), QStringLiteral("KonuTur"), QStringLiteral("Oyuncu"),
+                                        QStringLiteral("FilmSirketi"), QStringLiteral("Yonetmen")};
+const QList<QPair<QString, QString>> LookupLists = {
+    {QStringLiteral("FilmTur"), QStringLiteral("FilmTur")},
+    {QStringLiteral("Oyuncu"), QStringLiteral("OyuncuAdi")},
+    {QStringLiteral("FilmSirket"), QStringLiteral("FilmSirket")},
+    {QStringLiteral("Yonetmen"), QStringLiteral("Yonetmen")},
+    {QStringLiteral("DagiticiFirma"), QStringLiteral("DagiticiFirma")},
+};
+
+} // namespace
+
+std::optional<int> TDm1::countAccounts(const QString &user, const QString &password, QString *error)
+{
+    const auto v = readOne(Temp,
+                           QStringLiteral(" Select Count(*) as CounterX from Users  where UserName=:UserX and Password=:Pass "),
+                           {{QStringLiteral("UserX"), user}, {QStringLiteral("Pass"), password}},
+                           QStringLiteral("CounterX"), error);
+    return v ? std::optional<int>(v->toInt()) : std::nullopt;
+}
+
+bool TDm1::showAllTitles()
+{
+    CD->close();
+    CD->setSql(QStringLiteral(" Select * from CD  Order by FilmAdi "));
+    return CD->open();
+}
+
+bool TDm1::showTitlesWhere(const QList<QPair<QString, QString>> &columnValues)
+{
+    QStringList conditions;
+    for (const auto &cv : columnValues) {
+        if (!TitleFilterColumns.contains(cv.first)) {
+            CD->close();
+            return false;
+        }
+        conditions << cv.first + QStringLiteral("=:") + cv.first;
+    }
+    const QString where =
+        conditions.isEmpty() ? QString() : QStringLiteral("Where ") + conditions.join(QStringLiteral(" and "));
+    CD->close();
+    CD->setSql(QStringLiteral(" Select * from CD ") + where + QStringLiteral(" order by filmadi "));
+    for (const auto &cv : columnValues)
+        CD->setParameter(cv.first, cv.second);
+    return CD->open();
+}
+
+std::optional<int> TDm1::countTitles(QString *error)
+{
+    const auto v = readOne(Temp, QStringLiteral(" Select Count(*) as CounterX from CD "), {},
+                           QStringLiteral("CounterX"), error);
+    return v ? std::optional<int>(v->toInt()) : std::nullopt;
+}
+
+std::optional<QStringList> TDm1::lookupNames(const QString &table, QString *error)
+{
+    QString column;
+    for (const auto &l : LookupLists) {
+        if (l.first == table)
+            column = l.second;
+    }
+    if (column.isEmpty()) {
+        if (error)
+            *error = QStringLiteral("No lookup list is called %1.").arg(table);
+        return std::nullopt;
+    }
+    Temp->close();
+    Temp->setSql(QStringLiteral(" Select * from ") + table + QStringLiteral(" Order by ") + column);
+    if (!Temp->open()) {
+        if (error)
+            *error = Temp->lastError();
+        return std::nullopt;
+    }
+    Temp->fetchAll();
+    QStringList names;
+    const int c = Temp->fieldIndex(column);
+    for (int r = 0; r < Temp->fetchedCount(); ++r)
+        names << Temp->valueAt(r, c).toString();
+    Temp->close();
+    return names;
+}
+
+bool TDm1::showCustomers(bool membersOnly)
+{
+    Musteri->close();
+    Musteri->setSql(membersOnly ? QStringLiteral(" Select * from Musteri  where uyelikDurum=1  order by adsoyad ")
+                                : QStringLiteral(" Select * from Musteri  order by adsoyad "));
+    return Musteri->open();
 }

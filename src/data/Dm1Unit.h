@@ -2,10 +2,12 @@
 
 #include "data/WindowPorts.h"
 
-#include <QIcon>
 #include <QList>
 #include <QObject>
+#include <QPair>
 #include <QPointer>
+#include <QStringList>
+#include <optional>
 
 class DataSet;
 class DataSource;
@@ -33,9 +35,6 @@ public:
         *DagiticiFirmaData, *FilmSirketData, *FilmTurData, *HareketTemp3Data, *HareketTemp4Data, *TakasCDData,
         *CDTemp1Data, *CDIadeData, *SMSData;
 
-    // The pictures of the toolbars (33 of 16 x 16).
-    QList<QIcon> Actions;
-
     QList<DataSet *> dataSets() const;
 
     // Windows served by the handlers; each registers while it exists. The
@@ -52,6 +51,26 @@ public:
     // the program's own names. False with the database's message on error.
     bool claimFreeNumber(DataSet *row, const QString &table, const QString &column, QString *error);
 
+    // --- named reads and statements the windows use ----------------------
+    // How many accounts have this name and password, compared exactly as
+    // typed (blanks included); nullopt with the database's message on error.
+    std::optional<int> countAccounts(const QString &user, const QString &password, QString *error);
+
+    // The title list CD: every title by name; or only the titles whose
+    // columns equal the chosen names (pairs of column, value; the columns
+    // are CdTur, KonuTur, Oyuncu, FilmSirketi, Yonetmen and the values are
+    // bound, never pasted into the statement). Opens the list.
+    bool showAllTitles();
+    bool showTitlesWhere(const QList<QPair<QString, QString>> &columnValues);
+    // Every title in the shop; nullopt with the message on error.
+    std::optional<int> countTitles(QString *error);
+    // The names of one lookup list (FilmTur, Oyuncu, FilmSirket, Yonetmen,
+    // DagiticiFirma) in the database's order; nullopt on error.
+    std::optional<QStringList> lookupNames(const QString &table, QString *error);
+
+    // The customer list Musteri: everyone by name, or the members only.
+    bool showCustomers(bool membersOnly);
+
     // Shows the current customer's photograph in the customer windows that
     // exist; bytes that are not a picture leave the pictures as they were.
     void ShowCustomerPhoto();
@@ -66,7 +85,6 @@ public:
 private:
     DataSet *makeDataSet(const QString &name, const QString &sql);
     DataSource *makeSource(const QString &name, DataSet *ds);
-    void buildActions();
 
     QList<DataSet *> m_dataSets;
     QPointer<QObject> m_rentWindow, m_cdWindow, m_customerWindow, m_registrationWindow, m_exchangeWindow;

@@ -34,6 +34,15 @@ TDm2::TDm2(QObject *parent) : QObject(parent)
     Dm2 = this;
 }
 
+bool TDm2::prepareReportFrom(DataSet *list)
+{
+    RaporTemp->close();
+    RaporTemp->setSql(list->sql());
+    for (const QString &p : list->parameterNames())
+        RaporTemp->setParameter(p, list->parameter(p));
+    return RaporTemp->open();
+}
+
 void TDm2::registerMailArchiveWindow(QObject *window, MailArchivePort *port)
 {
     m_archiveWindow = window;

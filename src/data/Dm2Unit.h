@@ -22,6 +22,10 @@ public:
 
     QList<DataSet *> dataSets() const { return {RaporTemp, MailNav, Musteri, MusteriListe}; }
 
+    // Gives RaporTemp the statement and parameter values of a list and opens
+    // it, so that a printout holds exactly the rows the list shows.
+    bool prepareReportFrom(DataSet *list);
+
     void registerMailArchiveWindow(QObject *window, MailArchivePort *port);
     // Shows the current message in the e-mail archive window, when it exists.
     void MailNavAfterScroll();

@@ -6,12 +6,14 @@
 #include "components/DataSet.h"
 #include "db/Money.h"
 #include "components/PromptService.h"
+#include "components/WindowKit.h"
 #include "data/Dm1Unit.h"
 #include "data/TariffCache.h"
 #include "shell/FrmHakkindaUnit.h"
 #include "customers/FrmMusteriUnit.h"
 #include "shell/FrmUserXUnit.h"
-#include "shell/WindowRefs.h"
+#include "shell/ToolbarPictures.h"
+#include "shell/WindowRegistry.h"
 #include "reports/Report1Unit.h"
 
 #include <QCloseEvent>
@@ -22,16 +24,6 @@
 
 TFrmMain *FrmMain = nullptr;
 TFrmUserX *FrmUserX = nullptr;
-QPointer<QWidget> FrmServis;
-
-namespace {
-QPointer<TFrmHakkinda> FrmHakkinda;
-}
-
-QMdiArea *mainDocumentArea()
-{
-    return FrmMain ? FrmMain->documentArea() : nullptr;
-}
 
 TFrmMain::TFrmMain(QWidget *parent) : QMainWindow(parent), m_area(new QMdiArea(this))
 {
@@ -41,6 +33,8 @@ TFrmMain::TFrmMain(QWidget *parent) : QMainWindow(parent), m_area(new QMdiArea(t
     m_area->setObjectName(QStringLiteral("documentArea"));
     m_area->setBackground(QColor(0, 98, 150));
     setCentralWidget(m_area);
+    Windows::setDocumentArea(m_area);
+    installToolbarPictures();
     buildMenu();
     // Centred on the screen for the moment it is not maximised.
     resize(1024, 700);
@@ -55,13 +49,13 @@ TFrmMain::~TFrmMain()
         FrmMain = nullptr;
 }
 
-QAction *TFrmMain::entry(QMenu *menu, const QString &caption, const char *name, int icon, void (TFrmMain::*handler)(),
-                         bool built)
+QAction *TFrmMain::entry(QMenu *menu, const QString &caption, const char *name, const char *picture,
+                         void (TFrmMain::*handler)(), bool built)
 {
     QAction *a = menu->addAction(caption);
     a->setObjectName(QLatin1String(name));
-    if (icon >= 0 && Dm1 && icon < Dm1->Actions.size())
-        a->setIcon(Dm1->Actions[icon]);
+    if (picture)
+        a->setIcon(Kit::picture(QLatin1String(picture)));
     // An entry whose window is not part of the program yet stays visible and
     // disabled.
     a->setEnabled(built);
@@ -74,36 +68,35 @@ void TFrmMain::buildMenu()
     QMenuBar *bar = menuBar();
     QMenu *process = bar->addMenu(QStringLiteral("Process"));
     process->setObjectName(QStringLiteral("Process1"));
-    entry(process, QStringLiteral("CD Rent / Sell"), "CDKiralama1", 16, &TFrmMain::CDKiralama1Click, false);
-    entry(process, QStringLiteral("CD Exchange"), "CDTakas1", 5, &TFrmMain::CDTakas1Click, false);
+    entry(process, QStringLiteral("CD Rent / Sell"), "CDKiralama1", "rent", &TFrmMain::CDKiralama1Click, false);
+    entry(process, QStringLiteral("CD Exchange"), "CDTakas1", "exchange", &TFrmMain::CDTakas1Click, false);
     process->addSeparator();
-    entry(process, QStringLiteral("Cash Box Transactions"), "KasaHareketleri1", 18, &TFrmMain::KasaHareketleri1Click, false);
-    entry(process, QStringLiteral("CD Check"), "CDKontrol1", 13, &TFrmMain::CDKontrol1Click, false);
-    entry(process, QStringLiteral("CD-Navigator"), "CDNavigator1", 6, &TFrmMain::CDNavigator1Click, true);
+    entry(process, QStringLiteral("Cash Box Transactions"), "KasaHareketleri1", "cashbox", &TFrmMain::KasaHareketleri1Click, false);
+    entry(process, QStringLiteral("CD Check"), "CDKontrol1", "check", &TFrmMain::CDKontrol1Click, false);
+    entry(process, QStringLiteral("CD-Navigator"), "CDNavigator1", "navigator", &TFrmMain::CDNavigator1Click, true);
     process->addSeparator();
-    entry(process, QStringLiteral("Exit"), "k1", 12, &TFrmMain::k1Click, true);
+    entry(process, QStringLiteral("Exit"), "k1", "exit", &TFrmMain::k1Click, true);
 
     QMenu *definitions = bar->addMenu(QStringLiteral("Definitions"));
     definitions->setObjectName(QStringLiteral("Definitions1"));
-    entry(definitions, QStringLiteral("CD Definitions"), "CDTanmlamalar1", 17, &TFrmMain::CDTanmlamalar1Click, true);
-    entry(definitions, QStringLiteral("Customer Definitions"), "MteriTanmliamalar1", 29, &TFrmMain::MteriTanmliamalar1Click, true);
+    entry(definitions, QStringLiteral("CD Definitions"), "CDTanmlamalar1", "titles", &TFrmMain::CDTanmlamalar1Click, true);
+    entry(definitions, QStringLiteral("Customer Definitions"), "MteriTanmliamalar1", "customers", &TFrmMain::MteriTanmliamalar1Click, true);
     definitions->addSeparator();
-    entry(definitions, QStringLiteral("Service / Settings"), "Servis1", 19, &TFrmMain::Servis1Click, false);
+    entry(definitions, QStringLiteral("Service / Settings"), "Servis1", "service", &TFrmMain::Servis1Click, false);
 
     QMenu *mail = bar->addMenu(QStringLiteral("E-Mail Process"));
     mail->setObjectName(QStringLiteral("EMailProcess1"));
-    entry(mail, QStringLiteral("New E-Mail"), "MailGnderimi1", 0, &TFrmMain::MailGnderimi1Click, false);
-    entry(mail, QStringLiteral("E-Mail Archive"), "MailAriv1", 15, &TFrmMain::MailAriv1Click, false);
+    entry(mail, QStringLiteral("New E-Mail"), "MailGnderimi1", "new", &TFrmMain::MailGnderimi1Click, false);
+    entry(mail, QStringLiteral("E-Mail Archive"), "MailAriv1", "archive", &TFrmMain::MailAriv1Click, false);
 
     QMenu *reportsAndGraphics = bar->addMenu(QStringLiteral("Report and Graphics"));
     reportsAndGraphics->setObjectName(QStringLiteral("ReportandGraphics1"));
     QMenu *reports = reportsAndGraphics->addMenu(QStringLiteral("Reports"));
     reports->setObjectName(QStringLiteral("Reports1"));
-    if (Dm1)
-        reports->setIcon(Dm1->Actions[11]);
-    entry(reports, QStringLiteral("Stock Statistics"), "Stokstatistik1", -1, &TFrmMain::Stokstatistik1Click, true);
-    entry(reports, QStringLiteral("Renting Statistics"), "Kirastatistik1", -1, &TFrmMain::Kirastatistik1Click, false);
-    entry(reportsAndGraphics, QStringLiteral("Graphics"), "Grafikler1", 27, &TFrmMain::Grafikler1Click, false);
+    reports->setIcon(Kit::picture(QStringLiteral("edit")));
+    entry(reports, QStringLiteral("Stock Statistics"), "Stokstatistik1", nullptr, &TFrmMain::Stokstatistik1Click, true);
+    entry(reports, QStringLiteral("Renting Statistics"), "Kirastatistik1", nullptr, &TFrmMain::Kirastatistik1Click, false);
+    entry(reportsAndGraphics, QStringLiteral("Graphics"), "Grafikler1", "chart", &TFrmMain::Grafikler1Click, false);
 
     // Present but never shown: its entries cannot be reached from the menu.
     QMenu *sms = bar->addMenu(QStringLiteral("SMS İşlemleri"));
@@ -112,11 +105,11 @@ void TFrmMain::buildMenu()
     QAction *send = sms->addAction(QStringLiteral("SMS Gönderimi"));
     send->setObjectName(QStringLiteral("SMSGnderimi1"));
     send->setEnabled(false); // its window is not part of the program yet
-    entry(sms, QStringLiteral("SMS Arşivi"), "SMSArivi1", 15, &TFrmMain::SMSArivi1Click, false);
+    entry(sms, QStringLiteral("SMS Arşivi"), "SMSArivi1", "archive", &TFrmMain::SMSArivi1Click, false);
 
     QMenu *help = bar->addMenu(QStringLiteral("Help"));
     help->setObjectName(QStringLiteral("Help1"));
-    entry(help, QStringLiteral("About"), "Hakknda1", 20, &TFrmMain::Hakknda1Click, true);
+    entry(help, QStringLiteral("About"), "Hakknda1", "about", &TFrmMain::Hakknda1Click, true);
 
     for (QAction *a : bar->actions())
         a->menu()->setAccessibleName(a->text());

@@ -63,8 +63,8 @@ protected:
 
 private:
     void buildMenu();
-    QAction *entry(QMenu *menu, const QString &caption, const char *name, int icon, void (TFrmMain::*handler)(),
-                   bool built);
+    QAction *entry(QMenu *menu, const QString &caption, const char *name, const char *picture,
+                   void (TFrmMain::*handler)(), bool built);
 
     QMdiArea *m_area;
     bool m_shown = false;
@@ -74,7 +74,3 @@ private:
 // The one frame of the program, and the login window created beside it.
 extern TFrmMain *FrmMain;
 extern TFrmUserX *FrmUserX;
-
-// The service window while it exists: the caches leave the tariff and mail
-// lists open for it.
-extern QPointer<QWidget> FrmServis;

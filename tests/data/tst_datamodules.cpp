@@ -119,8 +119,6 @@ void TestDataModules::initTestCase()
     m_dm1 = std::make_unique<TDm1>();
     m_dm2 = std::make_unique<TDm2>();
     QCOMPARE(m_dm1->dataSets().size(), 24);
-    QCOMPARE(m_dm1->Actions.size(), 33);
-    QCOMPARE(m_dm1->Actions.first().pixmap(16, 16).size(), QSize(16, 16));
     m_prompts = ScriptedPrompts::install();
 }
 

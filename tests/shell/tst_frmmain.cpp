@@ -8,7 +8,7 @@
 #include "data/TariffCache.h"
 #include "shell/FrmMainUnit.h"
 #include "shell/FrmUserXUnit.h"
-#include "shell/WindowRefs.h"
+#include "shell/WindowRegistry.h"
 #include "support/ScriptedPrompts.h"
 #include "support/TestSupport.h"
 
@@ -200,7 +200,7 @@ void TestFrmMain::captionAndArea()
     QCOMPARE(m_frame->windowTitle(), QStringLiteral("VEXARO ENG"));
     QCOMPARE(FrmMain, m_frame.get());
     QVERIFY(m_frame->documentArea());
-    QCOMPARE(mainDocumentArea(), m_frame->documentArea());
+    QCOMPARE(Windows::documentArea(), m_frame->documentArea());
     QCOMPARE(m_frame->centralWidget(), m_frame->documentArea());
     QCOMPARE(m_frame->documentArea()->background().color(), QColor(0, 98, 150));
 }

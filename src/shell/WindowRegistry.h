@@ -5,20 +5,53 @@
 #include <QMdiSubWindow>
 #include <QPointer>
 
-// Every window is a single instance with one program-wide reference, empty
-// while the window does not exist. Openers create it when empty and bring it
-// forward otherwise; the window deletes itself when closed, which empties
-// the reference.
+// Every window of the program is a single instance with one program-wide
+// reference, held here and empty while the window does not exist. Openers
+// create the window when its reference is empty and bring it forward
+// otherwise; the window deletes itself when closed, which empties the
+// reference. "Is window X open?" is asked of these references and nowhere
+// else.
 
-// The frame's document area, where child windows live.
-QMdiArea *mainDocumentArea();
+class TFrmCDTanim;
+class TFrmCDKayit;
+class TFrmNavigator;
+class TFrmMusteri;
+class TFrmMusKayit;
+class TDlgKamera;
+class TDlgMiniResim;
+class TDlgMiniAcik;
+class TFrmHakkinda;
+
+extern QPointer<TFrmCDTanim> FrmCDTanim;
+extern QPointer<TFrmCDKayit> FrmCDKayit;
+extern QPointer<TFrmNavigator> FrmNavigator;
+extern QPointer<TFrmMusteri> FrmMusteri;
+extern QPointer<TFrmMusKayit> FrmMusKayit;
+extern QPointer<TDlgKamera> DlgKamera;
+extern QPointer<TDlgMiniResim> DlgMiniResim;
+extern QPointer<TDlgMiniAcik> DlgMiniAcik;
+extern QPointer<TFrmHakkinda> FrmHakkinda;
+
+// Windows whose classes join the program later: their references exist
+// already, so the close rules of the windows above can ask for them.
+extern QPointer<QWidget> FrmCDKira;     // rent and sell
+extern QPointer<QWidget> FrmMailArsiv;  // e-mail archive
+extern QPointer<QWidget> FrmServis;     // service and settings
+
+namespace Windows {
+
+// The frame's document area, where child windows live; set by the frame.
+void setDocumentArea(QMdiArea *area);
+QMdiArea *documentArea();
+
+} // namespace Windows
 
 // Creates the child window when its reference is empty (maximised inside the
 // frame), or brings the existing one to the front.
 template <class W, class Create>
 W *openChildWindow(QPointer<W> &ref, Create create)
 {
-    QMdiArea *area = mainDocumentArea();
+    QMdiArea *area = Windows::documentArea();
     if (!ref) {
         W *w = create();
         w->setAttribute(Qt::WA_DeleteOnClose);
