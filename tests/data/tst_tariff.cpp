@@ -1,0 +1,232 @@
+// What the shop charges: rental and sale prices, due dates and charged days,
+// late penalties and exchange fees, on a tariff whose prices all differ so
+// that a wrong lookup shows.
+#include "data/Tariff.h"
+
+#include <QTest>
+
+namespace {
+
+Money m(const char *text) { return *Money::fromDecimalString(QString::fromLatin1(text)); }
+
+// An optional amount as the tests write it: "none" when nothing is written.
+QString shown(const std::optional<Money> &amount)
+{
+    return amount ? amount->toDecimalString() : QStringLiteral("none");
+}
+QString expected(const QString &amount)
+{
+    return amount == u"none" ? amount : Money::fromDecimalString(amount)->toDecimalString();
+}
+
+TariffCache shopTariff()
+{
+    TariffCache t;
+    t.GunlukVCD_Kira = m("1.5"), t.GunlukDVD_Kira = m("2"), t.DivxGunluk_Kira = m("2.25");
+    t.UyeGunlukVCD_Kira = m("1"), t.UyeGunlukDVD_Kira = m("1.75"), t.UyeGunlukDivx_Kira = m("2.1");
+    t.GunlukVCDCeza = m("0.5"), t.GunlukDVDCeza = m("0.75"), t.GunlukDivxCeza = m("1.1");
+    t.VCDSatis = m("10"), t.DVDSatis = m("15"), t.DivXSatis = m("12.5");
+    t.TakasUcretiVCD = m("3"), t.TakasUcretiDVD = m("4.5");
+    t.PazarGunu = 0, t.TarifeTur = 1;
+    return t;
+}
+
+// Days around the first Sunday of March 2024 (the 3rd).
+QDate mar(int day) { return QDate(2024, 3, day); }
+const QDate Thu(2024, 2, 29), Fri = mar(1), Sat = mar(2), Sun = mar(3), Mon = mar(4), Wed = mar(6);
+
+} // namespace
+
+class TestTariff : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void rentalPrices_data()
+    {
+        QTest::addColumn<QString>("discType");
+        QTest::addColumn<int>("membership");
+        QTest::addColumn<QString>("price"); // set when the disc type is chosen
+        QTest::addColumn<QString>("rate");  // the rate the total is worked from
+        QTest::newRow("VCD non-member") << "VCD" << 0 << "1.5" << "1.5";
+        QTest::newRow("DVD non-member") << "DVD" << 0 << "2" << "2";
+        QTest::newRow("DivX non-member") << "DivX" << 0 << "2.25" << "2.25";
+        QTest::newRow("VCD member") << "VCD" << 1 << "1" << "1";
+        QTest::newRow("DVD member") << "DVD" << 1 << "1.75" << "1.75";
+        QTest::newRow("DivX member") << "DivX" << 1 << "2.1" << "2.1";
+        QTest::newRow("PC Game") << "PC Game" << 0 << "none" << "0";
+        QTest::newRow("PS2 Game") << "PS2 Game" << 1 << "none" << "0";
+        QTest::newRow("no type yet") << "" << 0 << "none" << "0";
+        QTest::newRow("type compared exactly") << "dvd" << 0 << "none" << "0";
+        QTest::newRow("unknown membership") << "DVD" << 2 << "none" << "0";
+    }
+
+    void rentalPrices()
+    {
+        QFETCH(QString, discType);
+        QFETCH(int, membership);
+        QFETCH(QString, price);
+        QFETCH(QString, rate);
+        const TariffCache t = shopTariff();
+        QCOMPARE(shown(Tariff::rentalPrice(t, membership, discType)), expected(price));
+        QCOMPARE(Tariff::dailyRate(t, membership, discType).toDecimalString(), expected(rate));
+    }
+
+    void salePrices_data()
+    {
+        QTest::addColumn<QString>("discType");
+        QTest::addColumn<QString>("titlePrice");
+        QTest::addColumn<QString>("onType");  // when the disc type of a sale is chosen
+        QTest::addColumn<QString>("onTitle"); // when the title is chosen
+        QTest::newRow("VCD, title without price") << "VCD" << "0" << "10" << "10";
+        QTest::newRow("VCD, title's own price wins") << "VCD" << "8.75" << "10" << "8.75";
+        QTest::newRow("DVD, title without price") << "DVD" << "0" << "15" << "15";
+        QTest::newRow("DivX, title's own price wins") << "DivX" << "20" << "12.5" << "20";
+        QTest::newRow("game is free on type, untouched on title") << "PS2 Game" << "30" << "0" << "none";
+        QTest::newRow("no type yet") << "" << "30" << "none" << "none";
+    }
+
+    void salePrices()
+    {
+        QFETCH(QString, discType);
+        QFETCH(QString, titlePrice);
+        QFETCH(QString, onType);
+        QFETCH(QString, onTitle);
+        TariffCache t = shopTariff();
+        QCOMPARE(shown(Tariff::tariffSalePrice(t, discType)), expected(onType));
+        QCOMPARE(shown(Tariff::titleSalePrice(t, discType, m(titlePrice.toLatin1()))), expected(onTitle));
+        // A sale is priced once, whatever the rental tariff.
+        t.TarifeTur = 0;
+        QCOMPARE(shown(Tariff::titleSalePrice(t, discType, m(titlePrice.toLatin1()))), expected(onTitle));
+    }
+
+    void rentalTerms_data()
+    {
+        QTest::addColumn<QDate>("start");
+        QTest::addColumn<int>("days");
+        QTest::addColumn<int>("pazarGunu");
+        QTest::addColumn<int>("tarifeTur");
+        QTest::addColumn<QString>("discType");
+        QTest::addColumn<QDate>("due");
+        QTest::addColumn<int>("charged");
+        QTest::addColumn<QString>("total");
+        // DVD for a non-member costs 2.00 a day.
+        QTest::newRow("Friday 3 days: Sunday inside is free") << Fri << 3 << 0 << 1 << "DVD" << Mon << 2 << "4";
+        QTest::newRow("Thursday 3 days: due Sunday moves to Monday") << Thu << 3 << 0 << 1 << "DVD" << Mon << 2 << "4";
+        QTest::newRow("Saturday 1 day: charged at least one") << Sat << 1 << 0 << 1 << "DVD" << Mon << 1 << "2";
+        QTest::newRow("Friday 2 days, no Sundays") << Fri << 2 << 0 << 1 << "DVD" << Mon << 1 << "2";
+        QTest::newRow("Friday 2 days, Sundays count") << Fri << 2 << 1 << 1 << "DVD" << Sun << 2 << "4";
+        QTest::newRow("Thursday 3 days, Sundays count") << Thu << 3 << 1 << 1 << "DVD" << Sun << 3 << "6";
+        QTest::newRow("Sunday a week: only the last Sunday is free") << Sun << 7 << 0 << 1 << "DVD" << mar(11) << 6 << "12";
+        QTest::newRow("two weeks from Monday") << Mon << 14 << 0 << 1 << "DVD" << mar(18) << 12 << "24";
+        QTest::newRow("0 days") << Fri << 0 << 0 << 1 << "DVD" << Fri << 1 << "2";
+        QTest::newRow("0 days on a Sunday") << Sun << 0 << 0 << 1 << "DVD" << Mon << 1 << "2";
+        QTest::newRow("0 days on a Sunday, Sundays count") << Sun << 0 << 1 << 1 << "DVD" << Sun << 1 << "2";
+        QTest::newRow("flat tariff: price once") << Fri << 3 << 0 << 0 << "DVD" << Mon << 2 << "2";
+        QTest::newRow("flat tariff, two weeks") << Mon << 14 << 1 << 0 << "DVD" << mar(18) << 14 << "2";
+        QTest::newRow("game rents for nothing") << Fri << 3 << 0 << 1 << "PS3 Game" << Mon << 2 << "0";
+        QTest::newRow("no type yet") << Sat << 1 << 0 << 1 << "" << Mon << 1 << "0";
+    }
+
+    void rentalTerms()
+    {
+        QFETCH(QDate, start);
+        QFETCH(int, days);
+        QFETCH(int, pazarGunu);
+        QFETCH(int, tarifeTur);
+        QFETCH(QString, discType);
+        QFETCH(QDate, due);
+        QFETCH(int, charged);
+        QFETCH(QString, total);
+        TariffCache t = shopTariff();
+        t.PazarGunu = qint16(pazarGunu);
+        t.TarifeTur = qint16(tarifeTur);
+        const auto terms = Tariff::rentalTerms(t, 0, discType, start, days);
+        QVERIFY(terms);
+        QCOMPARE(terms->dueDate, due);
+        QCOMPARE(Tariff::dueDate(t, start, days), due);
+        QCOMPARE(terms->chargedDays, charged);
+        QCOMPARE(terms->total.toDecimalString(), expected(total));
+
+        // A negative day count or no start date works nothing out.
+        QVERIFY(!Tariff::rentalTerms(t, 0, discType, start, -1));
+        QVERIFY(!Tariff::rentalTerms(t, 0, discType, QDate(), days));
+    }
+
+    void weekdayNames()
+    {
+        QStringList names;
+        for (QDate d = Sun; d < Sun.addDays(7); d = d.addDays(1))
+            names << Tariff::weekdayName(d);
+        QCOMPARE(names, QStringList({"Sunday", "Monday", "Tuesday", "Wednesday", "Thursday", "Friday", "Saturday"}));
+        QCOMPARE(Tariff::weekdayName(QDate()), QString());
+    }
+
+    void lateReturns_data()
+    {
+        QTest::addColumn<QDate>("rented");
+        QTest::addColumn<int>("days");
+        QTest::addColumn<int>("pazarGunu");
+        QTest::addColumn<QString>("discType");
+        QTest::addColumn<QDate>("returned");
+        QTest::addColumn<QDate>("due");
+        QTest::addColumn<QString>("lateDays"); // "none": the column keeps its value
+        QTest::addColumn<QString>("penalty");
+        // Penalties a day: VCD 0.50, DVD 0.75, DivX 1.10.
+        QTest::newRow("Friday 2 days, back Wednesday") << Fri << 2 << 0 << "DVD" << Wed << Mon << "2" << "1.5";
+        QTest::newRow("same, Sundays count") << Fri << 2 << 1 << "DVD" << Wed << Sun << "3" << "2.25";
+        QTest::newRow("back on the due date") << Fri << 2 << 0 << "DVD" << Mon << Mon << "0" << "0";
+        QTest::newRow("a day early") << Fri << 2 << 1 << "DVD" << Sat << Sun << "none" << "none";
+        QTest::newRow("a week early") << Mon << 14 << 0 << "DVD" << mar(11) << mar(18) << "none" << "none";
+        QTest::newRow("0 days: nothing, however late") << Fri << 0 << 0 << "DVD" << mar(13) << Fri << "none" << "none";
+        QTest::newRow("Sundays inside forgive nothing") << Mon << 7 << 0 << "DVD" << mar(13) << mar(11) << "2" << "1.5";
+        QTest::newRow("due Sunday moved to Monday") << Thu << 3 << 0 << "DVD" << mar(5) << Mon << "1" << "0.75";
+        QTest::newRow("VCD") << Fri << 2 << 0 << "VCD" << Wed << Mon << "2" << "1";
+        QTest::newRow("DivX") << Fri << 2 << 0 << "DivX" << Wed << Mon << "2" << "2.2";
+        QTest::newRow("PS2 Game: days, no amount") << Fri << 2 << 0 << "PS2 Game" << Wed << Mon << "2" << "none";
+        QTest::newRow("type compared exactly") << Fri << 2 << 0 << "divx" << Wed << Mon << "2" << "none";
+        QTest::newRow("return date cleared") << Fri << 2 << 0 << "DVD" << QDate() << Mon << "none" << "none";
+    }
+
+    void lateReturns()
+    {
+        QFETCH(QDate, rented);
+        QFETCH(int, days);
+        QFETCH(int, pazarGunu);
+        QFETCH(QString, discType);
+        QFETCH(QDate, returned);
+        QFETCH(QDate, due);
+        QFETCH(QString, lateDays);
+        QFETCH(QString, penalty);
+        TariffCache t = shopTariff();
+        t.PazarGunu = qint16(pazarGunu);
+        const Tariff::LateReturn r = Tariff::lateReturn(t, rented, days, discType, returned);
+        QCOMPARE(r.dueDate, due);
+        QCOMPARE(r.lateDays ? QString::number(*r.lateDays) : QStringLiteral("none"), lateDays);
+        QCOMPARE(shown(r.penalty), expected(penalty));
+    }
+
+    void exchangeFees_data()
+    {
+        QTest::addColumn<QString>("discType");
+        QTest::addColumn<QString>("fee");
+        QTest::newRow("VCD") << "VCD" << "3";
+        QTest::newRow("DVD") << "DVD" << "4.5";
+        QTest::newRow("DivX has none") << "DivX" << "none";
+        QTest::newRow("PC Game") << "PC Game" << "none";
+        QTest::newRow("PS1 Game") << "PS1 Game" << "none";
+        QTest::newRow("PS2 Game") << "PS2 Game" << "none";
+        QTest::newRow("PS3 Game") << "PS3 Game" << "none";
+        QTest::newRow("empty") << "" << "none";
+    }
+
+    void exchangeFees()
+    {
+        QFETCH(QString, discType);
+        QFETCH(QString, fee);
+        QCOMPARE(shown(Tariff::exchangeFee(shopTariff(), discType)), expected(fee));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestTariff)
+#include "tst_tariff.moc"
