@@ -199,17 +199,13 @@ void TFrmUserX::fadeOut()
 void TFrmUserX::BitBtn1Click()
 {
     // The texts are checked exactly as typed, blanks included.
-    DataSet *temp = Dm1->Temp;
-    temp->close();
-    temp->setSql(QStringLiteral(" Select Count(*) as CounterX from Users  where UserName=:UserX and Password=:Pass "));
-    temp->setParameter(QStringLiteral("UserX"), Edit1->text());
-    temp->setParameter(QStringLiteral("Pass"), Edit2->text());
-    if (!temp->open()) {
-        Prompt::error(temp->lastError());
+    QString error;
+    const std::optional<int> accounts = Dm1->countAccounts(Edit1->text(), Edit2->text(), &error);
+    if (!accounts) {
+        Prompt::error(error);
         return;
     }
-    const int found = temp->value(QStringLiteral("CounterX")).toInt();
-    temp->close();
+    const int found = *accounts;
     if (found <= 0) {
         Prompt::error(QStringLiteral("User name or password is wrong, please check and try again !!!"));
         Edit1->clear();
