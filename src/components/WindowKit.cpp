@@ -107,7 +107,9 @@ Band band(QWidget *parent, const QString &caption, const QColor &background, con
     QPalette p = b.frame->palette();
     p.setColor(QPalette::Window, background);
     p.setColor(QPalette::WindowText, foreground);
-    p.setColor(QPalette::ButtonText, foreground);
+    // Disabled buttons on the band keep the style's greyed text.
+    p.setColor(QPalette::Active, QPalette::ButtonText, foreground);
+    p.setColor(QPalette::Inactive, QPalette::ButtonText, foreground);
     b.frame->setPalette(p);
     b.caption = new QLabel(caption, b.frame);
     QFont f = b.caption->font();
