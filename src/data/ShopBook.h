@@ -1,0 +1,126 @@
+#pragma once
+
+#include "data/Kasa.h"
+#include "db/Database.h"
+#include "db/Money.h"
+
+#include <QString>
+#include <QVariantList>
+
+class DataSet;
+
+// What a counter operation stored, or why it stored nothing.
+struct ShopResult
+{
+    enum class Error {
+        None,
+        StockRefused,    // no copy of the title left on the shelf
+        AlreadyReturned, // the rental was returned (or removed) at another counter
+        Invalid,         // the operation was asked with inconsistent input
+        Database,        // the database refused a statement or the commit
+    };
+
+    Error error = Error::None;
+    QString message;
+    int id = 0;     // key of the main row written (Hareket, CD, Musteri, Kasa); 0 when nothing was written
+    int number = 0; // the shown number used (CDNo, MusteriNo), where there is one
+
+    bool ok() const { return error == Error::None; }
+    static ShopResult failed(Error error, const QString &message);
+};
+
+// What the clerk typed into a dataset's row, to be entered again when the
+// write it went into is undone: a row that was posted inside a transaction
+// that then rolled back must not stay in the list as if it were stored.
+class TypedRow
+{
+public:
+    explicit TypedRow(DataSet *row);
+    // Puts the dataset back into insert or edit with every typed value.
+    // False when the edited row no longer exists.
+    bool restore();
+
+private:
+    DataSet *m_row;
+    int m_state;
+    QVariantList m_values;
+    QVariant m_id;
+};
+
+// Every counter operation that writes. Each runs inside one database
+// transaction on the given connection: all of it is stored or none of it.
+// Nothing here shows a message or touches a widget; after a failure the
+// dataset handed over is left as the clerk had it (still inserting or editing,
+// every typed value in place), so the window can show the error and let the
+// clerk correct and retry.
+class ShopBook
+{
+public:
+    explicit ShopBook(const QString &connectionName = Database::ConnectionName);
+
+    // --- rent and sell --------------------------------------------------------
+    struct ChosenTitle
+    {
+        int id = 0;      // CD.ID, as the transaction's CdNo holds it
+        int cdNo = 0;    // CD.CDNo
+        QString filmAdi; // for the ledger description
+    };
+    struct PostingState
+    {
+        int editStartCDNo = 0;    // CDNo of the title when the edit began; 0 for a new transaction
+        int editStartCDDurum = 0; // CDDurum of the row when the edit began
+        bool isNewTransaction = false;
+    };
+    // Posts the Hareket row being inserted or edited (IslemTur, MusteriNo,
+    // CdNo, FilmTuru, KiraTarih, KiralamaGun, GelecekTarih, SatisFiyat,
+    // TopTutar, Veresiye already set; IslemTarih and Kayit are set here), counts
+    // a rental, books or re-books its ledger row and moves the stock. A row in
+    // neither state stores nothing.
+    ShopResult postTransaction(DataSet *hareket, const PostingState &state, const ChosenTitle &title);
+
+    // --- return ----------------------------------------------------------------
+    // Posts the CDIade row in edit (CDDurum, TeslimTarih, CezaGunSayi,
+    // CezaDurum, CezaTutari set by the window). A return puts the copy back and
+    // books a collected penalty above 0. Refused with AlreadyReturned, nothing
+    // written, when the rental is no longer open in the database.
+    ShopResult returnRental(DataSet *cdIade, const QString &customerName);
+
+    // --- exchange --------------------------------------------------------------
+    struct TTakas
+    {
+        int CDNo = 0; // the number the window shows; kept unless another counter took it
+        QString CDTur, FilmAdi, KonuTur, FilmSirketi, Yonetmen, Oyuncu;
+        Money MaliyetFiyat, SatisFiyat;
+        int KutuIcerik = 0;
+        Money Ucret;
+        int TakasID = 0; // CD.ID of the title given out
+    };
+    // The received disc becomes a new title with one copy, one copy of the
+    // given title leaves the shelf, the fee is booked. Result: the new title's
+    // ID and CDNo.
+    ShopResult exchange(const TTakas &takas);
+
+    // --- catalogue and customers ----------------------------------------------
+    // Posts the CD row being inserted (its CDNo re-claimed inside the write)
+    // or edited; a new title with bookPurchase books its purchase.
+    ShopResult saveTitle(DataSet *cd, bool bookPurchase);
+    // Posts the Musteri row being inserted (MusteriNo re-claimed inside the
+    // write) or edited; with bookDeposit the deposit is booked.
+    ShopResult saveCustomer(DataSet *musteri, bool bookDeposit);
+
+    // --- manual ledger entries --------------------------------------------------
+    // Posts the Kasa row being inserted (Islem "Other") or corrected (Islem
+    // kept); Saat becomes now either way.
+    ShopResult saveLedgerEntry(DataSet *kasa);
+    // Deletes the current Kasa row.
+    ShopResult deleteLedgerEntry(DataSet *kasa);
+
+    // --- shown numbers ----------------------------------------------------------
+    enum class ShownNumber { MusteriNo, CDNo };
+    // The largest number plus one (1 for an empty table), in result.number.
+    // Inside a write it is the number to use.
+    ShopResult nextNumber(ShownNumber which);
+
+private:
+    QString m_connection;
+};

@@ -1,0 +1,544 @@
+// The counter operations that write: what each stores (rows, stock, rental
+// count, ledger), that a refusal anywhere stores nothing and leaves the
+// clerk's row as typed, and two counters racing for one copy or one return.
+#include "components/DataSet.h"
+#include "data/ShopBook.h"
+#include "db/Money.h"
+#include "db/SqlDialect.h"
+#include "support/TestSupport.h"
+
+#include <QSqlError>
+#include <QSqlQuery>
+#include <QTest>
+#include <functional>
+
+using namespace TestSupport;
+using Error = ShopResult::Error;
+
+namespace {
+
+const QString Counter2 = QStringLiteral("CDCon2");
+const QString HareketSql = QStringLiteral("Select * from Hareket\nWhere CDDurum=0\nOrder by ID Desc");
+const QDate RentDay(2024, 3, 1);
+
+QSqlQuery run(const QString &sql, const QVariantList &values = {})
+{
+    QSqlDatabase db = Database::connection();
+    QSqlQuery q(db);
+    if (!q.prepare(sql))
+        qWarning("%s: %s", qPrintable(sql), qPrintable(q.lastError().text()));
+    for (int i = 0; i < values.size(); ++i)
+        SqlDialect::of(db).bind(q, i, values[i]);
+    if (!q.exec())
+        qWarning("%s: %s", qPrintable(sql), qPrintable(q.lastError().text()));
+    q.next();
+    return q;
+}
+
+int number(const QString &sql, const QVariantList &values = {})
+{
+    return run(sql, values).value(0).toInt();
+}
+
+Money money(const char *text)
+{
+    return *Money::fromDecimalString(QString::fromLatin1(text));
+}
+
+int addTitle(int cdNo, const QString &name, int stock)
+{
+    return run(QStringLiteral("Insert Into CD (CDNo, CDTur, FilmAdi, Stok, KiralamaSayi) Values (?, 'DVD', ?, ?, 0) "
+                              "Returning ID"), {cdNo, name, stock}).value(0).toInt();
+}
+
+int addCustomer(const QString &name, int musteriNo = 1)
+{
+    return run(QStringLiteral("Insert Into Musteri (AdSoyad, MusteriNo) Values (?, ?) Returning ID"), {name, musteriNo}).value(0).toInt();
+}
+
+int addRental(int customer, int title)
+{
+    return run(QStringLiteral("Insert Into Hareket (IslemTur, MusteriNo, CdNo, FilmTuru, KiraTarih, KiralamaGun, CDDurum, Kayit) "
+                              "Values ('Rent', ?, ?, 'DVD', ?, 2, 0, 0) Returning ID"), {customer, title, RentDay}).value(0).toInt();
+}
+
+// Statements PostgreSQL cannot prepare (DDL) run as they are.
+void ddl(const QString &sql)
+{
+    QSqlQuery q(Database::connection());
+    if (!q.exec(sql))
+        qWarning("%s: %s", qPrintable(sql), qPrintable(q.lastError().text()));
+}
+
+// The database itself refuses the statement, as a full disk or a lock would.
+void refuse(const QString &table, const QString &event)
+{
+    const QString name = QStringLiteral("vx_refuse_") + table.toLower();
+    if (backend() == Backend::SQLite) {
+        ddl(QStringLiteral("Create Trigger %1 Before %2 On %3 Begin Select Raise(Abort, 'refused'); End").arg(name, event, table));
+    } else {
+        ddl(QStringLiteral("Create Or Replace Function vx_refuse() Returns trigger Language plpgsql As "
+                           "$$ Begin Raise Exception 'refused'; End $$"));
+        ddl(QStringLiteral("Create Trigger %1 Before %2 On %3 For Each Row Execute Function vx_refuse()").arg(name, event, table));
+    }
+}
+
+void allowAgain()
+{
+    for (const char *table : {"kasa", "cd"}) {
+        const QString name = QStringLiteral("vx_refuse_") + QLatin1StringView(table);
+        ddl(backend() == Backend::SQLite ? QStringLiteral("Drop Trigger If Exists %1").arg(name)
+                                         : QStringLiteral("Drop Trigger If Exists %1 On %2").arg(name, QLatin1StringView(table)));
+    }
+}
+
+// What the shop's books show, to compare before and after a refused write.
+QString books()
+{
+    return QStringList{
+        QString::number(number(QStringLiteral("Select Count(*) from Hareket where CDDurum=1"))),
+        QString::number(number(QStringLiteral("Select Count(*) from Hareket"))),
+        QString::number(number(QStringLiteral("Select Count(*) from Kasa"))),
+        QString::number(number(QStringLiteral("Select Count(*) from CD"))),
+        QString::number(number(QStringLiteral("Select Count(*) from Musteri"))),
+        QString::number(number(QStringLiteral("Select Sum(Stok) from CD"))),
+        QString::number(number(QStringLiteral("Select Sum(KiralamaSayi) from CD"))),
+    }.join(u'/');
+}
+
+QString perTitle(const char *column, int a, int b)
+{
+    const QString sql = QStringLiteral("Select %1 from CD where ID=?").arg(QLatin1StringView(column));
+    return QStringLiteral("%1/%2").arg(number(sql, {a})).arg(number(sql, {b}));
+}
+
+// Every ledger row, oldest first, one line each: the columns asked joined by
+// '|', amounts with four decimals, dates as stored.
+QString ledger(const QString &columns)
+{
+    DataSet k(QStringLiteral("Kasa"));
+    k.setSql(QStringLiteral("Select %1 from Kasa Order by ID").arg(columns));
+    QStringList rows;
+    for (k.open(); !k.eof(); k.next()) {
+        QStringList row;
+        for (int c = 0; c < k.fieldCount(); ++c) {
+            const QVariant v = k.value(c);
+            row << (v.metaType() == QMetaType::fromType<Money>() ? v.value<Money>().toDecimalString()
+                    : v.metaType().id() == QMetaType::QDateTime ? canonicalDateTimeText(v.toDateTime())
+                                                                : v.toString());
+        }
+        rows << row.join(u'|');
+    }
+    return rows.join(u'\n');
+}
+
+} // namespace
+
+class TestShopBook : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void cleanupTestCase();
+    void init();
+
+    void postTransaction_data();
+    void postTransaction();
+    void returnRental_data();
+    void returnRental();
+    void exchange_data();
+    void exchange();
+    void titleAndCustomer_data();
+    void titleAndCustomer();
+    void ledgerEntry_data();
+    void ledgerEntry();
+    void refusedLastStatementStoresNothing_data();
+    void refusedLastStatementStoresNothing();
+    void twoCountersOneCopy_data();
+    void twoCountersOneCopy();
+    void twoReturnsOfOneRental();
+
+private:
+    DataSet *open(const QString &sql, const QString &connection = Database::ConnectionName);
+    DataSet *newRental(int customer, int title, const QString &connection = Database::ConnectionName);
+    DataSet *returning(int hareket, int durum, int collected, const char *amount,
+                       const QString &connection = Database::ConnectionName);
+    static ShopBook::TTakas takas(int given, int shownNo);
+
+    std::unique_ptr<TestHome> m_home;
+    std::unique_ptr<TestDatabase> m_db;
+    std::vector<std::unique_ptr<DataSet>> m_sets;
+};
+
+void TestShopBook::initTestCase()
+{
+    qInfo("backend: %s", qPrintable(backendName()));
+    m_home = std::make_unique<TestHome>();
+    m_db = std::make_unique<TestDatabase>();
+    QVERIFY(m_db->open());
+    QVERIFY(m_db->open(Counter2));
+}
+
+void TestShopBook::cleanupTestCase()
+{
+    m_sets.clear();
+    Database::close(Counter2);
+    Database::close(Database::ConnectionName);
+    m_db.reset();
+}
+
+void TestShopBook::init()
+{
+    m_sets.clear();
+    allowAgain();
+    for (const char *table : {"Hareket", "Kasa", "CD", "Musteri"})
+        run(QStringLiteral("Delete from ") + QLatin1StringView(table));
+}
+
+DataSet *TestShopBook::open(const QString &sql, const QString &connection)
+{
+    m_sets.push_back(std::make_unique<DataSet>(QStringLiteral("ds")));
+    DataSet *ds = m_sets.back().get();
+    ds->setConnectionName(connection);
+    ds->setSql(sql);
+    if (!ds->open())
+        qWarning("%s", qPrintable(ds->lastError()));
+    return ds;
+}
+
+// The rent window's new row, as the clerk leaves it before "Post".
+DataSet *TestShopBook::newRental(int customer, int title, const QString &connection)
+{
+    DataSet *h = open(HareketSql, connection);
+    h->insert();
+    h->setValue(QStringLiteral("IslemTur"), QStringLiteral("Rent"));
+    h->setValue(QStringLiteral("MusteriNo"), customer);
+    h->setValue(QStringLiteral("CdNo"), title);
+    h->setValue(QStringLiteral("FilmTuru"), QStringLiteral("DVD"));
+    h->setValue(QStringLiteral("KiraTarih"), RentDay);
+    h->setValue(QStringLiteral("KiralamaGun"), 2);
+    h->setValue(QStringLiteral("TopTutar"), QVariant::fromValue(money("4")));
+    return h;
+}
+
+// The return window's row, as the clerk leaves it before "Ok".
+DataSet *TestShopBook::returning(int hareket, int durum, int collected, const char *amount, const QString &connection)
+{
+    DataSet *row = open(QStringLiteral("Select * from Hareket\nWhere ID=:IDX\nOrder by ID Desc"), connection);
+    row->setParameter(QStringLiteral("IDX"), hareket);
+    row->requery();
+    row->edit();
+    row->setValue(QStringLiteral("CDDurum"), durum);
+    row->setValue(QStringLiteral("TeslimTarih"), QDate::currentDate());
+    row->setValue(QStringLiteral("CezaGunSayi"), 2);
+    row->setValue(QStringLiteral("CezaDurum"), collected);
+    row->setValue(QStringLiteral("CezaTutari"), QVariant::fromValue(money(amount)));
+    return row;
+}
+
+ShopBook::TTakas TestShopBook::takas(int given, int shownNo)
+{
+    ShopBook::TTakas t;
+    t.CDNo = shownNo;
+    t.CDTur = QStringLiteral("VCD");
+    t.FilmAdi = QStringLiteral("Çiçek Abbas");
+    t.KutuIcerik = 2;
+    t.Ucret = money("1.5");
+    t.TakasID = given;
+    return t;
+}
+
+void TestShopBook::postTransaction_data()
+{
+    QTest::addColumn<QString>("kind");
+    QTest::addColumn<QString>("edit"); // nothing, "same title", "other title"
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("titles"); // Stok and KiralamaSayi of titles A and B
+    QTest::addColumn<QString>("ledger"); // Islem|Aciklama|Borc|Alacak|Tarih
+    const QString longName(100, u'x');
+    QTest::newRow("new rental") << "Rent" << "" << "Sürü" << "1/2 1/0" << "DVD Rent|Rent / Sürü|4.0000|0.0000|2024-03-01";
+    QTest::newRow("new sale") << "Sell" << "" << "Sürü" << "1/2 0/0" << "DVD Sell|DVD Sell / Sürü|4.0000|0.0000|2024-03-01";
+    QTest::newRow("sale, long name cut") << "Sell" << "" << longName << "1/2 0/0"
+                                         << "DVD Sell|DVD Sell / " + longName.left(89) + "|4.0000|0.0000|2024-03-01";
+    QTest::newRow("edit, same title") << "Rent" << "same title" << "Sürü" << "1/2 2/0" << "DVD Rent|Rent / Sürü|6.0000|0.0000|2024-03-01";
+    QTest::newRow("edit, other title") << "Rent" << "other title" << "Sürü" << "2/1 1/1" << "DVD Rent|Rent / Tosun Paşa|6.0000|0.0000|2024-03-01";
+}
+
+void TestShopBook::postTransaction()
+{
+    QFETCH(QString, kind);
+    QFETCH(QString, edit);
+    QFETCH(QString, name);
+    const int a = addTitle(1, name, 2), b = addTitle(2, QStringLiteral("Tosun Paşa"), 2);
+    const int customer = addCustomer(QStringLiteral("Kemal Sunal"));
+    DataSet *h = newRental(customer, a);
+    h->setValue(QStringLiteral("IslemTur"), kind);
+    ShopBook book;
+    ShopResult r = book.postTransaction(h, {0, 0, true}, {a, 1, name});
+    QVERIFY2(r.ok(), qPrintable(r.message));
+    const bool other = edit == QLatin1String("other title");
+    if (!edit.isEmpty()) {
+        QVERIFY(h->edit());
+        h->setValue(QStringLiteral("CdNo"), other ? b : a);
+        h->setValue(QStringLiteral("TopTutar"), QVariant::fromValue(money("6")));
+        r = book.postTransaction(h, {1, 0, false}, other ? ShopBook::ChosenTitle{b, 2, QStringLiteral("Tosun Paşa")}
+                                                         : ShopBook::ChosenTitle{a, 1, name});
+        QVERIFY2(r.ok(), qPrintable(r.message));
+    }
+    QTEST(perTitle("Stok", a, b) + u' ' + perTitle("KiralamaSayi", a, b), "titles");
+    QCOMPARE(number(QStringLiteral("Select Kayit from Hareket where ID=?"), {r.id}), kind == QLatin1String("Rent") ? 0 : 1);
+    // An edit books the transaction's one ledger row again.
+    QTEST(ledger(QStringLiteral("Islem, Aciklama, Borc, Alacak, Tarih")), "ledger");
+    QCOMPARE(ledger(QStringLiteral("HareketID, CDID, MusteriID")),
+             QStringLiteral("%1|%2|%3").arg(r.id).arg(other ? b : a).arg(customer));
+}
+
+void TestShopBook::returnRental_data()
+{
+    QTest::addColumn<int>("durum");
+    QTest::addColumn<int>("collected");
+    QTest::addColumn<QString>("amount");
+    QTest::addColumn<int>("stock");
+    QTest::addColumn<bool>("booked");
+    QTest::newRow("penalty collected") << 1 << 1 << "3.5" << 1 << true;
+    QTest::newRow("penalty not collected") << 1 << 0 << "3.5" << 1 << false;
+    QTest::newRow("collected, amount 0") << 1 << 1 << "0" << 1 << false;
+    QTest::newRow("box cleared again") << 0 << 1 << "3.5" << 0 << false;
+}
+
+void TestShopBook::returnRental()
+{
+    QFETCH(int, durum);
+    QFETCH(int, collected);
+    QFETCH(QString, amount);
+    QFETCH(bool, booked);
+    const int title = addTitle(1, QStringLiteral("Sürü"), 0), customer = addCustomer(QStringLiteral("Türkan Şoray"));
+    const int hareket = addRental(customer, title);
+    const ShopResult r = ShopBook().returnRental(returning(hareket, durum, collected, qPrintable(amount)),
+                                                 QStringLiteral("Türkan Şoray"));
+    QVERIFY2(r.ok(), qPrintable(r.message));
+    QTEST(number(QStringLiteral("Select Stok from CD")), "stock");
+    QCOMPARE(number(QStringLiteral("Select CDDurum*10+CezaDurum from Hareket")), durum * 10 + collected);
+    const QString expected = QStringLiteral("%1|%2|%3|Penalty for Delay|Rent / Penalty for Delay / Türkan Şoray|3.5000|%4")
+                                 .arg(hareket).arg(title).arg(customer).arg(canonicalDateText(QDate::currentDate()));
+    QCOMPARE(ledger(QStringLiteral("HareketID, CDID, MusteriID, Islem, Aciklama, Borc, Tarih")), booked ? expected : QString());
+}
+
+void TestShopBook::exchange_data()
+{
+    QTest::addColumn<bool>("numberTaken"); // another counter took the shown number meanwhile
+    QTest::addColumn<QString>("givenName");
+    QTest::addColumn<int>("cdNo");
+    QTest::addColumn<QString>("aciklama");
+    const QString longName(100, u'y');
+    QTest::newRow("shown number") << false << "Sürü" << 2 << "Takas / Çiçek Abbas / Sürü";
+    QTest::newRow("shown number taken") << true << "Sürü" << 3 << "Takas / Çiçek Abbas / Sürü";
+    QTest::newRow("long names cut") << false << longName << 2 << "Takas / Çiçek Abbas / " + longName.left(78);
+}
+
+void TestShopBook::exchange()
+{
+    QFETCH(bool, numberTaken);
+    QFETCH(QString, givenName);
+    QFETCH(int, cdNo);
+    QFETCH(QString, aciklama);
+    const int given = addTitle(1, givenName, 1);
+    if (numberTaken)
+        addTitle(2, QStringLiteral("Hababam Sınıfı"), 1);
+    const ShopResult r = ShopBook().exchange(takas(given, 2));
+    QVERIFY2(r.ok(), qPrintable(r.message));
+    QCOMPARE(r.number, cdNo);
+    QCOMPARE(number(QStringLiteral("Select Stok from CD where ID=?"), {given}), 0);
+    QSqlQuery t = run(QStringLiteral("Select CDNo, Stok, KutuIcerik, FilmAdi from CD where ID=?"), {r.id});
+    QCOMPARE(QStringLiteral("%1 %2 %3 %4").arg(t.value(0).toInt()).arg(t.value(1).toInt()).arg(t.value(2).toInt()).arg(t.value(3).toString()),
+             QStringLiteral("%1 1 2 Çiçek Abbas").arg(cdNo));
+    QCOMPARE(ledger(QStringLiteral("Islem, Borc, Aciklama, HareketID, CDID, MusteriID")), "Exchange|1.5000|" + aciklama + "|||");
+}
+
+void TestShopBook::titleAndCustomer_data()
+{
+    QTest::addColumn<bool>("title"); // else a customer
+    QTest::addColumn<bool>("editing");
+    QTest::addColumn<bool>("numberTaken");
+    QTest::addColumn<bool>("book");
+    QTest::addColumn<int>("shown");
+    QTest::addColumn<QString>("ledger"); // Islem|Borc|Alacak|Aciklama|CDID
+    QTest::newRow("title, purchase") << true << false << false << true << 5 << "Buying CD||37.5000|Buying CD / Sürü|5";
+    QTest::newRow("title, number taken") << true << false << true << true << 6 << "Buying CD||37.5000|Buying CD / Sürü|6";
+    QTest::newRow("title, no purchase") << true << false << false << false << 5 << "";
+    QTest::newRow("title edit never books") << true << true << false << true << 5 << "";
+    QTest::newRow("customer, deposit") << false << false << false << true << 5 << "Other|50.0000||Deposit / Sürü|";
+    QTest::newRow("customer, number taken") << false << false << true << true << 6 << "Other|50.0000||Deposit / Sürü|";
+    QTest::newRow("customer, no deposit") << false << false << false << false << 5 << "";
+    QTest::newRow("customer edit, deposit") << false << true << false << true << 5 << "Other|50.0000||Deposit / Sürü|";
+}
+
+void TestShopBook::titleAndCustomer()
+{
+    QFETCH(bool, title);
+    QFETCH(bool, editing);
+    QFETCH(bool, numberTaken);
+    QFETCH(bool, book);
+    const QString table = title ? QStringLiteral("CD") : QStringLiteral("Musteri");
+    const QString no = title ? QStringLiteral("CDNo") : QStringLiteral("MusteriNo");
+    const auto store = [&](const QString &name) { title ? addTitle(5, name, 1) : addCustomer(name, 5); };
+    if (editing)
+        store(QStringLiteral("Eski"));
+    DataSet *ds = open(QStringLiteral("Select * from %1 Order by ID").arg(table));
+    if (numberTaken)
+        store(QStringLiteral("Başka")); // another counter, while the list proposes 5
+    editing ? ds->edit() : ds->insert();
+    ds->setValue(no, 5);
+    ds->setValue(title ? QStringLiteral("FilmAdi") : QStringLiteral("AdSoyad"), QStringLiteral("Sürü"));
+    if (title) {
+        ds->setValue(QStringLiteral("Stok"), 3);
+        ds->setValue(QStringLiteral("MaliyetFiyat"), QVariant::fromValue(money("12.5")));
+    } else {
+        ds->setValue(QStringLiteral("Depozito"), QVariant::fromValue(money("50")));
+    }
+    const ShopResult r = title ? ShopBook().saveTitle(ds, book) : ShopBook().saveCustomer(ds, book);
+    QVERIFY2(r.ok(), qPrintable(r.message));
+    QTEST(r.number, "shown");
+    QCOMPARE(number(QStringLiteral("Select %1 from %2 where ID=?").arg(no, table), {r.id}), r.number);
+    QCOMPARE(ds->state(), DataSet::State::Browse);
+    QTEST(ledger(QStringLiteral("Islem, Borc, Alacak, Aciklama, CDID")), "ledger");
+}
+
+void TestShopBook::ledgerEntry_data()
+{
+    QTest::addColumn<QString>("action");
+    QTest::addColumn<QString>("ledger"); // Islem|Aciklama|Borc, the entry written last
+    QTest::newRow("new entry") << "new" << "Penalty for Delay|Ceza|3.0000\nOther|Kira geliri|10.0000";
+    QTest::newRow("correction keeps its kind") << "edit" << "Penalty for Delay|Kira geliri|10.0000";
+    QTest::newRow("delete") << "delete" << "";
+}
+
+void TestShopBook::ledgerEntry()
+{
+    QFETCH(QString, action);
+    run(QStringLiteral("Insert Into Kasa (Islem, Borc, Tarih, Saat, Aciklama) Values ('Penalty for Delay', ?, ?, ?, 'Ceza')"),
+        {QVariant::fromValue(money("3")), RentDay, QDateTime(RentDay, QTime(10, 0))});
+    DataSet *k = open(QStringLiteral("Select * from Kasa Order by ID Desc"));
+    const QString before = canonicalDateTimeText(QDateTime::currentDateTime().addSecs(-1));
+    ShopResult r;
+    if (action == QLatin1String("delete")) {
+        r = ShopBook().deleteLedgerEntry(k);
+    } else {
+        action == QLatin1String("new") ? k->insert() : k->edit();
+        k->setValue(QStringLiteral("Aciklama"), QStringLiteral("Kira geliri"));
+        k->setValue(QStringLiteral("Borc"), QVariant::fromValue(money("10")));
+        r = ShopBook().saveLedgerEntry(k);
+        QVERIFY(ledger(QStringLiteral("Saat")).split(u'\n').last() >= before); // the time of saving
+    }
+    QVERIFY2(r.ok(), qPrintable(r.message));
+    QTEST(ledger(QStringLiteral("Islem, Aciklama, Borc")), "ledger");
+}
+
+void TestShopBook::refusedLastStatementStoresNothing_data()
+{
+    QTest::addColumn<QString>("operation");
+    QTest::addColumn<QString>("table"); // whose statement the database refuses
+    QTest::addColumn<QString>("event");
+    QTest::addColumn<QString>("field"); // a typed value that must survive
+    QTest::addColumn<QString>("typed");
+    QTest::newRow("rental: taking the copy") << "rental" << "CD" << "Update Of Stok" << "FilmTuru" << "DVD";
+    QTest::newRow("return: booking the penalty") << "return" << "Kasa" << "Insert" << "CDDurum" << "1";
+    QTest::newRow("exchange: booking the fee") << "exchange" << "Kasa" << "Insert" << "" << "";
+    QTest::newRow("new title: booking the purchase") << "CD" << "Kasa" << "Insert" << "FilmAdi" << "Sürü";
+    QTest::newRow("customer: booking the deposit") << "Musteri" << "Kasa" << "Insert" << "AdSoyad" << "Sürü";
+    QTest::newRow("manual entry") << "Kasa" << "Kasa" << "Insert" << "Aciklama" << "Sürü";
+}
+
+void TestShopBook::refusedLastStatementStoresNothing()
+{
+    QFETCH(QString, operation);
+    QFETCH(QString, field);
+    QFETCH(QString, typed);
+    const int title = addTitle(1, QStringLiteral("Sürü"), 2), customer = addCustomer(QStringLiteral("Kemal Sunal"));
+    const int hareket = addRental(customer, title);
+    ShopBook book;
+    DataSet *ds = nullptr;
+    std::function<ShopResult()> op;
+    if (operation == QLatin1String("rental")) {
+        ds = newRental(customer, title);
+        op = [&] { return book.postTransaction(ds, {0, 0, true}, {title, 1, QStringLiteral("Sürü")}); };
+    } else if (operation == QLatin1String("return")) {
+        ds = returning(hareket, 1, 1, "3");
+        op = [&] { return book.returnRental(ds, QStringLiteral("Kemal Sunal")); };
+    } else if (operation == QLatin1String("exchange")) {
+        op = [&] { return book.exchange(takas(title, 2)); };
+    } else {
+        ds = open(QStringLiteral("Select * from %1 Order by ID").arg(operation));
+        ds->insert();
+        ds->setValue(field, typed);
+        ds->setValue(operation == QLatin1String("CD") ? QStringLiteral("CDNo") : QStringLiteral("MusteriNo"), 2);
+        ds->setValue(QStringLiteral("Stok"), 3);
+        ds->setValue(QStringLiteral("Depozito"), QVariant::fromValue(money("50")));
+        op = [&] {
+            return operation == QLatin1String("CD") ? book.saveTitle(ds, true)
+                 : operation == QLatin1String("Musteri") ? book.saveCustomer(ds, true) : book.saveLedgerEntry(ds);
+        };
+    }
+    const DataSet::State typedState = ds ? ds->state() : DataSet::State::Inactive;
+    const QString booksBefore = books();
+    QFETCH(QString, table);
+    QFETCH(QString, event);
+    refuse(table, event);
+
+    QCOMPARE(op().error, Error::Database);
+    QCOMPARE(books(), booksBefore);
+    if (ds) {
+        // The clerk's row is as typed, ready to be saved again.
+        QCOMPARE(ds->state(), typedState);
+        QCOMPARE(ds->value(field).toString(), typed);
+        QCOMPARE(ds->value(QStringLiteral("ID")).isNull(), typedState == DataSet::State::Insert);
+    }
+    allowAgain();
+    const ShopResult retried = op();
+    QVERIFY2(retried.ok(), qPrintable(retried.message));
+    QVERIFY(books() != booksBefore);
+}
+
+void TestShopBook::twoCountersOneCopy_data()
+{
+    QTest::addColumn<bool>("rental"); // else an exchange
+    QTest::newRow("rental") << true;
+    QTest::newRow("exchange") << false;
+}
+
+void TestShopBook::twoCountersOneCopy()
+{
+    QFETCH(bool, rental);
+    const int title = addTitle(1, QStringLiteral("Sürü"), 1), customer = addCustomer(QStringLiteral("Kemal Sunal"));
+    // Both counters show the last copy on the shelf.
+    DataSet *h1 = newRental(customer, title), *h2 = newRental(customer, title, Counter2);
+    const ShopBook::ChosenTitle chosen{title, 1, QStringLiteral("Sürü")};
+    ShopBook first, second(Counter2);
+    const ShopResult r1 = rental ? first.postTransaction(h1, {0, 0, true}, chosen) : first.exchange(takas(title, 2));
+    const ShopResult r2 = rental ? second.postTransaction(h2, {0, 0, true}, chosen) : second.exchange(takas(title, 2));
+    QVERIFY2(r1.ok(), qPrintable(r1.message));
+    QCOMPARE(r2.error, Error::StockRefused);
+    // Stok / KiralamaSayi of the title; transactions; ledger rows; titles.
+    QCOMPARE(QStringLiteral("%1 %2 %3").arg(perTitle("Stok", title, title), perTitle("KiralamaSayi", title, title)).arg(
+                 number(QStringLiteral("Select Count(*) from Hareket"))) + u' '
+                 + ledger(QStringLiteral("Islem")) + u' ' + QString::number(number(QStringLiteral("Select Count(*) from CD"))),
+             rental ? QStringLiteral("0/0 1/1 1 DVD Rent 1") : QStringLiteral("0/0 0/0 0 Exchange 2"));
+    QCOMPARE(h2->state(), DataSet::State::Insert);
+}
+
+void TestShopBook::twoReturnsOfOneRental()
+{
+    const int title = addTitle(1, QStringLiteral("Sürü"), 0), customer = addCustomer(QStringLiteral("Türkan Şoray"));
+    const int hareket = addRental(customer, title);
+    // Both counters opened the return while the copy was out.
+    DataSet *row1 = returning(hareket, 1, 1, "3"), *row2 = returning(hareket, 1, 1, "3", Counter2);
+    QVERIFY(ShopBook().returnRental(row1, QStringLiteral("Türkan Şoray")).ok());
+    QCOMPARE(ShopBook(Counter2).returnRental(row2, QStringLiteral("Türkan Şoray")).error, Error::AlreadyReturned);
+    QCOMPARE(number(QStringLiteral("Select Stok from CD")), 1);
+    QCOMPARE(ledger(QStringLiteral("Islem")), QStringLiteral("Penalty for Delay"));
+    QCOMPARE(row2->state(), DataSet::State::Edit);
+}
+
+QTEST_GUILESS_MAIN(TestShopBook)
+#include "tst_shopbook.moc"
