@@ -9,7 +9,7 @@
 #include "components/PromptService.h"
 #include "db/Database.h"
 #include "data/Dm1Unit.h"
-#include "db/Transaction.h"
+#include "data/ShopBook.h"
 
 #include <QCloseEvent>
 #include <QDateTime>
@@ -30,7 +30,6 @@ const QString RequiredText =
     QStringLiteral("You can t complete record without entering all essential changes !!!");
 const QString PurchaseQuestion =
     QStringLiteral(" New Film/Game entered, do you want game price is transected in cash box? ");
-const QString BuyingCD = QStringLiteral("Buying CD");
 
 template <class Control>
 Control *named(Control *c, const QString &name, const QString &caption)
@@ -272,59 +271,12 @@ void TFrmCDKayit::btnSaveClick()
 
 bool TFrmCDKayit::postNewTitle(bool bookPurchase)
 {
-    DataSet *cd = Dm1->CD;
-    DataSet *temp = Dm1->Temp;
-    // What was typed, to be entered again when the write is undone.
-    QVariantList typed;
-    for (int i = 0; i < cd->fieldCount(); ++i)
-        typed << cd->value(i);
-
-    QString error;
-    {
-        Transaction tx(Database::connection());
-        if (!tx.isActive())
-            error = tx.errorText();
-        // Another counter may have taken the proposed number since the list
-        // window offered it: the largest plus one, read inside this write.
-        if (error.isEmpty())
-            Dm1->claimFreeNumber(cd, QStringLiteral("CD"), QStringLiteral("CDNo"), &error);
-        if (error.isEmpty() && !cd->post())
-            error = cd->lastError();
-        if (error.isEmpty() && bookPurchase) {
-            const Money cost = cd->value(QStringLiteral("MaliyetFiyat")).value<Money>();
-            const qint64 stock = cd->value(QStringLiteral("Stok")).toLongLong();
-            const QDateTime now = QDateTime::currentDateTime();
-            temp->close();
-            temp->setSql(QStringLiteral(" Insert Into Kasa  (CDID, Islem, Alacak, Tarih, Saat, Aciklama)  Values "
-                                        "(:CDID, :Islem, :Alacak, :Tarih, :Saat, :Aciklama)"));
-            temp->setParameter(QStringLiteral("CDID"), cd->value(QStringLiteral("CDNo")).toInt());
-            temp->setParameter(QStringLiteral("Islem"), BuyingCD);
-            temp->setParameter(QStringLiteral("Alacak"), QVariant::fromValue(cost * stock));
-            temp->setParameter(QStringLiteral("Tarih"), now.date());
-            temp->setParameter(QStringLiteral("Saat"), now);
-            temp->setParameter(QStringLiteral("Aciklama"),
-                               (QStringLiteral("Buying CD / ") + cd->value(QStringLiteral("FilmAdi")).toString()).left(100));
-            if (!temp->execSql())
-                error = temp->lastError();
-        }
-        if (error.isEmpty() && !tx.commit())
-            error = tx.errorText();
-    }
-    if (error.isEmpty())
+    // The title and its purchase are stored together or not at all; after a
+    // refusal the form still holds what was typed.
+    const ShopResult stored = ShopBook().saveTitle(Dm1->CD, bookPurchase);
+    if (stored.ok())
         return true;
-
-    // Nothing of it is stored. If the title had reached the list, it goes
-    // again and the clerk finds the form as typed.
-    if (cd->state() == DataSet::State::Browse) {
-        cd->requery();
-        if (cd->insert()) {
-            for (int i = 0; i < typed.size(); ++i) {
-                if (cd->fieldName(i).compare(QLatin1String("ID"), Qt::CaseInsensitive) != 0)
-                    cd->setValue(cd->fieldName(i), typed[i]);
-            }
-        }
-    }
-    Prompt::error(error);
+    Prompt::error(stored.message);
     return false;
 }
 

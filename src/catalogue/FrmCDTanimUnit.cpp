@@ -8,6 +8,7 @@
 #include "components/PromptService.h"
 #include "components/WindowKit.h"
 #include "data/Dm1Unit.h"
+#include "data/ShopBook.h"
 #include "data/Dm2Unit.h"
 #include "reports/Report1Unit.h"
 #include "shell/Helpers.h"
@@ -336,16 +337,10 @@ void TFrmCDTanim::fillFilterList(QComboBox *list, const QString &table)
 
 int TFrmCDTanim::NextCDNo()
 {
-    DataSet *temp = Dm1->Temp;
-    temp->close();
-    temp->setSql(QStringLiteral(" Select Max(CDNO) as Maximus from CD "));
-    if (!temp->open()) {
-        Prompt::error(temp->lastError());
-        return 1;
-    }
-    const int largest = temp->value(QStringLiteral("Maximus")).toInt(); // NULL on an empty table reads 0
-    temp->close();
-    return largest + 1;
+    const ShopResult next = ShopBook().nextNumber(ShopBook::ShownNumber::CDNo);
+    if (!next.ok())
+        Prompt::error(next.message);
+    return next.ok() ? next.number : 1;
 }
 
 bool TFrmCDTanim::keyPressed(QKeyEvent *event)

@@ -9,7 +9,7 @@
 #include "customers/PhotoView.h"
 #include "db/Database.h"
 #include "data/Dm1Unit.h"
-#include "db/Transaction.h"
+#include "data/ShopBook.h"
 
 #include <QDate>
 #include <QDateTime>
@@ -33,8 +33,6 @@ const QString TooLargeText = QStringLiteral("Chosen image file  size musn t exce
 const QString DepositQuestion = QStringLiteral(" Do you want entered deposit to be transected in cash box ?");
 const QString SaveFailedText = QStringLiteral(
     "Error : you may register with the same name previously, please check and try again. !!! ");
-const QString DepositSql = QStringLiteral(
-    " Insert Into Kasa  (CDID, Islem, Borc, Tarih, Saat, Aciklama )  Values (:CDID, :Islem, :Borc, :Tarih, :Saat, :Aciklama)");
 
 // The membership date and deposit while there is no membership to date.
 const QColor DisabledBeige(245, 240, 220);
@@ -319,47 +317,11 @@ void TFrmMusKayit::BtnSaveClick()
 
 bool TFrmMusKayit::saveRow(bool bookDeposit, QString *error)
 {
-    DataSet *m = Dm1->Musteri;
-    DataSet *temp = Dm1->Temp;
-    const bool inserting = m->state() == DataSet::State::Insert;
     // The customer and the deposit booked for it are stored together or not at all.
-    Transaction tx(Database::connection());
-    if (!tx.isActive()) {
-        *error = tx.errorText();
-        return false;
-    }
-    if (inserting) {
-        // Another counter may have taken the proposed number while this
-        // dialog was open: the next free one is taken here, inside the write.
-        if (!Dm1->claimFreeNumber(m, QStringLiteral("Musteri"), QStringLiteral("MusteriNo"), error))
-            return false;
-    }
-    if (bookDeposit) {
-        const QString name = m->value(QStringLiteral("AdSoyad")).toString();
-        temp->close();
-        temp->setSql(DepositSql);
-        temp->setParameter(QStringLiteral("CDID"), QVariant()); // a deposit concerns no disc
-        temp->setParameter(QStringLiteral("Islem"), QStringLiteral("Other"));
-        temp->setParameter(QStringLiteral("Borc"), QVariant::fromValue(moneyOf(m->value(QStringLiteral("Depozito")))));
-        temp->setParameter(QStringLiteral("Tarih"), QDate::currentDate());
-        temp->setParameter(QStringLiteral("Saat"), QDateTime::currentDateTime());
-        temp->setParameter(QStringLiteral("Aciklama"), (QStringLiteral("Deposit / ") + name).left(100));
-        if (!temp->execSql()) {
-            *error = temp->lastError();
-            return false;
-        }
-    }
-    if (!m->post()) {
-        *error = m->lastError();
-        return false;
-    }
-    if (!tx.commit()) {
-        *error = tx.errorText();
-        // The row the dataset shows as saved is not in the database.
-        m->requery();
-        return false;
-    }
-    return true;
+    const ShopResult stored = ShopBook().saveCustomer(Dm1->Musteri, bookDeposit);
+    if (!stored.ok())
+        *error = stored.message;
+    return stored.ok();
 }
 
 void TFrmMusKayit::done(int result)

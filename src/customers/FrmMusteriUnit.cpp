@@ -12,6 +12,7 @@
 #include "components/GridColumns.h"
 #include "customers/PhotoView.h"
 #include "data/Dm1Unit.h"
+#include "data/ShopBook.h"
 #include "data/Dm2Unit.h"
 #include "reports/Report1Unit.h"
 #include "reports/Report2Unit.h"
@@ -45,15 +46,8 @@ const QString NoRentalsText = QStringLiteral("There is no any rented film in thi
 
 int NextCustomerNumber()
 {
-    DataSet *temp = Dm1->Temp;
-    temp->close();
-    temp->setSql(QStringLiteral(" Select Max(MusteriNO) as Maximus from Musteri "));
-    if (!temp->open())
-        return 0;
-    // An empty register gives no maximum: read as 0.
-    const int largest = temp->value(QStringLiteral("Maximus")).toInt();
-    temp->close();
-    return largest + 1;
+    const ShopResult next = ShopBook().nextNumber(ShopBook::ShownNumber::MusteriNo);
+    return next.ok() ? next.number : 0;
 }
 
 TFrmMusteri::TFrmMusteri(QWidget *parent) : QWidget(parent)

@@ -331,30 +331,6 @@ void TDm1::TarifeAfterPost()
     Tarife->requery();
 }
 
-bool TDm1::claimFreeNumber(DataSet *row, const QString &table, const QString &column, QString *error)
-{
-    Temp->close();
-    Temp->setSql(QStringLiteral(" Select Count(*) as CounterX from %1 where %2=:No ").arg(table, column));
-    Temp->setParameter(QStringLiteral("No"), row->value(column).toInt());
-    if (!Temp->open()) {
-        *error = Temp->lastError();
-        return false;
-    }
-    const bool taken = Temp->value(QStringLiteral("CounterX")).toInt() > 0;
-    Temp->close();
-    if (!taken)
-        return true;
-    Temp->setSql(QStringLiteral(" Select Max(%1) as Maximus from %2 ").arg(column, table));
-    if (!Temp->open()) {
-        *error = Temp->lastError();
-        return false;
-    }
-    // An empty table gives no maximum: read as 0.
-    row->setValue(column, Temp->value(QStringLiteral("Maximus")).toInt() + 1);
-    Temp->close();
-    return true;
-}
-
 // ------------------------------------------------------------ named reads
 
 namespace {

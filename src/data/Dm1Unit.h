@@ -45,11 +45,6 @@ public:
     void registerRegistrationWindow(QObject *window, CustomerPhotoPort *port);
     void registerExchangeWindow(QObject *window, ExchangeWindowPort *port);
 
-    // Inside a write: keeps the shown number (MusteriNo, CDNo) that the row
-    // being inserted proposes, unless another counter took it meanwhile; then
-    // the largest plus one, read inside the same write. Table and column are
-    // the program's own names. False with the database's message on error.
-    bool claimFreeNumber(DataSet *row, const QString &table, const QString &column, QString *error);
 
     // --- named reads and statements the windows use ----------------------
     // How many accounts have this name and password, compared exactly as
