@@ -4,9 +4,11 @@
 #include "components/DataSetModel.h"
 #include "components/DataSource.h"
 #include "components/Format.h"
+#include "components/GridExport.h"
 #include "db/Money.h"
 #include "db/Schema.h"
 
+#include <QAction>
 #include <QBuffer>
 #include <QHeaderView>
 #include <QImageReader>
@@ -254,6 +256,7 @@ DBLookupComboBox::DBLookupComboBox(QWidget *parent)
                      }
                  }
                  setCurrentIndex(found);
+                 moveListTo(found);
              },
              [this] {
                  DataSet *ds = m_link.dataSet();
@@ -269,6 +272,26 @@ DBLookupComboBox::DBLookupComboBox(QWidget *parent)
         if (!m_link.isLoading())
             m_link.flush();
     });
+    // Emitted for the clerk's choices only (popup, arrow keys, typed letters).
+    connect(this, &QComboBox::activated, this, &DBLookupComboBox::moveListTo);
+}
+
+void DBLookupComboBox::moveListTo(int index)
+{
+    if (!m_list || !m_list->isOpen() || m_list->state() != DataSet::State::Browse || index < 0 || index >= count())
+        return;
+    const int k = m_list->fieldIndex(m_keyField);
+    if (k < 0)
+        return;
+    const QString key = itemData(index).toString();
+    if (m_list->recNo() >= 0 && m_list->value(k).toString() == key)
+        return;
+    // The entries were filled from the list's rows in order: unless the list
+    // has been sorted or filtered since, the entry's row is the list's row.
+    if (index < m_list->fetchedCount() && m_list->valueAt(index, k).toString() == key)
+        m_list->moveTo(index);
+    else
+        m_list->locate(m_keyField, itemData(index));
 }
 
 void DBLookupComboBox::setListSource(DataSet *list, const QString &keyField, const QString &listField)
@@ -410,6 +433,12 @@ DBGrid::DBGrid(QWidget *parent) : QTableView(parent)
     verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 6);
     verticalHeader()->setMinimumWidth(12);
     verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    m_exportAction = new QAction(QStringLiteral("Export to CSV…"), this);
+    m_exportAction->setObjectName(QStringLiteral("actExportCsv"));
+    m_exportAction->setEnabled(false);
+    connect(m_exportAction, &QAction::triggered, this, [this] { GridExport::exportToCsv(this); });
+    addAction(m_exportAction);
+    setContextMenuPolicy(Qt::ActionsContextMenu);
 }
 
 DataSet *DBGrid::dataSet() const
@@ -450,6 +479,7 @@ void DBGrid::setDataSource(DataSource *source, const QStringList &columns)
 void DBGrid::followDataSet()
 {
     DataSet *ds = dataSet();
+    m_exportAction->setEnabled(ds && ds->isOpen());
     if (!ds || !m_model || m_syncing)
         return;
     const int row = ds->recNo();

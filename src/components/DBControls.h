@@ -14,6 +14,7 @@
 #include "components/DataSource.h"
 
 class DataSetModel;
+class QAction;
 
 // Controls bound to a field of a data source's current row. They show the
 // row's value, and while the dataset is in edit or insert state they take
@@ -111,7 +112,15 @@ private:
     FieldLink m_link;
 };
 
-// Shows one column of a second dataset and stores the chosen row's key.
+// Shows one column of a second dataset (the list) and stores the chosen row's
+// key. The list's current row follows the choice: an entry chosen by the
+// clerk (popup, arrow keys, typed letters) becomes the list's current row,
+// and so does the entry of a key that reaches the field otherwise (another
+// row shown, a value set by code), so code reading the list's current row
+// sees what the control shows. The list is moved only while it is browsing
+// (a row being typed into it is left alone), and only to a key it holds; a
+// key it lacks leaves it where it is. Finding the row costs nothing beyond
+// the rows already read to fill the drop-down.
 class DBLookupComboBox : public QComboBox
 {
     Q_OBJECT
@@ -122,6 +131,7 @@ public:
     void reloadList();
     FieldLink &link() { return m_link; }
 private:
+    void moveListTo(int index);
     FieldLink m_link;
     QPointer<DataSet> m_list;
     QString m_keyField, m_listField;
@@ -174,7 +184,9 @@ private:
 };
 
 // A grid over a dataset; its current row and the dataset's stay in step both
-// ways. Rows are read as the grid scrolls.
+// ways. Rows are read as the grid scrolls. Its context menu offers "Export to
+// CSV…" (GridExport); a window that gives the grid a menu of its own adds
+// exportAction() to it.
 class DBGrid : public QTableView
 {
     Q_OBJECT
@@ -183,6 +195,7 @@ public:
     void setDataSource(DataSource *source, const QStringList &columns = {});
     DataSetModel *dataModel() const { return m_model; }
     DataSet *dataSet() const;
+    QAction *exportAction() const { return m_exportAction; }
 protected:
     void currentChanged(const QModelIndex &current, const QModelIndex &previous) override;
 private:
@@ -190,5 +203,6 @@ private:
     void fitCaptions();
     QPointer<DataSource> m_source;
     DataSetModel *m_model = nullptr;
+    QAction *m_exportAction = nullptr;
     bool m_syncing = false;
 };

@@ -68,6 +68,69 @@ QString withoutFinalOrder(const QString &sql)
     return sql.left(last);
 }
 
+// The parameters that the statement compares with date columns and with
+// nothing else ("Tarih Between :T1 and :T2", ":Bugun > GelecekTarih"), by
+// lower-case name. A column counts as a date column when the schema types its
+// name as one; a parameter used any other way, even once, is left out.
+QSet<QString> dateComparedParameters(const QString &sql)
+{
+    // Quoted text is blanked: nothing inside it is a parameter or a column.
+    QString text = sql;
+    QChar quote;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const QChar c = text[i];
+        if (!quote.isNull()) {
+            if (c == quote)
+                quote = QChar();
+            else
+                text[i] = u' ';
+        } else if (c == u'\'' || c == u'"') {
+            quote = c;
+        }
+    }
+    constexpr auto ci = QRegularExpression::CaseInsensitiveOption;
+    // A column standing alone as one side of a comparison: after the start
+    // of a condition, never inside arithmetic.
+    static const QString lead = QStringLiteral("(?:^|[(,]|\\b(?:where|and|or|not|on|when|having)\\s)\\s*");
+    static const QString column = QStringLiteral("([A-Za-z_]\\w*(?:\\.[A-Za-z_]\\w*)?)");
+    static const QString op = QStringLiteral("(?:=|<>|!=|<=|>=|<|>)");
+    static const QString operand = QStringLiteral("(?::\\w+|'[^']*'|[\\w.]+)");
+    static const QRegularExpression param(QStringLiteral("(?<![:\\w]):([A-Za-z_]\\w*)"));
+    static const QRegularExpression compared(lead + column + QStringLiteral("\\s*") + op + QStringLiteral("\\s*$"), ci);
+    static const QRegularExpression between(
+        lead + column + QStringLiteral("\\s+(?:not\\s+)?between\\s+(?:") + operand + QStringLiteral("\\s+and\\s+)?$"), ci);
+    static const QRegularExpression comparedTo(
+        QStringLiteral("^\\s*") + op + QStringLiteral("\\s*") + column + QStringLiteral("(?![\\w.]|\\s*[-+*/|(])"), ci);
+    // The parameter must be the whole operand, not a part of arithmetic.
+    static const QRegularExpression startsOperand(lead + QStringLiteral("$"), ci);
+    static const QRegularExpression endsOperand(QStringLiteral("^\\s*(?:$|[),;]|\\b(?:and|or|order|group|having|then|else|end)\\b)"), ci);
+
+    QHash<QString, bool> dateOnly;
+    for (auto it = param.globalMatch(text); it.hasNext();) {
+        const QRegularExpressionMatch m = it.next();
+        const QString name = m.captured(1).toLower();
+        const QString before = text.left(m.capturedStart());
+        const QString after = text.mid(m.capturedEnd());
+        QString col;
+        const bool ends = endsOperand.match(after).hasMatch();
+        if (const auto b = compared.match(before); b.hasMatch() && ends)
+            col = b.captured(1);
+        else if (const auto w = between.match(before); w.hasMatch() && ends)
+            col = w.captured(1);
+        else if (const auto a = comparedTo.match(after); a.hasMatch() && startsOperand.match(before).hasMatch())
+            col = a.captured(1);
+        const bool isDate = !col.isEmpty() && Schema::typeOfColumnName(col) == ColumnType::DateTime;
+        const auto seen = dateOnly.constFind(name);
+        dateOnly.insert(name, isDate && (seen == dateOnly.cend() || *seen));
+    }
+    QSet<QString> names;
+    for (auto it = dateOnly.cbegin(); it != dateOnly.cend(); ++it) {
+        if (*it)
+            names.insert(it.key());
+    }
+    return names;
+}
+
 bool isTextual(const QVariant &v)
 {
     return v.metaType().id() == QMetaType::QString;
@@ -125,15 +188,23 @@ void DataSet::setSql(const QString &sql)
     m_sortColumn = -1;
     m_sql = sql;
     m_table = singleTableOf(sql);
-    const QHash<QString, QVariant> old = m_params;
     m_paramNames = sqlParameterNames(sql);
+    m_dateParams = dateComparedParameters(sql);
     m_params.clear();
-    // Values already given to a parameter of the same name stay.
-    for (const QString &n : std::as_const(m_paramNames)) {
-        const auto it = old.constFind(n.toLower());
-        if (it != old.cend())
-            m_params.insert(n.toLower(), *it);
+}
+
+QHash<QString, QVariant> DataSet::boundParameters() const
+{
+    QHash<QString, QVariant> bound = m_params;
+    for (const QString &name : m_dateParams) {
+        const auto it = bound.find(name);
+        if (it == bound.end() || !isTextual(*it))
+            continue;
+        const QDate d = Format::parseShortDate(it->toString());
+        if (d.isValid())
+            *it = d;
     }
+    return bound;
 }
 
 void DataSet::setParameter(const QString &name, const QVariant &value)
@@ -194,7 +265,7 @@ bool DataSet::openCursor()
         if (it->type)
             overrides.insert(it.key(), *it->type);
     }
-    if (!m_cursor->exec(m_sql, m_params, overrides)) {
+    if (!m_cursor->exec(m_sql, boundParameters(), overrides)) {
         fail(m_cursor->errorText());
         m_cursor.reset();
         return false;
@@ -282,7 +353,7 @@ bool DataSet::execSql(int *rowsAffected)
     m_error.clear();
     QSqlDatabase db = database();
     auto cursor = SqlCursor::create(db);
-    if (!cursor->execNoRows(m_sql, m_params, rowsAffected)) {
+    if (!cursor->execNoRows(m_sql, boundParameters(), rowsAffected)) {
         fail(cursor->errorText());
         return false;
     }
@@ -368,7 +439,7 @@ int DataSet::recordCount()
         while (inner.endsWith(u';'))
             inner = inner.chopped(1).trimmed();
         inner = withoutFinalOrder(inner);
-        if (cursor->exec(QStringLiteral("SELECT count(*) FROM (%1) vx_count").arg(inner), m_params, {})) {
+        if (cursor->exec(QStringLiteral("SELECT count(*) FROM (%1) vx_count").arg(inner), boundParameters(), {})) {
             store.reset(cursor->columnTypes());
             cursor->fetch(1, store, got);
         }

@@ -3,6 +3,7 @@
 #include "db/RowStore.h"
 
 #include <QHash>
+#include <QSet>
 #include <QObject>
 #include <QSqlDatabase>
 #include <QVariant>
@@ -59,7 +60,10 @@ public:
     // --- statement -------------------------------------------------------
     void setConnectionName(const QString &name);
     QSqlDatabase database() const;
-    // Setting the statement closes the dataset, like any change of its text.
+    // Setting the statement closes the dataset, like any change of its text,
+    // and forgets every parameter value, also when the text is the same:
+    // set the parameters after the statement. A shared scratch dataset thus
+    // never runs with a value an earlier user left behind.
     void setSql(const QString &sql);
     QString sql() const { return m_sql; }
     void setKind(Kind kind) { m_kind = kind; }
@@ -71,6 +75,21 @@ public:
     bool isReadOnly() const { return m_table.isEmpty(); }
 
     // Named parameters (":T1") of the statement, in order of first use.
+    // A parameter not given a value is bound as NULL.
+    //
+    // Dates: pass a QDate or a QDateTime. They are bound as dates on both
+    // backends, so "Tarih Between :T1 and :T2" includes both ends: a QDate is
+    // that day at 00:00 and matches a whole date of that day; a QDateTime is
+    // compared to the second. A date-time column holds times of day, so to take
+    // in the whole last day of such a column, pass the last second of it (or
+    // the next day with '<').
+    //
+    // The program's short date text ("05.03.2024", see Format::parseShortDate)
+    // is bound as that date too, but only for a parameter that the statement
+    // compares with date columns alone (=, <>, <, <=, >, >=, Between, on either
+    // side of the column). Anywhere else, and for any other text, the text is
+    // bound as given: a text column is never handed a date, and a text that is
+    // no date is not guessed at.
     QStringList parameterNames() const { return m_paramNames; }
     void setParameter(const QString &name, const QVariant &value);
     void setParameter(int index, const QVariant &value);
@@ -194,6 +213,7 @@ private:
     bool readRowById(const QVariant &id, QVariantList *values);
     void fail(const QString &message) { m_error = message; }
     QVariant convertForColumn(int column, const QVariant &value) const;
+    QHash<QString, QVariant> boundParameters() const;
     void applySort();
     void rebuildOrder();
     void resetView();
@@ -208,6 +228,7 @@ private:
     bool m_fetchAll = false;
     QStringList m_paramNames;
     QHash<QString, QVariant> m_params; // by lower-case name
+    QSet<QString> m_dateParams;        // compared with date columns only; lower-case
     QHash<QString, FieldInfo> m_info;  // by lower-case name
     mutable std::vector<FieldInfo> m_columnInfo; // m_info resolved per column of the open result
     mutable bool m_columnInfoValid = false;

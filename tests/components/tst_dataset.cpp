@@ -3,6 +3,7 @@
 // events, and lazy reading of long results.
 #include "components/DataSet.h"
 #include "db/Money.h"
+#include "db/SqlDialect.h"
 #include "db/Transaction.h"
 #include "support/TestSupport.h"
 
@@ -35,6 +36,9 @@ private slots:
     void locate();
     void snapshotAndLiveSeeOtherCountersDifferently();
     void parametersByNameAndPosition();
+    void newStatementStartsWithoutParameters();
+    void datesIncludeBothEndsOfAPeriod_data();
+    void datesIncludeBothEndsOfAPeriod();
     void filterAndSortWithoutQueryingAgain();
     void eventsFireOnceInOrder();
     void joinedListsAreReadOnly();
@@ -300,6 +304,80 @@ void TestDataSet::parametersByNameAndPosition()
     DataSet quoted(QStringLiteral("quoted"));
     quoted.setSql(QStringLiteral("Select count(*) AS n from Kasa Where Islem <> 'a:b' and MusteriID > :m"));
     QCOMPARE(quoted.parameterNames(), QStringList{QStringLiteral("m")});
+}
+
+void TestDataSet::newStatementStartsWithoutParameters()
+{
+    QSqlQuery q(db());
+    QVERIFY(q.exec(QStringLiteral("INSERT INTO Kasa (Tarih, Islem, MusteriID) VALUES ('2024-03-01', 'Other', 7)")));
+    // The scratch dataset's pattern: statement, parameters, open, close; the
+    // next user's statement uses a parameter of the same name and sets none.
+    DataSet temp(QStringLiteral("Temp"));
+    const QString sql = QStringLiteral("Select count(*) as CounterX from Kasa Where MusteriID=:No");
+    temp.setSql(sql);
+    temp.setParameter(QStringLiteral("No"), 7);
+    QVERIFY2(temp.open(), qPrintable(temp.lastError()));
+    QCOMPARE(temp.value(QStringLiteral("CounterX")).toInt(), 1);
+    temp.close();
+    temp.setSql(sql);
+    QVERIFY2(temp.open(), qPrintable(temp.lastError()));
+    QCOMPARE(temp.value(QStringLiteral("CounterX")).toInt(), 0);
+}
+
+// A period from its first to its last day, with the values callers pass:
+// rows dated one day outside each end stay out, both ends are in.
+void TestDataSet::datesIncludeBothEndsOfAPeriod_data()
+{
+    QTest::addColumn<QString>("condition");
+    QTest::addColumn<QVariant>("t1");
+    QTest::addColumn<QVariant>("t2");
+    QTest::addColumn<QString>("rows"); // MusteriID of the rows listed, in order
+
+    const QString between = QStringLiteral("Tarih Between :T1 and :T2");
+    const QDate first(2024, 3, 1), last(2024, 3, 31);
+    QTest::newRow("QDate") << between << QVariant(first) << QVariant(last) << "301 315 331";
+    QTest::newRow("QDateTime at midnight") << between << QVariant(first.startOfDay()) << QVariant(last.startOfDay())
+                                           << "301 315 331";
+    QTest::newRow("QDateTime to the second") << QStringLiteral("Saat Between :T1 and :T2")
+                                             << QVariant(QDateTime(first, QTime(10, 30, 15)))
+                                             << QVariant(QDateTime(last, QTime(10, 30, 15))) << "301 315 331";
+    QTest::newRow("short date text") << between << QVariant(QStringLiteral("01.03.2024"))
+                                     << QVariant(QStringLiteral("31.03.2024")) << "301 315 331";
+    QTest::newRow("short date text, column on the right")
+        << QStringLiteral(":T1 <= Kasa.Tarih and :T2 >= Kasa.Tarih") << QVariant(QStringLiteral("1.3.2024"))
+        << QVariant(QStringLiteral("31.03.2024")) << "301 315 331";
+    QTest::newRow("short date text for a text column") << QStringLiteral("Aciklama = :T1 or Tarih = :T2")
+                                                       << QVariant(QStringLiteral("01.03.2024"))
+                                                       << QVariant(QStringLiteral("29.02.2024")) << "229 301";
+    QTest::newRow("end before start") << between << QVariant(last) << QVariant(first) << "";
+}
+
+void TestDataSet::datesIncludeBothEndsOfAPeriod()
+{
+    QFETCH(QString, condition);
+    QFETCH(QVariant, t1);
+    QFETCH(QVariant, t2);
+    QFETCH(QString, rows);
+
+    QSqlQuery q(db());
+    QVERIFY(q.prepare(QStringLiteral("INSERT INTO Kasa (Tarih, Saat, Aciklama, MusteriID) VALUES (?, ?, ?, ?)")));
+    const SqlDialect &dialect = SqlDialect::of(db());
+    for (const QDate d : {QDate(2024, 2, 29), QDate(2024, 3, 1), QDate(2024, 3, 15), QDate(2024, 3, 31), QDate(2024, 4, 1)}) {
+        dialect.bind(q, 0, d);
+        dialect.bind(q, 1, QDateTime(d, QTime(10, 30, 15)));
+        dialect.bind(q, 2, d.toString(QStringLiteral("dd.MM.yyyy"))); // a text that looks like a date
+        dialect.bind(q, 3, d.month() * 100 + d.day());
+        QVERIFY2(q.exec(), qPrintable(q.lastError().text()));
+    }
+    DataSet kasa(QStringLiteral("Kasa"));
+    kasa.setSql(QStringLiteral("Select * from Kasa Where %1 Order By MusteriID").arg(condition));
+    kasa.setParameter(QStringLiteral("T1"), t1);
+    kasa.setParameter(QStringLiteral("T2"), t2);
+    QVERIFY2(kasa.open(), qPrintable(kasa.lastError()));
+    QStringList got;
+    for (int r = 0; r < kasa.recordCount(); ++r)
+        got << kasa.valueAt(r, kasa.fieldIndex(QStringLiteral("MusteriID"))).toString();
+    QCOMPARE(got.join(u' '), rows);
 }
 
 void TestDataSet::filterAndSortWithoutQueryingAgain()

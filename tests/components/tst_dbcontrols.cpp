@@ -192,6 +192,8 @@ private slots:
     void comboBoxStoresChosenText();
     void lookupStoresKeyOfChosenName_data();
     void lookupStoresKeyOfChosenName();
+    void lookupMovesItsListToTheEntryShown_data();
+    void lookupMovesItsListToTheEntryShown();
     void dateEditStoresWholeDates();
     void memoStoresTurkishLines();
     void imageShowsJpegFromBlob();
@@ -809,6 +811,76 @@ void TestDBControls::lookupStoresKeyOfChosenName()
     QCOMPARE(combo->count(), 4);
     QVERIFY(combo->findText(QStringLiteral("Bora")) >= 0);
     QCOMPARE(combo->currentText(), shown); // the current row's choice is kept
+}
+
+// Pricing reads the current customer of the list: the list must stand on the
+// entry the combo shows, however it came to show it.
+void TestDBControls::lookupMovesItsListToTheEntryShown_data()
+{
+    QTest::addColumn<QString>("action");
+    QTest::addColumn<QString>("shown");   // the combo's text afterwards
+    QTest::addColumn<QString>("current"); // the list's current customer afterwards
+
+    QTest::newRow("letters typed") << "type V" << "Veli Can" << "Veli Can";
+    QTest::newRow("arrow keys") << "down down" << "Veli Can" << "Veli Can";
+    QTest::newRow("chosen in the popup") << "popup" << "Zeynep" << "Zeynep";
+    QTest::newRow("list sorted since filled") << "sort, type A" << "Ali" << "Ali";
+    QTest::newRow("another row shown") << "next row" << "Ali" << "Ali";
+    QTest::newRow("key set by code") << "set 102" << "Veli Can" << "Veli Can";
+    QTest::newRow("key the list lacks") << "set 999" << "" << "Zeynep";
+}
+
+void TestDBControls::lookupMovesItsListToTheEntryShown()
+{
+    QFETCH(QString, action);
+    QFETCH(QString, shown);
+    QFETCH(QString, current);
+
+    addCustomer(QStringLiteral("Zeynep"), {103});
+    addCustomer(QStringLiteral("Ali"), {101});
+    addCustomer(QStringLiteral("Veli Can"), {102});
+    QVERIFY(run(QStringLiteral("INSERT INTO Hareket (MusteriNo) VALUES (103)")));
+    QVERIFY(run(QStringLiteral("INSERT INTO Hareket (MusteriNo) VALUES (101)")));
+    DataSet list(QStringLiteral("qMusteri"));
+    list.setSql(QStringLiteral("Select MusteriNo, AdSoyad from Musteri order by AdSoyad"));
+    DataSet ds(QStringLiteral("qHareket"));
+    ds.setSql(QStringLiteral("Select * from Hareket order by ID"));
+    DataSource src(QStringLiteral("dsHareket"), &ds);
+    Form form;
+    auto *combo = form.add(new DBLookupComboBox);
+    QVERIFY(list.open());
+    combo->setListSource(&list, QStringLiteral("MusteriNo"), QStringLiteral("AdSoyad"));
+    combo->setDataSource(&src, QStringLiteral("MusteriNo"));
+    QVERIFY(form.show());
+    QVERIFY(ds.open());
+    QCOMPARE(list.value(QStringLiteral("AdSoyad")).toString(), QStringLiteral("Zeynep")); // the first row's customer
+
+    if (action.startsWith(QLatin1String("sort"))) // the entries no longer stand in the list's order
+        list.setSort(QStringLiteral("AdSoyad"), Qt::DescendingOrder);
+    if (action.contains(QLatin1String("type")) || action.startsWith(QLatin1String("down")) || action == QLatin1String("popup")) {
+        QVERIFY(ds.insert());
+        combo->setFocus();
+        if (action.contains(QLatin1String("type"))) {
+            QTest::keyClicks(combo, action.right(1));
+        } else if (action.startsWith(QLatin1String("down"))) {
+            QTest::keyClick(combo, Qt::Key_Down);
+            QTest::keyClick(combo, Qt::Key_Down);
+        } else {
+            QVERIFY(list.locate(QStringLiteral("AdSoyad"), QStringLiteral("Ali"))); // elsewhere before the choice
+            combo->showPopup();
+            QAbstractItemView *view = combo->view();
+            QVERIFY(QTest::qWaitForWindowExposed(view->window()));
+            const QModelIndex item = view->model()->index(combo->findText(QStringLiteral("Zeynep")), 0);
+            QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, view->visualRect(item).center());
+        }
+    } else if (action == QLatin1String("next row")) {
+        ds.next();
+    } else {
+        QVERIFY(ds.edit());
+        QVERIFY(ds.setValue(QStringLiteral("MusteriNo"), action.mid(4).toInt()));
+    }
+    QCOMPARE(combo->currentText(), shown);
+    QCOMPARE(list.value(QStringLiteral("AdSoyad")).toString(), current);
 }
 
 // -------------------------------------------------------------- DBDateEdit

@@ -1,0 +1,35 @@
+#include "components/FileChooser.h"
+
+#include <QFileDialog>
+
+namespace {
+
+class DialogChooser final : public FileChooser
+{
+public:
+    QString saveFileName(QWidget *parent, const QString &caption, const QString &suggested,
+                         const QString &filter) override
+    {
+        return QFileDialog::getSaveFileName(parent, caption, suggested, filter);
+    }
+};
+
+std::unique_ptr<FileChooser> &current()
+{
+    static std::unique_ptr<FileChooser> c = std::make_unique<DialogChooser>();
+    return c;
+}
+
+} // namespace
+
+FileChooser &FileChooser::instance()
+{
+    return *current();
+}
+
+std::unique_ptr<FileChooser> FileChooser::install(std::unique_ptr<FileChooser> chooser)
+{
+    std::unique_ptr<FileChooser> previous = std::move(current());
+    current() = chooser ? std::move(chooser) : std::make_unique<DialogChooser>();
+    return previous;
+}
