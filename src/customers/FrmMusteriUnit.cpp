@@ -188,6 +188,8 @@ TFrmMusteri::TFrmMusteri(QWidget *parent) : QWidget(parent)
     PopupMenu1->setObjectName(QStringLiteral("PopupMenu1"));
     QAction *cdIade = PopupMenu1->addAction(QStringLiteral("CD Iade"));
     cdIade->setObjectName(QStringLiteral("CDIade1"));
+    PopupMenu1->addSeparator();
+    PopupMenu1->addAction(DBGrid2->exportAction());
     const Kit::Band rentedHeading = Kit::band(this, QStringLiteral("CDs in this customer"), QColor(128, 0, 0), Qt::white);
     btnCDReturn = Kit::toolButton(rentedHeading.frame, QStringLiteral("btnCDReturn"), QStringLiteral("CD Return"),
                                   QStringLiteral("return"), Kit::Caption::Beside);

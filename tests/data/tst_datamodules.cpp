@@ -270,9 +270,12 @@ void TestDataModules::scratchQueryPattern()
     QVERIFY2(temp->execSql(&affected), qPrintable(temp->lastError()));
     QCOMPARE(affected, 1);
     QCOMPARE(scalar(QStringLiteral("SELECT Stok FROM CD WHERE ID=1")).toInt(), before + 1);
-    temp->setParameter(QStringLiteral("CDNo"), 1);
+    // A new statement starts without the values an earlier user left.
     temp->setSql(QStringLiteral("Update CD  Set Stok=Stok-1  where ID=:CDNo"));
-    QVERIFY(temp->execSql());
+    temp->setParameter(QStringLiteral("CDNo"), 1);
+    QVERIFY(temp->execSql(&affected));
+    QCOMPARE(affected, 1);
+    QCOMPARE(scalar(QStringLiteral("SELECT Stok FROM CD WHERE ID=1")).toInt(), before);
 }
 
 void TestDataModules::transactionHandlerServesOnlyAnOpenRentWindow()
