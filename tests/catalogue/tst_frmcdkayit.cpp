@@ -20,7 +20,6 @@ private slots:
     void textThatIsNoNumber_data();
     void textThatIsNoNumber();
     void lookupsStoreTheNameText();
-    void takenNumberGetsTheNextOne();
     void failedPurchaseStoresNothing();
     void cancelLeavesNothing();
     void enterInBarcodeGoesToName(); // and Space opens "CD Type"
@@ -204,26 +203,6 @@ void TestFrmCDKayit::lookupsStoreTheNameText()
     for (int i = 0; i < 8; ++i)
         stored << q.value(i).toString();
     QCOMPARE(stored, (QStringList{"PS3 Game", "Tarık Akan", "Dram", "Atıf Yılmaz", "Erler Film", "Tiglon", "German", "8690001"}));
-}
-
-void TestFrmCDKayit::takenNumberGetsTheNextOne()
-{
-    QVERIFY(CatalogueFixture::addTitle(1, QStringLiteral("Birinci"), QStringLiteral("DVD")));
-    openDefinitions();
-    f.prompts->expect(Icon::Question, QStringLiteral(" New Film/Game entered, do you want game price is transected in cash box? "),
-                      Answer::Yes);
-    whenEntryDialogShows([&](TFrmCDKayit *d) {
-        QCOMPARE(d->DBEditCDNo->text(), QStringLiteral("2"));
-        fillTitle(d, QStringLiteral("İkinci"), QStringLiteral("DVD"), QStringLiteral("1"), QStringLiteral("3"));
-        // Another counter stores number 2 while this clerk is typing.
-        QVERIFY(CatalogueFixture::addTitle(2, QStringLiteral("Öteki tezgâh"), QStringLiteral("VCD")));
-        d->btnSave->click();
-    });
-    FrmCDTanim->tbNew->click();
-    QCOMPARE(CatalogueFixture::scalar(QStringLiteral("Select CDNo from CD where FilmAdi=?"), {QStringLiteral("İkinci")}).toInt(), 3);
-    const auto rows = CatalogueFixture::bookings();
-    QCOMPARE(int(rows.size()), 1);
-    QCOMPARE(rows[0].cdId, 3);
 }
 
 void TestFrmCDKayit::failedPurchaseStoresNothing()

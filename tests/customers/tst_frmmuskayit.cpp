@@ -59,7 +59,6 @@ private slots:
     void photoFile();
     void erasingThePhotoEmptiesResim();
     void photoFromTheCamera();
-    void numberTakenMeanwhileGivesTheNextFree();
     void refusedSaveWritesNothing();
     void clerkAddsAMemberWithPhotoAndDeposit();
 
@@ -390,23 +389,6 @@ void TestFrmMusKayit::photoFromTheCamera()
     const QImage stored = QImage::fromData(scalar(QStringLiteral("Select Resim from Musteri")).toByteArray(), "JPEG");
     QCOMPARE(stored.size(), QSize(160, 120));
     QVERIFY(QFile::exists(Paths::cameraPicture()));
-}
-
-void TestFrmMusKayit::numberTakenMeanwhileGivesTheNextFree()
-{
-    QVERIFY(addCustomer({1, QStringLiteral("Ahmet Demir")}));
-    QVERIFY(addCustomer({2, QStringLiteral("Ali Veli")}));
-    TFrmMusteri *w = openCustomers();
-    withDialog(w->tbNew, [](TFrmMusKayit *d) {
-        QCOMPARE(d->DBEdit1->text(), QStringLiteral("3"));
-        // Meanwhile the other counter saves its own new customer as number 3.
-        QVERIFY(addCustomer({3, QStringLiteral("Other Counter")}));
-        typeInto(d->DBEdit2, QStringLiteral("Mehmet Can"));
-        d->BtnSave->click();
-    });
-    QCOMPARE(count(QStringLiteral("Musteri")), 4);
-    QCOMPARE(scalar(QStringLiteral("Select MusteriNo from Musteri where AdSoyad=?"), {QStringLiteral("Mehmet Can")}).toInt(), 4);
-    QCOMPARE(scalar(QStringLiteral("Select MusteriNo from Musteri where AdSoyad=?"), {QStringLiteral("Other Counter")}).toInt(), 3);
 }
 
 void TestFrmMusKayit::refusedSaveWritesNothing()
