@@ -396,7 +396,7 @@ void TFrmCDTanim::tbEditClick()
 
 void TFrmCDTanim::tbDeleteClick()
 {
-    DeleteWithConfirm(Dm1->CD);
+    DeleteWithConfirm(Dm1->CD, [](DataSet *cd) { return ShopBook().deleteTitle(cd); });
 }
 
 void TFrmCDTanim::tbPrintClick()

@@ -10,6 +10,7 @@
 
 #include <QAction>
 #include <QBuffer>
+#include <QCalendarWidget>
 #include <QHeaderView>
 #include <QImageReader>
 #include <QToolTip>
@@ -354,6 +355,18 @@ DBDateEdit::DBDateEdit(QWidget *parent)
         if (!m_link.isLoading())
             m_link.flush();
     });
+    calendarWidget()->installEventFilter(this);
+}
+
+bool DBDateEdit::eventFilter(QObject *watched, QEvent *event)
+{
+    // An empty date opens its calendar on this month, not on the 1900 that
+    // stands for "no date"; nothing is chosen until the clerk clicks a day.
+    if (watched == calendarWidget() && event->type() == QEvent::Show && date() == minimumDate()) {
+        const QDate today = QDate::currentDate();
+        calendarWidget()->setCurrentPage(today.year(), today.month());
+    }
+    return QDateEdit::eventFilter(watched, event);
 }
 
 // ------------------------------------------------------------------- DBText
@@ -364,6 +377,9 @@ DBText::DBText(QWidget *parent)
              [this] {
                  DataSet *ds = m_link.dataSet();
                  setText(ds && ds->isOpen() ? ds->displayText(m_link.field()) : QString());
+                 // The caption is the accessible name; the value is read out
+                 // as the description, so a screen reader hears both.
+                 setAccessibleDescription(text());
              },
              [] { return true; })
 {

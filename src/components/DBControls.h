@@ -145,6 +145,8 @@ public:
     explicit DBDateEdit(QWidget *parent = nullptr);
     void setDataSource(DataSource *source, const QString &field) { m_link.bind(source, field); }
     FieldLink &link() { return m_link; }
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
 private:
     FieldLink m_link;
 };

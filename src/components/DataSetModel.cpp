@@ -105,9 +105,22 @@ QVariant DataSetModel::data(const QModelIndex &index, int role) const
 
 QVariant DataSetModel::headerData(int section, Qt::Orientation orientation, int role) const
 {
-    if (orientation == Qt::Horizontal && role == Qt::DisplayRole && m_ds && section >= 0 && section < m_columns.size())
-        return m_ds->fieldInfo(m_columns[section]).caption;
+    // A screen reader hears the titles the grid draws, not field names.
+    const bool text = role == Qt::DisplayRole || role == Qt::AccessibleTextRole;
+    if (orientation == Qt::Horizontal && text && m_ds && section >= 0 && section < m_columns.size()) {
+        if (section < m_titles.size() && !m_titles[section].isEmpty())
+            return m_titles[section];
+        const QString caption = m_ds->fieldInfo(m_columns[section]).caption;
+        return caption.isEmpty() ? m_ds->fieldName(m_columns[section]) : caption;
+    }
     return QAbstractTableModel::headerData(section, orientation, role);
+}
+
+void DataSetModel::setTitles(const QStringList &titles)
+{
+    m_titles = titles;
+    if (!m_columns.isEmpty())
+        emit headerDataChanged(Qt::Horizontal, 0, int(m_columns.size()) - 1);
 }
 
 bool DataSetModel::canFetchMore(const QModelIndex &parent) const

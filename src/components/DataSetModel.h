@@ -21,6 +21,9 @@ public:
     int columnOf(int field) const;
     // Limits and orders the columns by field names (empty: every field).
     void setColumns(const QStringList &fields);
+    // The titles this view gives its columns (by model column), where they
+    // differ from the dataset's captions; shown and read out alike.
+    void setTitles(const QStringList &titles);
 
     int rowCount(const QModelIndex &parent = QModelIndex()) const override;
     int columnCount(const QModelIndex &parent = QModelIndex()) const override;
@@ -34,6 +37,7 @@ private:
 
     QPointer<DataSet> m_ds;
     QStringList m_wanted;
+    QStringList m_titles;
     QList<int> m_columns; // model column -> dataset field
     bool m_changing = false;
 };

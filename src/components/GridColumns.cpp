@@ -1,5 +1,7 @@
 #include "components/GridColumns.h"
 
+#include "components/DataSetModel.h"
+
 #include "components/DBControls.h"
 #include "components/DataSet.h"
 #include "components/DataSource.h"
@@ -49,6 +51,8 @@ void setGridColumns(DBGrid *grid, DataSource *source, const QStringList &fields,
 {
     grid->setHorizontalHeader(new TitledHeader(titles, grid));
     grid->setDataSource(source, fields);
+    if (auto *model = qobject_cast<DataSetModel *>(grid->model()))
+        model->setTitles(titles);
     grid->horizontalHeader()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     // The header forgets its widths whenever the list is opened again.
     // A column is never narrower than its title: a clerk must read every caption.

@@ -308,8 +308,9 @@ void TFrmMusKayit::BtnSaveClick()
 
     QString error;
     if (!saveRow(book, &error)) {
+        // Nothing was stored; the dialog stays with everything typed and
+        // the photo, so the clerk can correct and save again.
         Prompt::error(SaveFailedText + QStringLiteral("\n\n") + error);
-        reject(); // drops the row that could not be saved
         return;
     }
     accept();

@@ -346,7 +346,7 @@ void TFrmMusteri::tbEditClick()
 
 void TFrmMusteri::tbDeleteClick()
 {
-    DeleteWithConfirm(Dm1->Musteri);
+    DeleteWithConfirm(Dm1->Musteri, [](DataSet *m) { return ShopBook().deleteCustomer(m); });
 }
 
 void TFrmMusteri::Edit1Change()
@@ -409,13 +409,13 @@ void TFrmMusteri::CDReturnClick()
     }
     if (!DlgMiniResim)
         DlgMiniResim = new TDlgMiniResim(window());
-    const QByteArray photo = Dm1->Musteri->value(QStringLiteral("Resim")).toByteArray();
-    if (!photo.isEmpty()) {
-        // Bytes that are no picture leave the photo window as it was.
-        const QImage picture = QImage::fromData(photo, "JPEG");
-        if (!picture.isNull())
-            DlgMiniResim->Image1->setPicture(picture);
-    }
+    // No photograph, or bytes that are no JPEG, leave the frame empty.
+    const QImage picture =
+        QImage::fromData(Dm1->Musteri->value(QStringLiteral("Resim")).toByteArray(), "JPEG");
+    if (picture.isNull())
+        DlgMiniResim->Image1->clearPicture();
+    else
+        DlgMiniResim->Image1->setPicture(picture);
     DataSet *iade = Dm1->CDIade;
     iade->close();
     iade->setParameter(QStringLiteral("IDX"), rented->value(QStringLiteral("ID")).toString());

@@ -296,9 +296,9 @@ void TDm1::ShowCustomerPhoto()
         buffer.setData(bytes);
         buffer.open(QIODevice::ReadOnly);
         QImageReader reader(&buffer, "jpeg");
+        // Bytes that are no JPEG show an empty frame: at a counter, the
+        // previous customer's face would be the wrong person's.
         picture = reader.read();
-        if (picture.isNull())
-            return; // not a picture: whatever is on show stays
     }
     if (m_registrationWindow) {
         if (picture.isNull())

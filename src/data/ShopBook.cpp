@@ -573,3 +573,63 @@ ShopResult ShopBook::nextNumber(ShownNumber which)
         return s.failure();
     return r;
 }
+
+// ------------------------------------------------------- customers and titles
+
+namespace {
+
+const QString OpenRentalsOfCustomerSql = QStringLiteral(
+    " Select Count(*) as CounterX from Hareket  Where MusteriNo=:IDX and IslemTur='Rent' and CDDurum=0 ");
+const QString OpenRentalsOfTitleSql = QStringLiteral(
+    " Select Count(*) as CounterX from Hareket  Where CdNo=:IDX and IslemTur='Rent' and CDDurum=0 ");
+
+// Deleting a customer or a title that still has discs out would leave rentals
+// nobody can take back: the row's open rentals are counted inside the write.
+ShopResult deleteUnlessOut(const QString &connection, DataSet *ds, const QString &countSql,
+                           const QString &refusal)
+{
+    if (ShopResult r = checkConnection(ds, connection); !r.ok())
+        return r;
+    if (!ds->isOpen() || ds->recNo() < 0 || ds->state() != DataSet::State::Browse)
+        return ShopResult::failed(Error::Invalid, QStringLiteral("There is no row to delete."));
+    const QVariant id = ds->value(QStringLiteral("ID"));
+    bool removed = false;
+    ShopResult result = inOneWrite(connection, nullptr, [&](Scratch &s) -> ShopResult {
+        int out = 0;
+        if (!s.readInt(countSql, {{QStringLiteral("IDX"), id.toInt()}}, QStringLiteral("CounterX"), &out))
+            return s.failure();
+        if (out > 0) {
+            ShopResult refused = ShopResult::failed(Error::OpenRentals, refusal.arg(out));
+            refused.number = out;
+            return refused;
+        }
+        if (!ds->remove())
+            return ShopResult::failed(Error::Database, ds->lastError());
+        removed = true;
+        ShopResult done;
+        done.id = id.toInt();
+        return done;
+    });
+    if (!result.ok() && removed) {
+        // The row left the list but stays in the database: it comes back.
+        ds->requery();
+        ds->locate(QStringLiteral("ID"), id);
+    }
+    return result;
+}
+
+} // namespace
+
+ShopResult ShopBook::deleteCustomer(DataSet *musteri)
+{
+    return deleteUnlessOut(m_connection, musteri, OpenRentalsOfCustomerSql,
+                           QStringLiteral("This customer still has %1 disc(s) out on rent. "
+                                          "Take them back before deleting the customer."));
+}
+
+ShopResult ShopBook::deleteTitle(DataSet *cd)
+{
+    return deleteUnlessOut(m_connection, cd, OpenRentalsOfTitleSql,
+                           QStringLiteral("%1 copy(ies) of this title are still out on rent. "
+                                          "Take them back before deleting the title."));
+}

@@ -16,6 +16,7 @@ struct ShopResult
         None,
         StockRefused,    // no copy of the title left on the shelf
         AlreadyReturned, // the rental was returned (or removed) at another counter
+        OpenRentals,     // a customer or title still has discs out on rent
         Invalid,         // the operation was asked with inconsistent input
         Database,        // the database refused a statement or the commit
     };
@@ -120,6 +121,15 @@ public:
     // The largest number plus one (1 for an empty table), in result.number.
     // Inside a write it is the number to use.
     ShopResult nextNumber(ShownNumber which);
+
+    // --- deleting customers and titles -------------------------------------------
+    // Deletes the current customer (Musteri) or title (CD) unless discs of it
+    // are still out on rent, counted inside the delete's own write (another
+    // counter may be renting meanwhile): then OpenRentals, with the count in
+    // result.number, and nothing changes. A customer or title whose rentals
+    // are all back deletes as before; its finished transactions stay.
+    ShopResult deleteCustomer(DataSet *musteri);
+    ShopResult deleteTitle(DataSet *cd);
 
 private:
     QString m_connection;

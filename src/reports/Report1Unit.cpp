@@ -137,9 +137,9 @@ QString TReport1::stockStatisticsSql()
         " Select Ana.KonuTur,  (Select Sum(Stok) from CD where CDTur='DVD' and Konutur=Ana.Konutur) as DVDToplam,  "
         "(Select Sum(Stok) from CD where CDTur='VCD' and Konutur=Ana.Konutur) as VCDToplam,  "
         "(  Select Count(*) from Hareket  Inner join CD on  CD.ID=Hareket.CDno where CD.KonuTur=Ana.Konutur and "
-        "CD.CDTur='VCD' and Hareket.CDDurum=0) as KiradaVCDToplam,  "
+        "CD.CDTur='VCD' and Hareket.IslemTur='Rent' and Hareket.CDDurum=0) as KiradaVCDToplam,  "
         "(  Select Count(*) from Hareket  Inner join CD on  CD.ID=Hareket.CDno where CD.KonuTur=Ana.Konutur and "
-        "CD.CDTur='DVD' and Hareket.CDDurum=0) as KiradaDVDToplam  From cd as ana  Group by ana.KonuTur ");
+        "CD.CDTur='DVD' and Hareket.IslemTur='Rent' and Hareket.CDDurum=0) as KiradaDVDToplam  From cd as ana  Group by ana.KonuTur ");
 }
 
 void PrintStockStatistics()

@@ -3,6 +3,7 @@
 #include "components/DataSet.h"
 #include "components/Format.h"
 #include "components/PromptService.h"
+#include "data/ShopBook.h"
 
 QString ReplaceAll(const QString &oldText, const QString &newText, const QString &source)
 {
@@ -67,6 +68,24 @@ QString BuildVersionText()
         .arg(VEXARO_VERSION_MINOR)
         .arg(VEXARO_VERSION_PATCH)
         .arg(VEXARO_VERSION_BUILD);
+}
+
+bool DeleteWithConfirm(DataSet *dataSet, const std::function<ShopResult(DataSet *)> &remove)
+{
+    if (!dataSet || !dataSet->isOpen() || dataSet->isEmpty() || dataSet->recNo() < 0)
+        return false;
+    if (!Prompt::confirmWarning(QStringLiteral("Kaydı silmek istediğinize eminmisiniz ?")))
+        return false;
+    const ShopResult done = remove(dataSet);
+    if (done.error == ShopResult::Error::OpenRentals) {
+        Prompt::warning(done.message);
+        return false;
+    }
+    if (!done.ok()) {
+        Prompt::error(QStringLiteral(" Dikkat bu kaydı silemezsiniz !!! ") + done.message);
+        return false;
+    }
+    return true;
 }
 
 bool DeleteWithConfirm(DataSet *dataSet)

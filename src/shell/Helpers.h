@@ -2,6 +2,7 @@
 
 #include <QDate>
 #include <QString>
+#include <functional>
 
 class DataSet;
 
@@ -26,3 +27,9 @@ QString BuildVersionText();
 // was deleted. An empty dataset asks nothing. A delete the database refuses
 // is reported to the clerk with the database's own words, and the row stays.
 bool DeleteWithConfirm(DataSet *dataSet);
+
+// The same question, then the delete through the given operation (the
+// engine's, which may refuse: a refusal is shown as a warning, a database
+// error as an error, and the row stays).
+struct ShopResult;
+bool DeleteWithConfirm(DataSet *dataSet, const std::function<ShopResult(DataSet *)> &remove);
