@@ -5,6 +5,7 @@
 #include "components/DataSet.h"
 #include "components/DataSetModel.h"
 #include "components/DataSource.h"
+#include "components/GridColumns.h"
 #include "db/Money.h"
 #include "db/Database.h"
 #include "db/SqlDialect.h"
@@ -12,7 +13,9 @@
 #include "support/TestSupport.h"
 
 #include <QAbstractItemModelTester>
+#include <QAccessible>
 #include <QBuffer>
+#include <QCalendarWidget>
 #include <QHeaderView>
 #include <QImage>
 #include <QImageWriter>
@@ -195,6 +198,8 @@ private slots:
     void lookupMovesItsListToTheEntryShown_data();
     void lookupMovesItsListToTheEntryShown();
     void dateEditStoresWholeDates();
+    void emptyDateOpensCalendarOnToday();
+    void screenReadersHearTitlesAndValues();
     void memoStoresTurkishLines();
     void imageShowsJpegFromBlob();
 
@@ -1312,6 +1317,55 @@ void TestDBControls::gridKeepsRowsShownWhileInserting()
     ds.cancel();
     QCOMPARE(grid->model()->rowCount(), 5);
     QCOMPARE(grid->model()->index(2, 2).data().toString(), QStringLiteral("Film 0003"));
+}
+
+void TestDBControls::emptyDateOpensCalendarOnToday()
+{
+    QVERIFY(run(QStringLiteral("INSERT INTO Musteri (MusteriNo, UyelikBasTarih) VALUES (1, NULL)")));
+    QVERIFY(run(QStringLiteral("INSERT INTO Musteri (MusteriNo, UyelikBasTarih) VALUES (2, '2007-03-05')")));
+    DataSet ds(QStringLiteral("qMusteri"));
+    ds.setSql(QStringLiteral("Select * from Musteri order by MusteriNo"));
+    DataSource src(QStringLiteral("dsMusteri"), &ds);
+    Form form;
+    auto *date = form.add(new DBDateEdit);
+    date->setDataSource(&src, QStringLiteral("UyelikBasTarih"));
+    QVERIFY(form.show());
+    QVERIFY(ds.open());
+    const QDate today = QDate::currentDate();
+    for (const QDate shown : {today, QDate(2007, 3, 5)}) {
+        QCalendarWidget *calendar = date->calendarWidget();
+        calendar->window()->show();
+        QCOMPARE(calendar->yearShown(), shown.year());
+        QCOMPARE(calendar->monthShown(), shown.month());
+        calendar->window()->hide();
+        ds.next();
+    }
+    // Opening the calendar chose nothing: the empty date stays empty.
+    ds.first();
+    QVERIFY(ds.value(QStringLiteral("UyelikBasTarih")).isNull());
+}
+
+void TestDBControls::screenReadersHearTitlesAndValues()
+{
+    QVERIFY(run(QStringLiteral("INSERT INTO Musteri (MusteriNo, AdSoyad) VALUES (1, 'İlker Işık')")));
+    DataSet ds(QStringLiteral("qMusteri"));
+    ds.setSql(QStringLiteral("Select * from Musteri order by MusteriNo"));
+    DataSource src(QStringLiteral("dsMusteri"), &ds);
+    Form form;
+    auto *grid = form.add(new DBGrid);
+    setGridColumns(grid, &src, {QStringLiteral("MusteriNo"), QStringLiteral("AdSoyad")},
+                   {QStringLiteral("Customer ID"), QStringLiteral("Customer Name")});
+    auto *name = form.add(new DBText);
+    name->setAccessibleName(QStringLiteral("Customer Name"));
+    name->setDataSource(&src, QStringLiteral("AdSoyad"));
+    QVERIFY(form.show());
+    QVERIFY(ds.open());
+    for (int role : {int(Qt::DisplayRole), int(Qt::AccessibleTextRole)})
+        QCOMPARE(grid->model()->headerData(1, Qt::Horizontal, role).toString(), QStringLiteral("Customer Name"));
+    QAccessibleInterface *label = QAccessible::queryAccessibleInterface(name);
+    QVERIFY(label);
+    QCOMPARE(label->text(QAccessible::Name), QStringLiteral("Customer Name"));
+    QCOMPARE(label->text(QAccessible::Description), QStringLiteral("İlker Işık"));
 }
 
 void TestDBControls::gridShowsCaptionsAndFormats()

@@ -398,15 +398,25 @@ void TestFrmMusKayit::refusedSaveWritesNothing()
     // The shop's database refuses this name, as it would a duplicate.
     QVERIFY(exec(QStringLiteral("Create Trigger NoDup Before Insert On Musteri When NEW.AdSoyad = 'Ayni Isim' "
                                 "Begin Select RAISE(ABORT, 'same name exists'); End")));
+    const QString path = writeFile(QStringLiteral("yuz.jpg"), jpeg(Qt::blue));
     TFrmMusteri *w = openCustomers();
-    withDialog(w->tbNew, [this](TFrmMusKayit *d) {
+    bool stayedOpen = false;
+    withDialog(w->tbNew, [&](TFrmMusKayit *d) {
         typeInto(d->DBEdit2, QStringLiteral("Ayni Isim"));
+        chooseFile(d, path);
         d->DBCheckBox1->click();
         typeInto(d->DBEdit7, QStringLiteral("40"));
         m_prompts->expect(Icon::Question, DepositQuestion, Answer::Yes);
         m_prompts->expectStartingWith(Icon::Error, SaveFailedText + QStringLiteral("\n\n"));
         d->BtnSave->click();
+        // The clerk keeps what was typed and the photo, to correct and retry.
+        stayedOpen = d->isVisible();
+        QCOMPARE(d->DBEdit2->text(), QStringLiteral("Ayni Isim"));
+        QCOMPARE(d->DBEdit7->text(), QStringLiteral("40"));
+        QVERIFY(looksLike(d->Image1->picture(), Qt::blue));
+        QCOMPARE(Dm1->Musteri->state(), DataSet::State::Insert);
     });
+    QVERIFY(stayedOpen);
     QVERIFY(m_prompts->seen().last().text.contains(QStringLiteral("same name exists")));
     // Nothing of it is stored: neither the customer nor the deposit.
     QCOMPARE(count(QStringLiteral("Musteri")), 0);

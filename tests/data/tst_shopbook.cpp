@@ -158,6 +158,8 @@ private slots:
     void twoCountersOneCopy_data();
     void twoCountersOneCopy();
     void twoReturnsOfOneRental();
+    void deletingWhileDiscsAreOut_data();
+    void deletingWhileDiscsAreOut();
 
 private:
     DataSet *open(const QString &sql, const QString &connection = Database::ConnectionName);
@@ -538,6 +540,41 @@ void TestShopBook::twoReturnsOfOneRental()
     QCOMPARE(number(QStringLiteral("Select Stok from CD")), 1);
     QCOMPARE(ledger(QStringLiteral("Islem")), QStringLiteral("Penalty for Delay"));
     QCOMPARE(row2->state(), DataSet::State::Edit);
+}
+
+void TestShopBook::deletingWhileDiscsAreOut_data()
+{
+    QTest::addColumn<bool>("customer");
+    QTest::newRow("customer") << true;
+    QTest::newRow("title") << false;
+}
+
+void TestShopBook::deletingWhileDiscsAreOut()
+{
+    QFETCH(bool, customer);
+    const int title = addTitle(1, QStringLiteral("Eşkıya"), 3), ahmet = addCustomer(QStringLiteral("Ahmet"));
+    const int out1 = addRental(ahmet, title);
+    addRental(ahmet, title);
+    // A sale keeps CDDurum 0 but leaves nothing out on rent.
+    run(QStringLiteral("Update Hareket Set IslemTur='Sell', Kayit=1 Where ID<>?"), {out1});
+    addRental(ahmet, title);
+    const auto remove = [&] {
+        DataSet *ds = open(customer ? QStringLiteral("Select * from Musteri Order by ID")
+                                    : QStringLiteral("Select * from CD Order by ID"));
+        return customer ? ShopBook().deleteCustomer(ds) : ShopBook().deleteTitle(ds);
+    };
+    const QString before = books();
+    const ShopResult refused = remove();
+    QCOMPARE(refused.error, Error::OpenRentals);
+    QCOMPARE(refused.number, 2);
+    QVERIFY(refused.message.contains(QLatin1String("2 ")));
+    QCOMPARE(books(), before);
+
+    // Once the discs are back, the delete goes through; the transactions stay.
+    run(QStringLiteral("Update Hareket Set CDDurum=1 Where IslemTur='Rent'"));
+    QVERIFY(remove().ok());
+    QCOMPARE(number(customer ? QStringLiteral("Select Count(*) from Musteri") : QStringLiteral("Select Count(*) from CD")), 0);
+    QCOMPARE(number(QStringLiteral("Select Count(*) from Hareket")), 3);
 }
 
 QTEST_GUILESS_MAIN(TestShopBook)
