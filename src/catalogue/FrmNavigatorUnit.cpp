@@ -339,8 +339,7 @@ TFrmNavigator::TFrmNavigator(QWidget *parent) : QWidget(parent)
     cxGrid1->setStyleSheet(QStringLiteral("QTreeView::item { border-right: 1px solid #d0d0d0; border-bottom: 1px solid #d0d0d0; }"));
     m_model = new TitleGroupModel(this);
     cxGrid1->setModel(m_model);
-    TotalLabel = new QLabel(this);
-    TotalLabel->setObjectName(QStringLiteral("TotalLabel"));
+    TotalLabel = Kit::valueLabel(this, QStringLiteral("TotalLabel"), QStringLiteral("Stock"));
     TotalLabel->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
 
     auto *right = new QVBoxLayout;
@@ -394,7 +393,7 @@ void TFrmNavigator::showView(int view)
     cxGrid1->header()->resizeSection(3, 240);
     if (SpeedButton1->isEnabled() && SpeedButton1->isChecked())
         cxGrid1->expandAll();
-    TotalLabel->setText(Views[view].totals ? QStringLiteral("Stock : %1").arg(m_model->root()->stock) : QString());
+    Kit::setValue(TotalLabel, Views[view].totals ? QStringLiteral("Stock : %1").arg(m_model->root()->stock) : QString());
     TotalLabel->setVisible(Views[view].totals);
 }
 

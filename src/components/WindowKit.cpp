@@ -176,6 +176,20 @@ StatusPanels statusBar(QWidget *parent, const QStringList &texts, const QString 
     return s;
 }
 
+QLabel *valueLabel(QWidget *parent, const QString &objectName, const QString &caption)
+{
+    auto *l = new QLabel(parent);
+    l->setObjectName(objectName);
+    l->setAccessibleName(caption);
+    return l;
+}
+
+void setValue(QLabel *label, const QString &value)
+{
+    label->setText(value);
+    label->setAccessibleDescription(value);
+}
+
 QBoxLayout *stack(QWidget *window, const QList<QWidget *> &parts, QWidget *stretched)
 {
     auto *layout = new QVBoxLayout(window);

@@ -75,6 +75,12 @@ struct StatusPanels
 StatusPanels statusBar(QWidget *parent, const QStringList &texts, const QString &namePrefix = QStringLiteral("StatusPanel"),
                        int firstNumber = 0, const QList<int> &minimumWidths = {});
 
+// A label that shows a value (a total, a date, a count) under a caption: the
+// caption is its accessible name, and every value set through setValue is
+// also its accessible description, so a screen reader hears both.
+QLabel *valueLabel(QWidget *parent, const QString &objectName, const QString &caption);
+void setValue(QLabel *label, const QString &value);
+
 // Lays a window out top to bottom without margins: toolbar, bands, body
 // (stretched), status bar. Null entries are skipped.
 QBoxLayout *stack(QWidget *window, const QList<QWidget *> &parts, QWidget *stretched);
