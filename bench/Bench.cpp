@@ -22,6 +22,7 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFileInfo>
+#include <QLockFile>
 #include <QPageSize>
 #include <QPrintPreviewDialog>
 #include <QPrintPreviewWidget>
@@ -130,6 +131,42 @@ int fail(const QString &message)
     return 1;
 }
 
+// Runs vexaro-shopgen on the shop folder; its exit code, or -1 when it did not run to the end.
+int runShopGen(const QString &shop, const QStringList &arguments)
+{
+    QProcess gen;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("VEXARO_HOME"), shop);
+    env.remove(QStringLiteral("VEXARO_DATABASE"));
+    gen.setProcessEnvironment(env);
+    gen.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    gen.start(QApplication::applicationDirPath() + QStringLiteral("/vexaro-shopgen"), arguments);
+    if (!gen.waitForFinished(-1) || gen.exitStatus() != QProcess::NormalExit)
+        return -1;
+    return gen.exitCode();
+}
+
+// A shop is reused only when a generation of this size finished in it; a
+// half-written one (an interrupted run) is thrown away and made again.
+bool ensureShop(const QString &shop, const QString &file, const QString &size)
+{
+    const QStringList sizeArgs{QStringLiteral("--size"), size};
+    if (QFileInfo::exists(file)) {
+        if (runShopGen(shop, QStringList{QStringLiteral("--check")} + sizeArgs) == 0)
+            return true;
+        std::fprintf(stderr, "The shop in %s is not a whole size-%s shop; generating it again.\n", qPrintable(shop),
+                     qPrintable(size));
+    }
+    for (const char *suffix : {"", "-wal", "-shm", "-journal"})
+        QFile::remove(file + QLatin1StringView(suffix));
+    std::fprintf(stderr, "Generating a size-%s shop in %s ...\n", qPrintable(size), qPrintable(shop));
+    if (runShopGen(shop, sizeArgs) == 0)
+        return true;
+    for (const char *suffix : {"", "-wal", "-shm", "-journal"})
+        QFile::remove(file + QLatin1StringView(suffix));
+    return false;
+}
+
 } // namespace
 
 int main(int argc, char *argv[])
@@ -152,20 +189,22 @@ int main(int argc, char *argv[])
         shop = QDir::tempPath() + QStringLiteral("/vexaro-bench-") + size;
     const QString file = shop + QStringLiteral("/Database/CD.db");
 
-    if (!QFileInfo::exists(file)) {
-        std::fprintf(stderr, "Generating a size-%s shop in %s ...\n", qPrintable(size), qPrintable(shop));
-        QProcess gen;
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert(QStringLiteral("VEXARO_HOME"), shop);
-        env.remove(QStringLiteral("VEXARO_DATABASE"));
-        gen.setProcessEnvironment(env);
-        gen.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-        gen.start(QApplication::applicationDirPath() + QStringLiteral("/vexaro-shopgen"), {QStringLiteral("--size"), size});
-        if (!gen.waitForFinished(-1) || gen.exitCode() != 0) {
-            QFile::remove(file);
-            return fail(QStringLiteral("generating the shop failed"));
-        }
+    // Two benchmarks on one shop would time each other, and the second would
+    // reuse a shop the first is still writing: one at a time per shop.
+    QDir().mkpath(shop);
+    QLockFile lock(shop + QStringLiteral("/vexaro-bench.lock"));
+    lock.setStaleLockTime(0); // held for the whole run, however long; a dead holder's lock is taken over
+    if (!lock.tryLock(0)) {
+        qint64 pid = 0;
+        QString host, app;
+        lock.getLockInfo(&pid, &host, &app);
+        return fail(QStringLiteral("another vexaro-bench (process %1) is using the shop in %2; wait for it to finish "
+                                   "or give this one another --shop folder")
+                        .arg(pid)
+                        .arg(shop));
     }
+    if (!ensureShop(shop, file, size))
+        return fail(QStringLiteral("generating the shop failed"));
 
     std::vector<Row> table;
     QString error;

@@ -2,6 +2,10 @@
 // benchmark, the screenshots and trying the program on realistic data.
 //
 //   vexaro-shopgen --size S|M|L [--seed N] [--database postgresql://user@host:port/db]
+//   vexaro-shopgen --check --size S|M|L [--database ...]
+//
+// --check writes nothing: it exits 0 when the database holds a whole
+// generated shop of that size and 3 (with the reason) when it does not.
 //
 // Without --database (or VEXARO_DATABASE) the shop is the SQLite file under
 // VEXARO_HOME, created if missing.
@@ -27,11 +31,12 @@ int fail(const QString &message)
 void usage(FILE *to)
 {
     std::fprintf(to,
-                 "usage: vexaro-shopgen --size S|M|L [--seed N] [--database postgresql://user@host:port/database]\n"
+                 "usage: vexaro-shopgen [--check] --size S|M|L [--seed N] [--database postgresql://user@host:port/database]\n"
                  "  S: 1,000 customers, 2,000 titles, 20,000 transactions, 30,000 ledger rows\n"
                  "  M: ten times S\n"
                  "  L: 20,000 customers, 50,000 titles, 1,000,000 transactions, 1,500,000 ledger rows\n"
-                 "The database must not hold customers or titles yet.\n");
+                 "The database must not hold customers or titles yet.\n"
+                 "--check: exit 0 if the database holds a whole generated shop of that size, else 3.\n");
 }
 
 qint64 countRows(const QSqlDatabase &db, const char *table)
@@ -53,6 +58,7 @@ int main(int argc, char *argv[])
     std::optional<ShopSize> size;
     QString sizeName;
     quint32 seed = 1;
+    bool check = false;
     for (qsizetype i = 1; i < args.size(); ++i) {
         const QString &a = args[i];
         auto value = [&](const char *option) -> std::optional<QString> {
@@ -66,6 +72,8 @@ int main(int argc, char *argv[])
         if (a == QLatin1String("--help") || a == QLatin1String("-h")) {
             usage(stdout);
             return 0;
+        } else if (a == QLatin1String("--check")) {
+            check = true;
         } else if (a == QLatin1String("--size") || a.startsWith(QLatin1String("--size="))) {
             const auto v = value("--size");
             size = v ? ShopSize::named(*v) : std::nullopt;
@@ -97,6 +105,23 @@ int main(int argc, char *argv[])
         return fail(error);
     if (!Database::open(*target, Database::ConnectionName, &error))
         return fail(error);
+
+    if (check) {
+        QString why;
+        bool whole = false;
+        {
+            const QSqlDatabase db = Database::connection();
+            whole = holdsGeneratedShop(db, *size, &why);
+        }
+        Database::close(Database::ConnectionName);
+        if (!whole) {
+            std::fprintf(stderr, "vexaro-shopgen: %s is not a whole size %s shop: %s\n", qPrintable(target->describe()),
+                         qPrintable(sizeName), qPrintable(why));
+            return 3;
+        }
+        std::printf("%s holds a whole size %s shop\n", qPrintable(target->describe()), qPrintable(sizeName));
+        return 0;
+    }
 
     std::fprintf(stderr, "Generating a size %s shop (seed %u) into %s\n", qPrintable(sizeName), seed,
                  qPrintable(target->describe()));

@@ -4,6 +4,7 @@
 #include "db/Schema.h"
 #include "db/SqlDialect.h"
 #include "db/Transaction.h"
+#include "data/Tariff.h"
 
 #include <QDateTime>
 #include <QSet>
@@ -96,7 +97,7 @@ constexpr int MediaCount = int(std::size(Media));
 
 // The shop's tariff, written into Tarife row 1 so that every amount charged
 // can be traced back to it.
-struct Tariff
+struct PriceList
 {
     Money rent[3] = {cents(150), cents(250), cents(100)};
     Money memberRent[3] = {cents(100), cents(200), cents(75)};
@@ -105,7 +106,32 @@ struct Tariff
     Money dailyPenalty = cents(100);
     Money sale[3] = {cents(500), cents(1250), cents(300)};
 };
-const Tariff Prices;
+const PriceList Prices;
+
+// The same tariff as the program's pricing rules read it. Sundays are no
+// rental days (PazarGunu 0) and a rental is charged per day (TarifeTur 1):
+// the starting tariff's switches, written again with the prices.
+TariffCache programTariff()
+{
+    TariffCache t;
+    t.GunlukVCD_Kira = Prices.rent[VcdLine];
+    t.GunlukDVD_Kira = Prices.rent[DvdLine];
+    t.DivxGunluk_Kira = Prices.rent[DivxLine];
+    t.UyeGunlukVCD_Kira = Prices.memberRent[VcdLine];
+    t.UyeGunlukDVD_Kira = Prices.memberRent[DvdLine];
+    t.UyeGunlukDivx_Kira = Prices.memberRent[DivxLine];
+    t.TakasUcretiVCD = Prices.exchangeFee[VcdLine];
+    t.TakasUcretiDVD = Prices.exchangeFee[DvdLine];
+    t.GunlukVCDCeza = Prices.penalty[VcdLine];
+    t.GunlukDVDCeza = Prices.penalty[DvdLine];
+    t.GunlukDivxCeza = Prices.penalty[DivxLine];
+    t.VCDSatis = Prices.sale[VcdLine];
+    t.DVDSatis = Prices.sale[DvdLine];
+    t.DivXSatis = Prices.sale[DivxLine];
+    t.PazarGunu = 0;
+    t.TarifeTur = 1;
+    return t;
+}
 
 constexpr const char16_t *FilmGenres[] = {
     u"Action",  u"Comedy",  u"Drama",   u"Horror",      u"Science Fiction", u"Adventure", u"Animation",
@@ -455,6 +481,11 @@ struct TitlePlan
     int rents = 0;
     int openRents = 0;
     int sold = 0;
+    int givenAway = 0;      // copies handed out in exchange for a customer's disc
+    // A customer's disc taken in at the exchange counter: one copy, never
+    // bought, never rented out; it cost the shop a copy of givenFor.
+    bool received = false;
+    int givenFor = -1;
 };
 
 struct Deal
@@ -463,15 +494,17 @@ struct Deal
     int second = 0;         // time of day
     int customer = 0;
     int title = 0;
-    int exchangeTitle = -1;
-    int exchangeDay = 0;
     int returnDay = -1;     // -1 while the disc is still out
-    qint16 rentDays = 0;
+    int dueDay = 0;
+    qint16 rentDays = 0;    // the day spinner: 1 for a sale, as "New" leaves it
     qint16 lateDays = 0;
     bool sale = false;
+    bool lateWritten = false;    // the return wrote CezaGunSayi (not back early)
+    bool penaltyWritten = false; // and CezaTutari (a film medium)
     bool penaltyCollected = false;
     bool onCredit = false;
-    Money amount;
+    Money price;            // SatisFiyat: the daily price, or the sale price
+    Money amount;           // TopTutar
     Money penalty;
 };
 
@@ -621,6 +654,14 @@ void ShopPlan::makeTitles(const ShopSize &size, quint32 seed)
         const qint64 marked = t.cost.raw() * rng.between(135, 180) / 100;
         t.price = Money::fromRaw((marked + 4999) / 5000 * 5000);
         t.barcodeBody = (qint64(i) * barcodeStep + barcodeOffset) % 1000000000;
+        // Now and then a customer brings a VCD or DVD of their own and takes
+        // one of the shop's discs for it; the exchange fee is for those two.
+        if (i >= opening && t.medium <= 1 && rng.chance(0.03)) {
+            t.received = true;
+            t.givenFor = rng.below(i);
+            while (titles[size_t(t.givenFor)].received)
+                --t.givenFor;
+        }
     }
 
     boughtBy.assign(size_t(lastDay + 1), 0);
@@ -668,12 +709,22 @@ void ShopPlan::makeDeals(const ShopSize &size, quint32 seed)
     // New releases rent best; the back catalogue still moves a little.
     auto pickTitle = [&](int day) {
         const int available = boughtBy[size_t(std::min(day, lastDay))];
+        int t = 0;
         if (rng.chance(0.7)) {
             const double u = rng.unit();
-            return available - 1 - int(double(available) * u * u * u);
+            t = available - 1 - int(double(available) * u * u * u);
+        } else {
+            t = rng.below(available);
         }
-        return rng.below(available);
+        // A disc taken in exchange stays on the shelf; the opening stock has none.
+        while (titles[size_t(t)].received)
+            --t;
+        return t;
     };
+    const TariffCache tariff = programTariff();
+    std::vector<QString> mediumNames;
+    for (const Medium &m : Media)
+        mediumNames.push_back(str(m.name));
     static constexpr int RentDayWeights[] = {30, 25, 20, 8, 6, 4, 7}; // 1..7 days
 
     qint64 before = 0;
@@ -689,8 +740,17 @@ void ShopPlan::makeDeals(const ShopSize &size, quint32 seed)
             const TitlePlan &title = titles[size_t(deal.title)];
             const Medium &m = Media[title.medium];
             deal.sale = rng.chance(m.game ? 0.24 : 0.12);
+            const QString &medium = mediumNames[size_t(title.medium)];
+            const QDate on = date(d);
             if (deal.sale) {
-                deal.amount = title.price;
+                // The window leaves a sale with the day count and due date
+                // "New" gave it. A game has no sale price in the tariff: the
+                // clerk types the title's price, and the total stays the 0
+                // that "New" worked out.
+                deal.rentDays = 1;
+                deal.dueDay = d + int(on.daysTo(Tariff::dueDate(tariff, on, 1)));
+                deal.price = Tariff::titleSalePrice(tariff, medium, title.price).value_or(title.price);
+                deal.amount = m.game ? Money() : deal.price;
                 deal.onCredit = rng.chance(0.01);
             } else {
                 int r = rng.below(100);
@@ -702,39 +762,38 @@ void ShopPlan::makeDeals(const ShopSize &size, quint32 seed)
                 }
                 deal.rentDays = qint16(days);
                 const CustomerPlan &c = customers[size_t(deal.customer)];
-                const bool member = c.member && d >= c.memberDay;
-                deal.amount = (member ? Prices.memberRent[m.line] : Prices.rent[m.line]) * days;
+                const int membership = c.member && d >= c.memberDay ? 1 : 0;
+                const auto terms = Tariff::rentalTerms(tariff, membership, medium, on, days);
+                deal.dueDay = d + int(on.daysTo(terms->dueDate));
+                deal.amount = terms->total;
+                // Games have no rental price in the tariff: the clerk types the
+                // price of the disc's line, and the total stays 0.
+                deal.price = Tariff::rentalPrice(tariff, membership, medium)
+                                 .value_or(membership ? Prices.memberRent[m.line] : Prices.rent[m.line]);
                 deal.onCredit = rng.chance(0.02);
                 // One disc in a hundred never comes back.
                 if (!rng.chance(0.01)) {
-                    int late = 0;
+                    int back = 0;
                     if (rng.chance(0.2)) {
+                        int late = 1;
                         if (rng.chance(0.04)) {
                             late = rng.between(15, 60);
                         } else {
-                            late = 1;
                             while (late < 14 && rng.chance(0.55))
                                 ++late;
                         }
+                        back = deal.dueDay + late;
+                    } else {
+                        back = d + (rng.chance(0.6) ? days : rng.between(1, days));
                     }
-                    const int kept = late ? days + late : (rng.chance(0.6) ? days : rng.between(1, days));
-                    if (d + kept <= lastDay) {
-                        deal.returnDay = d + kept;
-                        deal.lateDays = qint16(late);
-                        if (late) {
-                            deal.penalty = Prices.penalty[m.line] * late;
-                            deal.penaltyCollected = rng.chance(0.75);
-                        }
-                        // Now and then the customer swaps the disc for another
-                        // title while keeping the rental.
-                        if (rng.chance(0.025)) {
-                            const int day = d + 1 + rng.below(kept);
-                            const int other = pickTitle(day);
-                            if (other != deal.title) {
-                                deal.exchangeDay = day;
-                                deal.exchangeTitle = other;
-                            }
-                        }
+                    if (back <= lastDay) {
+                        deal.returnDay = back;
+                        const Tariff::LateReturn lr = Tariff::lateReturn(tariff, on, days, medium, date(back));
+                        deal.lateWritten = lr.lateDays.has_value();
+                        deal.lateDays = qint16(lr.lateDays.value_or(0));
+                        deal.penaltyWritten = lr.penalty.has_value();
+                        deal.penalty = lr.penalty.value_or(Money());
+                        deal.penaltyCollected = deal.penalty > Money() && rng.chance(0.75);
                     }
                 }
             }
@@ -766,14 +825,15 @@ void ShopPlan::countCopies(quint32 seed)
         }
         ++t.rents;
         out(deal.title, deal.day);
-        if (deal.returnDay < 0) {
+        if (deal.returnDay < 0)
             ++t.openRents;
-        } else if (deal.exchangeTitle >= 0) {
-            back(deal.title, deal.exchangeDay + 1);
-            out(deal.exchangeTitle, deal.exchangeDay);
-            back(deal.exchangeTitle, deal.returnDay + 1);
-        } else {
+        else
             back(deal.title, deal.returnDay + 1);
+    }
+    for (const TitlePlan &t : titles) {
+        if (t.received) {
+            ++titles[size_t(t.givenFor)].givenAway;
+            out(t.givenFor, t.day);
         }
     }
     std::sort(events.begin(), events.end());
@@ -791,7 +851,7 @@ void ShopPlan::countCopies(quint32 seed)
     }
     for (size_t i = 0; i < titles.size(); ++i) {
         const int spare = rng.chance(0.5) ? 0 : rng.chance(0.7) ? 1 : 2;
-        titles[i].copies = std::max(1, peak[i] + spare);
+        titles[i].copies = titles[i].received ? 1 : std::max(1, peak[i] + spare);
     }
 }
 
@@ -801,6 +861,11 @@ void ShopPlan::makeLedger(const ShopSize &size, quint32 seed)
     ledger.clear();
     for (int i = 0; i < int(titles.size()); ++i) {
         const TitlePlan &t = titles[size_t(i)];
+        if (t.received) {
+            const Money fee = Prices.exchangeFee[Media[t.medium].line];
+            ledger.push_back({t.day, shopSecond(rng), EntryKind::Exchange, i, fee, Money()});
+            continue;
+        }
         // Deliveries come in before opening.
         ledger.push_back({t.day, 9 * 3600 + rng.below(3600), EntryKind::Purchase, i, Money(), t.cost * t.copies});
     }
@@ -814,10 +879,6 @@ void ShopPlan::makeLedger(const ShopSize &size, quint32 seed)
         ledger.push_back({deal.day, deal.second, EntryKind::Deal, i, deal.amount, Money()});
         if (deal.penaltyCollected)
             ledger.push_back({deal.returnDay, shopSecond(rng), EntryKind::Penalty, i, deal.penalty, Money()});
-        if (deal.exchangeTitle >= 0) {
-            const Money fee = Prices.exchangeFee[Media[titles[size_t(deal.title)].medium].line];
-            ledger.push_back({deal.exchangeDay, shopSecond(rng), EntryKind::Exchange, i, fee, Money()});
-        }
     }
     qint64 manual = qint64(size.ledgerRows) - qint64(ledger.size());
     // The monthly bills first, as far as the ledger target leaves room; the
@@ -960,6 +1021,20 @@ private:
 // once from sorted rows is many times faster than updating it row by row,
 // and it keeps SQLite's write-ahead log from filling with rewritten pages.
 constexpr const char *BulkTables[] = {"Musteri", "CD", "Hareket", "Kasa", "Doviz"};
+
+// The mark of a whole shop, written in the shop's own transaction so that an
+// interrupted or failed run leaves none. It lives outside the tables the
+// program reads: SQLite's user version (the program leaves it at 0), a
+// comment on the transactions table on PostgreSQL.
+constexpr int ShopMarkVersion = 0x56584753;
+const QString ShopMarkComment = QStringLiteral("vexaro-shopgen: a whole generated shop");
+
+QString shopMarkStatement(Backend backend)
+{
+    if (backend == Backend::SQLite)
+        return QStringLiteral("PRAGMA user_version = %1").arg(ShopMarkVersion);
+    return QStringLiteral("COMMENT ON TABLE Hareket IS '%1'").arg(ShopMarkComment);
+}
 
 class ShopWriter
 {
@@ -1122,8 +1197,8 @@ bool ShopWriter::writeTariff()
     q.prepare(QStringLiteral(
         "UPDATE Tarife SET GunlukVCD_Kira = ?, GunlukDVD_Kira = ?, DivxGunluk_Kira = ?, UyeGunlukVCD_Kira = ?,"
         " UyeGunlukDVD_Kira = ?, UyeGunlukDivx_Kira = ?, TakasUcretiVCD = ?, TakasUcretiDVD = ?, GunlukCeza = ?,"
-        " GunlukVCDCeza = ?, GunlukDVDCeza = ?, GunlukDivxCeza = ?, VCDSatis = ?, DVDSatis = ?, DivXSatis = ?"
-        " WHERE ID = 1"));
+        " GunlukVCDCeza = ?, GunlukDVDCeza = ?, GunlukDivxCeza = ?, VCDSatis = ?, DVDSatis = ?, DivXSatis = ?,"
+        " PazarGunu = ?, TarifeTur = ? WHERE ID = 1"));
     const Money values[] = {
         Prices.rent[VcdLine],        Prices.rent[DvdLine],        Prices.rent[DivxLine],
         Prices.memberRent[VcdLine],  Prices.memberRent[DvdLine],  Prices.memberRent[DivxLine],
@@ -1133,6 +1208,9 @@ bool ShopWriter::writeTariff()
     };
     for (int i = 0; i < int(std::size(values)); ++i)
         m_dialect.bind(q, i, QVariant::fromValue(values[i]));
+    const TariffCache tariff = programTariff();
+    m_dialect.bind(q, int(std::size(values)), int(tariff.PazarGunu));
+    m_dialect.bind(q, int(std::size(values)) + 1, double(tariff.TarifeTur));
     if (!q.exec())
         return fail(QStringLiteral("Writing the tariff failed: %1").arg(q.lastError().text().trimmed()));
     return true;
@@ -1210,6 +1288,7 @@ bool ShopWriter::writeTitles()
                      "CDFaturaNo", "KiralamaSayi", "FilmKonu", "Barkod", "DagiticiFirma", "Oyuncu"},
                     m_batch, counter(QStringLiteral("Titles")));
     static constexpr const char16_t *FilmSound[] = {u"Türkçe Dublaj", u"Türkçe Altyazılı", u"Orijinal"};
+    const QVariant none;
     static constexpr const char16_t *GameLanguage[] = {u"English", u"Türkçe"};
     for (int i = 0; i < int(m_plan.titles.size()); ++i) {
         const TitlePlan &t = m_plan.titles[size_t(i)];
@@ -1231,7 +1310,17 @@ bool ShopWriter::writeTitles()
                 plot = QStringLiteral("A %1 must %2 before %3.")
                            .arg(str(rng.pick(EnRoles)), str(rng.pick(EnGoals)), str(rng.pick(EnDeadlines)));
         }
-        const int stock = t.copies - t.openRents - t.sold;
+        const int stock = t.copies - t.openRents - t.sold - t.givenAway;
+        if (t.received) {
+            // The exchange window writes only what it asks about the disc.
+            b << (i + 1) << str(m.name) << t.name << none << none << stock << none << genreName(t.genre) << none
+              << discs << companyName(t.company) << none << none << QVariant::fromValue(t.cost)
+              << QVariant::fromValue(t.price) << (t.director >= 0 ? QVariant(m_plan.directors[t.director]) : none)
+              << none << none << none << none << none << (t.actor >= 0 ? QVariant(m_plan.actors[t.actor]) : none);
+            if (!b.endRow())
+                break;
+            continue;
+        }
         b << (i + 1) << str(m.name) << t.name << dayValue(t.day) << (m.game ? 2 : rng.between(1, 3)) << stock << t.year
           << genreName(t.genre) << (rng.chance(0.04) ? QVariant(str(rng.pick(TitleNotes))) : QVariant()) << discs
           << companyName(t.company) << str(m.game ? rng.pick(GameLanguage) : rng.pick(FilmSound))
@@ -1250,10 +1339,12 @@ bool ShopWriter::writeDeals()
     qint64 before = 0;
     if (!largestId("Hareket", &before))
         return false;
+    // The columns the rent window and the return window write; the others
+    // (SonTarih, SatisTarih, TakasCDNo, TakasTarih) no window fills.
     BatchInserter b(m_db, "Hareket",
-                    {"IslemTur", "MusteriNo", "CdNo", "IslemTarih", "KiralamaGun", "SonTarih", "TakasCDNo",
-                     "TeslimTarih", "KiraTarih", "SatisTarih", "TakasTarih", "CezaGunSayi", "CezaTutari", "FilmTuru",
-                     "CDDurum", "SatisFiyat", "CezaDurum", "GelecekTarih", "Kayit", "Barkod", "TopTutar", "Veresiye"},
+                    {"IslemTur", "MusteriNo", "CdNo", "IslemTarih", "KiralamaGun", "TeslimTarih", "KiraTarih",
+                     "CezaGunSayi", "CezaTutari", "FilmTuru", "CDDurum", "SatisFiyat", "CezaDurum", "GelecekTarih",
+                     "Kayit", "Barkod", "TopTutar", "Veresiye"},
                     m_batch, counter(QStringLiteral("Transactions")));
     const QVariant none;
     const QString rent = QStringLiteral("Rent");
@@ -1267,25 +1358,14 @@ bool ShopWriter::writeDeals()
 
     for (const Deal &d : m_plan.deals) {
         const TitlePlan &t = m_plan.titles[size_t(d.title)];
-        const int customerId = int(m_firstCustomerId + d.customer);
-        const int titleId = int(m_firstTitleId + d.title);
-        if (d.sale) {
-            b << sell << customerId << titleId << dayValue(d.day) << none << none << none << none << none
-              << dayValue(d.day) << none << none << none << mediumNames[size_t(t.medium)] << 0
-              << QVariant::fromValue(t.price) << none << none << 1 << barcodes[size_t(d.title)]
-              << QVariant::fromValue(d.amount) << (d.onCredit ? 1 : 0);
-        } else {
-            const bool returned = d.returnDay >= 0;
-            const bool exchanged = d.exchangeTitle >= 0;
-            const QVariant due = dayValue(d.day + d.rentDays);
-            b << rent << customerId << titleId << dayValue(d.day) << int(d.rentDays) << due
-              << (exchanged ? QVariant(int(m_firstTitleId + d.exchangeTitle)) : none)
-              << (returned ? dayValue(d.returnDay) : none) << dayValue(d.day) << none
-              << (exchanged ? dayValue(d.exchangeDay) : none) << (returned ? QVariant(int(d.lateDays)) : none)
-              << (returned ? QVariant::fromValue(d.penalty) : none) << mediumNames[size_t(t.medium)]
-              << (returned ? 1 : 0) << none << (d.penaltyCollected ? 1 : 0) << due << 0
-              << barcodes[size_t(d.title)] << QVariant::fromValue(d.amount) << (d.onCredit ? 1 : 0);
-        }
+        const bool returned = d.returnDay >= 0;
+        b << (d.sale ? sell : rent) << int(m_firstCustomerId + d.customer) << int(m_firstTitleId + d.title)
+          << moment(d.day, d.second) << int(d.rentDays) << (returned ? dayValue(d.returnDay) : none) << dayValue(d.day)
+          << (d.lateWritten ? QVariant(int(d.lateDays)) : none)
+          << (d.penaltyWritten ? QVariant::fromValue(d.penalty) : none) << mediumNames[size_t(t.medium)]
+          << (returned ? 1 : 0) << QVariant::fromValue(d.price) << (returned ? QVariant(d.penaltyCollected ? 1 : 0) : none)
+          << dayValue(d.dueDay) << (d.sale ? 1 : 0) << barcodes[size_t(d.title)] << QVariant::fromValue(d.amount)
+          << (d.onCredit ? 1 : 0);
         if (!b.endRow())
             break;
     }
@@ -1307,8 +1387,10 @@ bool ShopWriter::writeLedger()
     const QString exchangeText = QStringLiteral("Exchange");
     const QString buyingText = QStringLiteral("Buying CD");
     const QString otherText = QStringLiteral("Other");
-    const QString depositNote = QStringLiteral("Membership deposit");
+    auto money = [](Money m) { return QVariant::fromValue(m); };
 
+    // Each kind of row is written with the columns the window that books it
+    // fills; the rest stay empty, as they do in the program.
     for (const Entry &e : m_plan.ledger) {
         const QVariant when = moment(e.day, e.second);
         const QVariant day = dayValue(e.day);
@@ -1316,39 +1398,41 @@ bool ShopWriter::writeLedger()
         case EntryKind::Deal: {
             const Deal &d = m_plan.deals[size_t(e.ref)];
             const TitlePlan &t = m_plan.titles[size_t(d.title)];
-            b << int(m_firstDealId + e.ref) << QVariant::fromValue(e.in) << zero << int(m_firstCustomerId + d.customer)
+            const QString text = d.sale ? sellNames[size_t(t.medium)] + QStringLiteral(" / ") + t.name
+                                        : QStringLiteral("Rent / ") + t.name;
+            b << int(m_firstDealId + e.ref) << money(e.in) << zero << int(m_firstCustomerId + d.customer)
               << (d.sale ? sellNames : rentNames)[size_t(t.medium)] << int(m_firstTitleId + d.title) << when << day
-              << t.name.left(100);
+              << text.left(100);
             break;
         }
         case EntryKind::Penalty: {
             const Deal &d = m_plan.deals[size_t(e.ref)];
-            const TitlePlan &t = m_plan.titles[size_t(d.title)];
-            b << int(m_firstDealId + e.ref) << QVariant::fromValue(e.in) << zero << int(m_firstCustomerId + d.customer)
+            b << int(m_firstDealId + e.ref) << money(e.in) << zero << int(m_firstCustomerId + d.customer)
               << penaltyText << int(m_firstTitleId + d.title) << when << day
-              << QStringLiteral("%1 days late: %2").arg(d.lateDays).arg(t.name).left(100);
+              << (QStringLiteral("Rent / Penalty for Delay / ") + m_plan.customers[size_t(d.customer)].name).left(100);
             break;
         }
         case EntryKind::Exchange: {
-            const Deal &d = m_plan.deals[size_t(e.ref)];
-            b << int(m_firstDealId + e.ref) << QVariant::fromValue(e.in) << zero << int(m_firstCustomerId + d.customer)
-              << exchangeText << int(m_firstTitleId + d.title) << when << day
-              << QStringLiteral("Exchanged for %1").arg(m_plan.titles[size_t(d.exchangeTitle)].name).left(100);
+            const TitlePlan &t = m_plan.titles[size_t(e.ref)];
+            b << none << money(e.in) << none << none << exchangeText << none << when << day
+              << (QStringLiteral("Takas / ") + t.name + QStringLiteral(" / ") + m_plan.titles[size_t(t.givenFor)].name).left(100);
             break;
         }
         case EntryKind::Purchase: {
             const TitlePlan &t = m_plan.titles[size_t(e.ref)];
             // A purchase names the title by its shown number.
-            b << none << zero << QVariant::fromValue(e.out) << none << buyingText << (e.ref + 1) << when << day
-              << QStringLiteral("%1 x %2, invoice %3").arg(t.copies).arg(t.name, invoiceNo(t)).left(100);
+            b << none << none << money(e.out) << none << buyingText << (e.ref + 1) << when << day
+              << (QStringLiteral("Buying CD / ") + t.name).left(100);
             break;
         }
         case EntryKind::Deposit:
-            b << none << QVariant::fromValue(e.in) << zero << int(m_firstCustomerId + e.ref) << otherText << none << when
-              << day << depositNote;
+            b << none << money(e.in) << none << none << otherText << none << when << day
+              << (QStringLiteral("Deposit / ") + m_plan.customers[size_t(e.ref)].name).left(100);
             break;
         case EntryKind::Manual:
-            b << none << QVariant::fromValue(e.in) << QVariant::fromValue(e.out) << none << otherText << none << when << day
+            // The clerk types the one amount that moved; the other stays empty.
+            b << none << (e.in > Money() ? money(e.in) : none) << (e.out > Money() ? money(e.out) : none) << none
+              << otherText << none << when << day
               << (e.ref >= MonthlyBillRef ? str(MonthlyBills[e.ref - MonthlyBillRef].text) : str(ManualKinds[e.ref].text));
             break;
         }
@@ -1443,7 +1527,8 @@ bool ShopWriter::write(QString *error)
     m_indexWork = (bulkRows / 3) / std::max<qint64>(1, qint64(m_indexes.size()));
 
     const bool ok = dropIndexes() && writeTariff() && writeLookups() && writeCustomers() && writeTitles() && writeDeals()
-        && writeLedger() && writeRates() && writeMails() && buildIndexes();
+        && writeLedger() && writeRates() && writeMails() && buildIndexes()
+        && exec(shopMarkStatement(m_dialect.backend()));
     if (!ok)
         return done(false);
     if (!tx.commit())
@@ -1517,4 +1602,36 @@ bool generateShop(const QSqlDatabase &db, const ShopSize &size, quint32 seed, QD
     BulkWriteSettings settings(db);
     ShopWriter writer(db, size, seed, today, progress);
     return writer.write(error);
+}
+
+bool hasShopMark(const QSqlDatabase &db)
+{
+    QSqlQuery q(db);
+    if (SqlDialect::of(db).backend() == Backend::SQLite)
+        return q.exec(QStringLiteral("PRAGMA user_version")) && q.next() && q.value(0).toInt() == ShopMarkVersion;
+    return q.exec(QStringLiteral("SELECT obj_description('hareket'::regclass, 'pg_class')")) && q.next()
+        && q.value(0).toString() == ShopMarkComment;
+}
+
+bool holdsGeneratedShop(const QSqlDatabase &db, const ShopSize &size, QString *why)
+{
+    auto no = [&](const QString &reason) {
+        if (why)
+            *why = reason;
+        return false;
+    };
+    if (!db.isOpen())
+        return no(QStringLiteral("the database is not open"));
+    if (!hasShopMark(db))
+        return no(QStringLiteral("no generation finished in it"));
+    const std::pair<const char *, qint64> expected[] = {
+        {"Musteri", size.customers}, {"CD", size.titles}, {"Hareket", size.transactions}};
+    for (const auto &[table, rows] : expected) {
+        QSqlQuery q(db);
+        if (!q.exec(QStringLiteral("SELECT COUNT(*) FROM %1").arg(QLatin1StringView(table))) || !q.next())
+            return no(QStringLiteral("%1 cannot be read: %2").arg(QLatin1StringView(table), q.lastError().text().trimmed()));
+        if (q.value(0).toLongLong() != rows)
+            return no(QStringLiteral("%1 holds %2 rows, not %3").arg(QLatin1StringView(table)).arg(q.value(0).toLongLong()).arg(rows));
+    }
+    return true;
 }

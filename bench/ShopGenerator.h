@@ -38,3 +38,13 @@ bool generateShop(const QSqlDatabase &db, const ShopSize &size, quint32 seed, QS
 // same rows whatever day it runs on.
 bool generateShop(const QSqlDatabase &db, const ShopSize &size, quint32 seed, QDate today, QString *error,
                   const ShopProgress &progress = {});
+
+// Whether a generation finished in this database: the generator leaves a mark
+// in the same transaction as the shop, so a run that was interrupted or
+// failed leaves none.
+bool hasShopMark(const QSqlDatabase &db);
+
+// Whether the database holds a whole generated shop of this size: the mark,
+// and as many customers, titles and transactions as the size asks. When not,
+// the reason is in *why.
+bool holdsGeneratedShop(const QSqlDatabase &db, const ShopSize &size, QString *why = nullptr);
