@@ -633,8 +633,12 @@ void TestReports::cashBoxShowsAmountsSumsAndBalance()
                                        "ORDER BY Borc DESC, ID LIMIT 1"), period);
     QVERIFY(q.next());
     QString line;
-    QVERIFY2(hasLineWith(text, {q.value(0).toString(), q.value(1).toString(), amount2(moneyOf(q.value(2))),
-                                amount2(moneyOf(q.value(3))), shownDate(dateTimeOf(q.value(4)))}, &line),
+    // A row books only the side that moved: an empty other side prints nothing.
+    QStringList expected{q.value(0).toString(), q.value(1).toString(), amount2(moneyOf(q.value(2)))};
+    if (!q.value(3).isNull())
+        expected << amount2(moneyOf(q.value(3)));
+    expected << shownDate(dateTimeOf(q.value(4)));
+    QVERIFY2(hasLineWith(text, expected, &line),
              qPrintable(QStringLiteral("%1 %2 %3").arg(q.value(0).toString(), amount2(moneyOf(q.value(2))),
                                                         shownDate(dateTimeOf(q.value(4))))));
 
