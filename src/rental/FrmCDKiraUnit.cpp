@@ -177,7 +177,8 @@ TFrmCDKira::TFrmCDKira(QWidget *parent) : QWidget(parent)
     DBEdit3 = new DBEdit(form);
     DBEdit3->setObjectName(QStringLiteral("DBEdit3"));
     DBEdit3->setAlignment(Qt::AlignRight);
-    DBEdit3->setMaximumWidth(110);
+    DBEdit3->setMinimumWidth(90);
+    DBEdit3->setMaximumWidth(120);
     DBEdit3->setDataSource(Dm1->HareketData, QStringLiteral("SatisFiyat"));
     DBCheck1 = new DBCheckBox(QStringLiteral("Gave on account"), form);
     DBCheck1->setObjectName(QStringLiteral("DBCheck1"));
@@ -219,6 +220,7 @@ TFrmCDKira::TFrmCDKira(QWidget *parent) : QWidget(parent)
     DBText1->setObjectName(QStringLiteral("DBText1"));
     DBText1->setAccessibleName(QStringLiteral("Total sum"));
     DBText1->setDataSource(Dm1->HareketData, QStringLiteral("TopTutar"));
+    DBText1->link().setAlwaysEnabled(true); // the total stays readable while browsing
     DBText1->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     QFont totalFont = DBText1->font();
     totalFont.setBold(true);
@@ -267,6 +269,10 @@ TFrmCDKira::TFrmCDKira(QWidget *parent) : QWidget(parent)
     formLayout->addWidget(totalBand);
     formLayout->addStretch();
     form->setMinimumWidth(380);
+    form->setMaximumWidth(460);
+    for (QWidget *d : {static_cast<QWidget *>(DBDateEdit1), static_cast<QWidget *>(DBDate1),
+                       static_cast<QWidget *>(SpinEdit1)})
+        d->setMinimumWidth(d->fontMetrics().horizontalAdvance(QStringLiteral("00.00.00000")) + 40);
 
     Timer1 = new QTimer(this);
     Timer1->setObjectName(QStringLiteral("Timer1"));
@@ -334,7 +340,9 @@ TFrmCDKira::TFrmCDKira(QWidget *parent) : QWidget(parent)
     ComboBox2->setObjectName(QStringLiteral("ComboBox2"));
     ComboBox2->addItems({Rent, Sell});
     ComboBox2->setCurrentIndex(-1);
+    ComboBox2->setMinimumWidth(80);
     ComboBox3 = new QComboBox(filterBox);
+    ComboBox3->setMinimumWidth(100);
     ComboBox3->setObjectName(QStringLiteral("ComboBox3"));
     ComboBox3->addItems({QString(), QStringLiteral("DivX"), QStringLiteral("DVD"), QStringLiteral("PC Game"),
                          QStringLiteral("PS1 Game"), QStringLiteral("PS2 Game"), QStringLiteral("PS3 Game"),
@@ -349,6 +357,7 @@ TFrmCDKira::TFrmCDKira(QWidget *parent) : QWidget(parent)
     for (QDateEdit *d : {DateTimePicker1, DateTimePicker2}) {
         d->setCalendarPopup(true);
         d->setDisplayFormat(QStringLiteral("d MMMM yyyy, dddd"));
+        d->setMinimumWidth(d->fontMetrics().horizontalAdvance(QStringLiteral("30 September 2026, Wednesday")) + 30);
         d->setEnabled(false);
         tint(d, QColor(192, 192, 192));
     }
@@ -439,6 +448,7 @@ TFrmCDKira::TFrmCDKira(QWidget *parent) : QWidget(parent)
     body->addWidget(form);
     body->addWidget(right);
     body->setStretchFactor(1, 1);
+    body->setSizes({450, 830});
 
     // --- status bar
     const Kit::StatusPanels status = Kit::statusBar(
