@@ -15,6 +15,12 @@
 #include "data/Dm1Unit.h"
 #include "data/Dm2Unit.h"
 #include "reports/Report1Unit.h"
+#include "components/DBControls.h"
+#include "components/PromptService.h"
+#include "data/TariffCache.h"
+#include "rental/FrmCDKiraUnit.h"
+#include <QCheckBox>
+#include <QSpinBox>
 
 #include <QApplication>
 #include <QComboBox>
@@ -452,6 +458,107 @@ int main(int argc, char *argv[])
                          QStringLiteral("<= 400 ms")});
         table.push_back({QStringLiteral("navigator: open in \"According to CD type\""), medianMs(byType), medianMs(rawAll),
                          QStringLiteral("<= 400 ms")});
+    }
+
+    // Rent and sell: opening the window, a rental entered and posted end to
+    // end (the clerk answers No to the next rental), the filter switched to
+    // every rental.
+    {
+        struct AnswerNo : PromptService
+        {
+            Answer ask(Icon, Buttons b, const QString &, const QString &) override
+            {
+                return b == Buttons::YesNo ? Answer::No : Answer::Ok;
+            }
+        };
+        auto previous = PromptService::install(std::make_unique<AnswerNo>());
+        auto settle = [] { QApplication::processEvents(); };
+        TariffCache::instance().GunlukDVD_Kira = Money::fromUnits(3);
+        TariffCache::instance().UyeGunlukDVD_Kira = Money::fromUnits(2);
+        std::vector<double> open, rawOpenRent;
+        for (int i = 0; i < runs; ++i) {
+            open.push_back(timeMs([&] {
+                OpenRentWindow();
+                settle();
+            }));
+            FrmCDKira->close();
+            delete FrmCDKira.data();
+            settle();
+            rawOpenRent.push_back(timeMs([&] {
+                raw.read("Select * from Musteri Order by ID", -1);
+                raw.read("Select * from CD Order By ID", -1);
+                raw.read(" Select * from Hareket  where CDDurum=0  order by ID Desc", 40);
+                raw.read(" Select FilmAdi from CD ", -1);
+                raw.read(" Select AdSoyad from Musteri ", -1);
+            }));
+        }
+        table.push_back({QStringLiteral("rent window: open"), medianMs(open), medianMs(rawOpenRent),
+                         QStringLiteral("<= 150 ms")});
+
+        // Enough copies on the shelf for every posting.
+        Dm1->Temp->setSql(QStringLiteral("Update CD set Stok=Stok+1000 where CDTur='DVD'"));
+        Dm1->Temp->execSql();
+        TFrmCDKira *w = OpenRentWindow();
+        settle();
+        auto choose = [](QComboBox *box, int index) {
+            box->setCurrentIndex(index);
+            emit box->activated(index);
+        };
+        const int dvd = w->DBComboBox2->findText(QStringLiteral("DVD"));
+        std::vector<double> post, rawPost;
+        const int postings = 200;
+        qint64 titleId = 0, customerId = 0;
+        for (int i = 0; i < postings; ++i) {
+            post.push_back(timeMs([&] {
+                w->tbNew->click();
+                choose(w->DBLookupComboBox1, 1 + i % 50);
+                choose(w->DBComboBox2, dvd);
+                choose(w->DBLookupComboBox2, 1 + i % 50);
+                w->ToolButton1->click();
+                settle();
+            }));
+            if (Dm1->Hareket->state() != DataSet::State::Browse)
+                w->tbReport->click();
+            titleId = Dm1->Hareket->value(QStringLiteral("CdNo")).toLongLong();
+            customerId = Dm1->Hareket->value(QStringLiteral("MusteriNo")).toLongLong();
+        }
+        // The statements of one posting, straight through SQLite in one transaction.
+        for (int i = 0; i < postings; ++i) {
+            rawPost.push_back(timeMs([&] {
+                raw.exec("BEGIN", 0, 0);
+                raw.exec("Update CD Set KiralamaSayi=KiralamaSayi+1 Where ID=?1", titleId, 0);
+                raw.exec("Insert Into Hareket (IslemTur, MusteriNo, CdNo, FilmTuru, KiraTarih, KiralamaGun, GelecekTarih, "
+                         "SatisFiyat, TopTutar, Veresiye, IslemTarih, Kayit) Values ('Rent', ?1, ?2, 'DVD', '2024-03-01', 1, "
+                         "'2024-03-02', 30000, 30000, 0, '2024-03-01 10:00:00', 0)", customerId, titleId);
+                raw.read("Select Count(*) as CounterX from Kasa Where HareketID=last_insert_rowid()", -1);
+                raw.exec("Insert Into Kasa (HareketID, CDID, MusteriID, Islem, Borc, Alacak, Tarih, Saat, Aciklama) Values "
+                         "(last_insert_rowid(), ?1, ?2, 'DVD Rent', 30000, 0, '2024-03-01', '2024-03-01 10:00:00', 'Rent / x')",
+                         titleId, customerId);
+                raw.exec("Update CD Set Stok=Stok-1 where ID=?1 and Stok>0", titleId, 0);
+                raw.exec("COMMIT", 0, 0);
+            }));
+        }
+        table.push_back({QStringLiteral("rent window: New, customer, type, title, Post (%1 postings)").arg(postings),
+                         medianMs(post), medianMs(rawPost), QStringLiteral("<= 25 ms, <= 1.5x raw")});
+
+        std::vector<double> filter, rawFilter;
+        w->ComboBox2->setCurrentIndex(w->ComboBox2->findText(QStringLiteral("Rent")));
+        w->Check2->setChecked(false);
+        for (int i = 0; i < runs; ++i) {
+            filter.push_back(timeMs([&] {
+                w->SpeedButton4->click();
+                settle();
+            }));
+            w->SpeedButton4->click();
+            settle();
+            rawFilter.push_back(timeMs([&] { raw.read(" Select * from Hareket Where IslemTur='Rent' order by ID Desc", 40); }));
+        }
+        table.push_back({QStringLiteral("rent window: filter on, every rental (first rows)"), medianMs(filter),
+                         medianMs(rawFilter), QStringLiteral("<= 300 ms, <= 200 MB")});
+        w->close();
+        delete FrmCDKira.data();
+        settle();
+        PromptService::install(std::move(previous));
     }
 
     std::printf("VEXARO benchmark, size %s shop (%s), median of %d runs\n\n", qPrintable(size), qPrintable(file), runs);

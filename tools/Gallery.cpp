@@ -23,6 +23,12 @@
 #include "customers/FrmMusKayitUnit.h"
 #include "customers/FrmMusteriUnit.h"
 #include "customers/PhotoView.h"
+#include "catalogue/DlgBarkodOkuUnit.h"
+#include "components/DBControls.h"
+#include "rental/FrmCDKiraUnit.h"
+#include <QDateEdit>
+#include <QLineEdit>
+#include <QSpinBox>
 #include <QBuffer>
 #include <QTabWidget>
 #include <QTextEdit>
@@ -215,6 +221,8 @@ int main(int argc, char *argv[])
         save(&login, QStringLiteral("TFrmUserX"));
         login.hide();
 
+        frame.LoadTariffCache(); // the rent window prices from it
+
         TFrmHakkinda about;
         about.show();
         save(&about, QStringLiteral("TFrmHakkinda"));
@@ -302,6 +310,42 @@ int main(int argc, char *argv[])
         customers->close();
         delete customers;
         VideoCapture::factory() = nullptr;
+    }
+
+    {
+        // Rent and sell: a rental being entered (price, due date and its
+        // weekday shown), the list filtered to every rental, the barcode entry.
+        auto choose = [](QComboBox *box, int index) {
+            box->setCurrentIndex(index);
+            emit box->activated(index);
+        };
+        TFrmCDKira *rent = OpenRentWindow();
+        rent->showNormal();
+        rent->resize(1280, 800);
+        rent->tbNew->click();
+        choose(rent->DBLookupComboBox1, 3);
+        choose(rent->DBComboBox2, rent->DBComboBox2->findText(QStringLiteral("DVD")));
+        choose(rent->DBLookupComboBox2, 2);
+        rent->SpinEdit1->setValue(3);
+        QApplication::processEvents();
+        save(rent, QStringLiteral("TFrmCDKira"));
+        {
+            TDlgBarkodOku barcode(rent);
+            barcode.Edit1->setText(QStringLiteral("8690000012345"));
+            barcode.show();
+            QApplication::processEvents();
+            save(&barcode, QStringLiteral("TDlgBarkodOku"));
+            barcode.hide();
+        }
+        rent->tbReport->click();
+        rent->ComboBox2->setCurrentIndex(rent->ComboBox2->findText(QStringLiteral("Rent")));
+        rent->Check1->click();
+        rent->DateTimePicker1->setDate(QDate::currentDate().addMonths(-1));
+        rent->SpeedButton4->click();
+        QApplication::processEvents();
+        save(rent, QStringLiteral("TFrmCDKira-filtered"));
+        rent->close();
+        delete rent;
     }
 
     saveReports();

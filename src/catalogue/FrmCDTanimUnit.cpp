@@ -477,7 +477,7 @@ void TFrmCDTanim::SpeedButton1Click()
 
 void TFrmCDTanim::closeEvent(QCloseEvent *event)
 {
-    if (!FrmCDKira)
+    if (FrmCDKira.isNull())
         Dm1->CD->close();
     if (!FrmServis) {
         for (DataSet *lookup : {Dm1->Yonetmen, Dm1->FilmTur, Dm1->DagiticiFirma, Dm1->FilmSirket, Dm1->Oyuncu})

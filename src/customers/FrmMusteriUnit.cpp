@@ -438,6 +438,6 @@ void TFrmMusteri::FormClose()
         return;
     m_closed = true;
     // The rent window and the e-mail archive show the customers too.
-    if (!FrmCDKira && !FrmMailArsiv)
+    if (FrmCDKira.isNull() && !FrmMailArsiv)
         Dm1->Musteri->close();
 }

@@ -444,3 +444,116 @@ bool TDm1::showCustomers(bool membersOnly)
                                 : QStringLiteral(" Select * from Musteri  order by adsoyad "));
     return Musteri->open();
 }
+
+// ------------------------------------------------------ rent and sell window
+
+namespace {
+
+const QString OpenTransactionsSql = QStringLiteral(" Select * from Hareket  where CDDurum=0  order by ID Desc");
+
+} // namespace
+
+bool TDm1::showFilmList(const QString &discType)
+{
+    CD->close();
+    if (discType.trimmed().isEmpty()) {
+        CD->setSql(QStringLiteral(" Select * from CD  Order by FilmAdi"));
+    } else {
+        CD->setSql(QStringLiteral(" Select * from CD  where CDTur=:CDTur  Order by FilmAdi"));
+        CD->setParameter(QStringLiteral("CDTur"), discType);
+    }
+    return CD->open();
+}
+
+bool TDm1::showOpenTransactions()
+{
+    Hareket->close();
+    Hareket->setSql(OpenTransactionsSql);
+    return Hareket->open();
+}
+
+bool TDm1::showTransactionsWhere(const TransactionFilter &f)
+{
+    // Every value the clerk chose is a parameter: a list text never becomes
+    // part of the statement.
+    QStringList conditions;
+    if (!f.islemTur.trimmed().isEmpty())
+        conditions << QStringLiteral("IslemTur=:IslemTur");
+    if (!f.filmTuru.trimmed().isEmpty())
+        conditions << QStringLiteral("FilmTuru=:FilmTuru");
+    if (f.period)
+        conditions << QStringLiteral("KiraTarih Between :T1 and :T2");
+    if (f.onlyOpen)
+        conditions << QStringLiteral("CDDurum=0");
+    const QString where =
+        conditions.isEmpty() ? QString() : QStringLiteral("Where ") + conditions.join(QStringLiteral(" and "));
+    Hareket->close();
+    Hareket->setSql(QStringLiteral(" Select * from Hareket ") + where + QStringLiteral(" order by ID Desc"));
+    if (!f.islemTur.trimmed().isEmpty())
+        Hareket->setParameter(QStringLiteral("IslemTur"), f.islemTur);
+    if (!f.filmTuru.trimmed().isEmpty())
+        Hareket->setParameter(QStringLiteral("FilmTuru"), f.filmTuru);
+    if (f.period) {
+        Hareket->setParameter(QStringLiteral("T1"), f.from);
+        Hareket->setParameter(QStringLiteral("T2"), f.to);
+    }
+    return Hareket->open();
+}
+
+namespace {
+
+std::optional<QStringList> oneColumn(DataSet *temp, const QString &sql, QString *error)
+{
+    temp->close();
+    temp->setSql(sql);
+    if (!temp->open()) {
+        if (error)
+            *error = temp->lastError();
+        return std::nullopt;
+    }
+    temp->fetchAll();
+    QStringList names;
+    names.reserve(temp->fetchedCount());
+    for (int r = 0; r < temp->fetchedCount(); ++r)
+        names << temp->valueAt(r, 0).toString();
+    temp->close();
+    return names;
+}
+
+} // namespace
+
+std::optional<QStringList> TDm1::titleNames(QString *error)
+{
+    return oneColumn(Temp, QStringLiteral(" Select FilmAdi from CD "), error);
+}
+
+std::optional<QStringList> TDm1::customerNames(QString *error)
+{
+    return oneColumn(Temp, QStringLiteral(" Select AdSoyad from Musteri "), error);
+}
+
+std::optional<QVariant> TDm1::customerIdByName(const QString &name, QString *error)
+{
+    return readOne(Temp, QStringLiteral(" Select ID from Musteri  where AdSoyad=:AdSoyad  Order by ID "),
+                   {{QStringLiteral("AdSoyad"), name}}, QStringLiteral("ID"), error);
+}
+
+std::optional<QVariant> TDm1::titleIdByName(const QString &name, QString *error)
+{
+    return readOne(Temp, QStringLiteral(" Select ID from CD  where FilmAdi=:FilmAdi  Order by ID "),
+                   {{QStringLiteral("FilmAdi"), name}}, QStringLiteral("ID"), error);
+}
+
+std::optional<QString> TDm1::customerName(const QVariant &id, QString *error)
+{
+    const auto v = readOne(Temp, QStringLiteral(" Select AdSoyad from Musteri  where ID=:IDX "),
+                           {{QStringLiteral("IDX"), id}}, QStringLiteral("AdSoyad"), error);
+    return v ? std::optional<QString>(v->toString()) : std::nullopt;
+}
+
+std::optional<QString> TDm1::titleName(const QVariant &id, QString *error)
+{
+    const auto v = readOne(Temp, QStringLiteral(" Select FilmAdi from CD  where ID=:IDX "),
+                           {{QStringLiteral("IDX"), id}}, QStringLiteral("FilmAdi"), error);
+    return v ? std::optional<QString>(v->toString()) : std::nullopt;
+}

@@ -2,6 +2,7 @@
 
 #include "data/WindowPorts.h"
 
+#include <QDate>
 #include <QList>
 #include <QObject>
 #include <QPair>
@@ -65,6 +66,35 @@ public:
 
     // The customer list Musteri: everyone by name, or the members only.
     bool showCustomers(bool membersOnly);
+
+    // --- the rent and sell window ---------------------------------------
+    // The film list CD: every title by name, or the titles of one disc type
+    // (the type is bound). Opens the list.
+    bool showFilmList(const QString &discType);
+    // The transaction list Hareket: the open transactions, newest first.
+    bool showOpenTransactions();
+    // The transaction list narrowed by the chosen values, all of them bound:
+    // process type and disc type (empty: any), a rental-date period (both
+    // ends included) and open transactions only. Newest first.
+    struct TransactionFilter
+    {
+        QString islemTur, filmTuru;
+        bool period = false;
+        QDate from, to;
+        bool onlyOpen = false;
+    };
+    bool showTransactionsWhere(const TransactionFilter &filter);
+    // The names of every title (FilmAdi) or every customer (AdSoyad);
+    // nullopt with the message on error.
+    std::optional<QStringList> titleNames(QString *error);
+    std::optional<QStringList> customerNames(QString *error);
+    // ID of the first customer (title) with exactly this name, the lowest ID
+    // among namesakes; a null value when there is none, nullopt on error.
+    std::optional<QVariant> customerIdByName(const QString &name, QString *error);
+    std::optional<QVariant> titleIdByName(const QString &name, QString *error);
+    // The name of the customer (title) with this ID; empty when there is none.
+    std::optional<QString> customerName(const QVariant &id, QString *error);
+    std::optional<QString> titleName(const QVariant &id, QString *error);
 
     // Shows the current customer's photograph in the customer windows that
     // exist; bytes that are not a picture leave the pictures as they were.

@@ -43,6 +43,13 @@ bool TDm2::prepareReportFrom(DataSet *list)
     return RaporTemp->open();
 }
 
+bool TDm2::openReport(const QString &sql)
+{
+    RaporTemp->close();
+    RaporTemp->setSql(sql);
+    return RaporTemp->open();
+}
+
 void TDm2::registerMailArchiveWindow(QObject *window, MailArchivePort *port)
 {
     m_archiveWindow = window;

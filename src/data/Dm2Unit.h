@@ -25,6 +25,8 @@ public:
     // Gives RaporTemp the statement and parameter values of a list and opens
     // it, so that a printout holds exactly the rows the list shows.
     bool prepareReportFrom(DataSet *list);
+    // Gives RaporTemp a report layout's own statement and opens it.
+    bool openReport(const QString &sql);
 
     void registerMailArchiveWindow(QObject *window, MailArchivePort *port);
     // Shows the current message in the e-mail archive window, when it exists.

@@ -15,6 +15,7 @@
 #include "shell/ToolbarPictures.h"
 #include "shell/WindowRegistry.h"
 #include "reports/Report1Unit.h"
+#include "rental/FrmCDKiraUnit.h"
 
 #include <QCloseEvent>
 #include <QKeyEvent>
@@ -68,7 +69,7 @@ void TFrmMain::buildMenu()
     QMenuBar *bar = menuBar();
     QMenu *process = bar->addMenu(QStringLiteral("Process"));
     process->setObjectName(QStringLiteral("Process1"));
-    entry(process, QStringLiteral("CD Rent / Sell"), "CDKiralama1", "rent", &TFrmMain::CDKiralama1Click, false);
+    entry(process, QStringLiteral("CD Rent / Sell"), "CDKiralama1", "rent", &TFrmMain::CDKiralama1Click, true);
     entry(process, QStringLiteral("CD Exchange"), "CDTakas1", "exchange", &TFrmMain::CDTakas1Click, false);
     process->addSeparator();
     entry(process, QStringLiteral("Cash Box Transactions"), "KasaHareketleri1", "cashbox", &TFrmMain::KasaHareketleri1Click, false);
@@ -223,7 +224,10 @@ void TFrmMain::Hakknda1Click()
 
 // The windows below join the program with the work that builds them; until
 // then their entries are disabled.
-void TFrmMain::CDKiralama1Click() {}
+void TFrmMain::CDKiralama1Click()
+{
+    OpenRentWindow();
+}
 void TFrmMain::CDTakas1Click() {}
 void TFrmMain::KasaHareketleri1Click() {}
 void TFrmMain::CDKontrol1Click() {}

@@ -10,6 +10,10 @@
 #include "customers/FrmMusteriUnit.h"
 #include "shell/FrmHakkindaUnit.h"
 
+// Rent and sell
+#include "catalogue/DlgBarkodOkuUnit.h"
+#include "rental/FrmCDKiraUnit.h"
+
 QPointer<TFrmCDTanim> FrmCDTanim;
 QPointer<TFrmCDKayit> FrmCDKayit;
 QPointer<TFrmNavigator> FrmNavigator;
@@ -20,7 +24,10 @@ QPointer<TDlgMiniResim> DlgMiniResim;
 QPointer<TDlgMiniAcik> DlgMiniAcik;
 QPointer<TFrmHakkinda> FrmHakkinda;
 
-QPointer<QWidget> FrmCDKira;
+// Rent and sell
+QPointer<TFrmCDKira> FrmCDKira;
+QPointer<TDlgBarkodOku> DlgBarkodOku;
+
 QPointer<QWidget> FrmMailArsiv;
 QPointer<QWidget> FrmServis;
 

@@ -22,6 +22,12 @@ class TDlgMiniResim;
 class TDlgMiniAcik;
 class TFrmHakkinda;
 
+// Rent and sell
+class TFrmCDKira;
+class TDlgBarkodOku;
+extern QPointer<TFrmCDKira> FrmCDKira;
+extern QPointer<TDlgBarkodOku> DlgBarkodOku;
+
 extern QPointer<TFrmCDTanim> FrmCDTanim;
 extern QPointer<TFrmCDKayit> FrmCDKayit;
 extern QPointer<TFrmNavigator> FrmNavigator;
@@ -34,7 +40,6 @@ extern QPointer<TFrmHakkinda> FrmHakkinda;
 
 // Windows whose classes join the program later: their references exist
 // already, so the close rules of the windows above can ask for them.
-extern QPointer<QWidget> FrmCDKira;     // rent and sell
 extern QPointer<QWidget> FrmMailArsiv;  // e-mail archive
 extern QPointer<QWidget> FrmServis;     // service and settings
 

@@ -14,6 +14,7 @@
 #include "customers/FrmMusteriUnit.h"
 #include "components/GridColumns.h"
 #include "customers/PhotoView.h"
+#include "rental/FrmCDKiraUnit.h"
 #include "data/Dm1Unit.h"
 #include "data/Dm2Unit.h"
 #include "shell/FrmMainUnit.h"
@@ -557,9 +558,10 @@ void TestFrmMusteri::closing()
     QFETCH(QString, how);
     addRegister();
     if (rentWindowOpen) {
-        // Stands in for the rent and sell window, which lists Musteri too.
-        m_rentStandIn = std::make_unique<QWidget>();
-        FrmCDKira = m_rentStandIn.get();
+        // The rent and sell window lists Musteri too.
+        auto *rent = new TFrmCDKira;
+        m_rentStandIn.reset(rent);
+        FrmCDKira = rent;
     }
     TFrmMusteri *w = openWindow();
     if (how == QLatin1String("esc"))

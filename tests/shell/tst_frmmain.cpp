@@ -226,7 +226,7 @@ void TestFrmMain::menuEntries_data()
     QTest::addColumn<QString>("menu");
     QTest::addColumn<QStringList>("entries");
     QTest::newRow("Process") << "Process1"
-                             << QStringList{"CDKiralama1 CD Rent / Sell off", "CDTakas1 CD Exchange off", "-",
+                             << QStringList{"CDKiralama1 CD Rent / Sell on", "CDTakas1 CD Exchange off", "-",
                                             "KasaHareketleri1 Cash Box Transactions off", "CDKontrol1 CD Check off",
                                             "CDNavigator1 CD-Navigator on", "-", "k1 Exit on"};
     QTest::newRow("Definitions") << "Definitions1"
@@ -265,7 +265,7 @@ void TestFrmMain::onlyBuiltWindowsCanBeOpened()
             enabled << a->objectName();
     }
     enabled.sort();
-    QCOMPARE(enabled, (QStringList{"CDNavigator1", "CDTanmlamalar1", "Hakknda1", "MteriTanmliamalar1",
+    QCOMPARE(enabled, (QStringList{"CDKiralama1", "CDNavigator1", "CDTanmlamalar1", "Hakknda1", "MteriTanmliamalar1",
                                    "Stokstatistik1", "k1"}));
 }
 

@@ -1,0 +1,131 @@
+#pragma once
+
+#include "shell/WindowRegistry.h"
+
+#include "data/WindowPorts.h"
+
+#include <QStringList>
+#include <QWidget>
+
+class DBCheckBox;
+class DBComboBox;
+class DBDateEdit;
+class DBEdit;
+class DBGrid;
+class DBLookupComboBox;
+class DBText;
+class KeyPreview;
+class QButtonGroup;
+class QCheckBox;
+class QComboBox;
+class QDateEdit;
+class QKeyEvent;
+class QLabel;
+class QRadioButton;
+class QSpinBox;
+class QTimer;
+class QToolButton;
+
+// "CD process": where the counter rents and sells. The form on the left
+// enters one transaction (the current row of Hareket), priced from the tariff
+// with its due date; "Post" hands it to the engine, which stores the row, the
+// ledger row and the stock in one write. On the right the transaction list
+// with its search and filter, the current customer's discs still out and
+// everybody who took the current title.
+class TFrmCDKira : public QWidget, public RentWindowPort
+{
+    Q_OBJECT
+
+public:
+    explicit TFrmCDKira(QWidget *parent = nullptr);
+    ~TFrmCDKira() override;
+
+    // --- toolbar
+    QToolButton *tbNew, *ToolButton1 /* Post */, *tbReport /* Cancel */, *tbFind /* Delete */,
+        *tbUnitStats /* Edit */, *tbAddSkip /* Print */, *tbSlip;
+    QToolButton *ToolButton6, *ToolButton8, *ToolButton9, *ToolButton10; // first, previous, next, last
+    QToolButton *btnClose; // the title band's close button
+
+    // --- the transaction form
+    DBComboBox *DBComboBox1;             // "Process type"
+    DBLookupComboBox *DBLookupComboBox1; // "Customer Name"
+    DBComboBox *DBComboBox2;             // "Film type"
+    DBEdit *DBEdit3;                     // "Price"
+    DBCheckBox *DBCheck1;                // "Gave on account"
+    DBText *DBText2;                     // "CD Barcode"
+    DBLookupComboBox *DBLookupComboBox2; // "Film name"
+    DBDateEdit *DBDateEdit1;             // "Beginning date. / Purchase date"
+    QSpinBox *SpinEdit1;                 // "Number of rented days"
+    DBDateEdit *DBDate1;                 // "Necessary return date"
+    QLabel *LabelWeekday;                // the due date's weekday
+    DBText *DBText1;                     // "Total sum"
+    QTimer *Timer1;                      // makes the barcode blink
+
+    // --- the list, search and filter
+    DBGrid *DBGrid1, *DBGrid2, *DBGrid3;
+    QButtonGroup *RadioGroup1; // "Choosing search factor": 0 customer, 1 film
+    QComboBox *ComboBox1;      // "Factor"
+    QComboBox *ComboBox2;      // filter "Process type"
+    QComboBox *ComboBox3;      // filter "Film type"
+    QCheckBox *Check1;         // "Notice period of reservation"
+    QDateEdit *DateTimePicker1, *DateTimePicker2;
+    QCheckBox *Check2;         // "Only show rented"
+    QToolButton *SpeedButton4; // "Filer"
+    QToolButton *SpeedButton1; // "Send E-Mail to this customer"
+    QToolButton *SpeedButton2; // "Get this transaction"
+    QToolButton *SpeedButton3; // the band's print button, never shown
+    QList<QLabel *> StatusPanels;
+
+    // --- state of the transaction being entered
+    int EditStartCDNo = 0;
+    int EditStartCDDurum = 0;
+    bool IsNewTransaction = false;
+    int PricingMembership = 0;
+
+    // What the data module asks of the window.
+    void updateControlStates() override { UpdateControlStates(); }
+    void setDayCountText(const QString &text) override;
+
+    void UpdateControlStates();
+    void ReloadFilmList(const QString &discType);
+    void DBComboBox2Change();         // price lookup
+    void DBLookupComboBox2DropDown(); // title price
+    void SpinEdit1Change();           // due date and total
+    void startBlinking();             // the barcode was read
+
+    void tbNewClick();
+    void tbUnitStatsClick();
+    void ToolButton1Click();
+    void tbReportClick();
+    void tbFindClick();
+    void tbAddSkipClick();
+    void tbSlipClick();
+    void Radio1Click();
+    void ComboBox1Change();
+    void SpeedButton4Click();
+    void Check1Click();
+    void DBGrid2DblClick();
+    void TimerTimer();
+
+protected:
+    void showEvent(QShowEvent *event) override;
+    void closeEvent(QCloseEvent *event) override;
+
+private:
+    void FormShow();
+    void FormClose();
+    bool FormKeyDown(QKeyEvent *event);
+    void openBarcodeDialog();
+    bool post(bool askForNext);
+    void stopBlinking();
+    void paintControlStates();
+    void fillSearchList();
+
+    KeyPreview *m_keys = nullptr;
+    QStringList m_customerNames, m_titleNames;
+    bool m_focusGiven = false;
+    bool m_closed = false;
+};
+
+// Opens the window (or brings it forward); the main menu's entry.
+TFrmCDKira *OpenRentWindow();

@@ -1,0 +1,809 @@
+// The rent and sell window driven as a clerk drives it: lists chosen, days
+// typed, "Post" pressed. What counts is what ends up in the shop's books
+// (Hareket, Kasa, stock, rental count) and what the window shows; the price
+// and due-date rules themselves are the tariff tests' business.
+#include "catalogue/DlgBarkodOkuUnit.h"
+#include "components/BandReport.h"
+#include "components/DBControls.h"
+#include "components/DataSet.h"
+#include "components/KeyPreview.h"
+#include "data/Dm1Unit.h"
+#include "data/Dm2Unit.h"
+#include "data/TariffCache.h"
+#include "db/Money.h"
+#include "db/SqlDialect.h"
+#include "rental/FrmCDKiraUnit.h"
+#include "shell/WindowRegistry.h"
+#include "support/ScriptedPrompts.h"
+#include "support/TestSupport.h"
+
+#include <QButtonGroup>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDateEdit>
+#include <QLabel>
+#include <QLineEdit>
+#include <QSpinBox>
+#include <QSqlError>
+#include <QSqlQuery>
+#include <QTest>
+#include <QTimer>
+#include <QToolButton>
+
+using namespace TestSupport;
+using Icon = PromptService::Icon;
+using Answer = PromptService::Answer;
+
+namespace {
+
+const QString NextRental = QStringLiteral("Do you want to rent a new film to customer !!!");
+const QString Essential = QStringLiteral("You can t complete record without entering all essential changes !!!");
+const QString StockText = QStringLiteral("Less than one copy of tis Cd in stock, please check CD card !!!");
+const QString NotFound = QStringLiteral(" Any product entry isn t found concerning barcode entering !!!");
+const QDate Friday(2024, 3, 1);
+
+class RecordingPreview : public Report::PreviewService
+{
+public:
+    void preview(const Report::BandReport &report) override
+    {
+        titles << report.title;
+        computed.push_back(report.compute());
+    }
+    QStringList titles;
+    std::vector<Report::Computed> computed;
+};
+
+// Values bound as the program binds them (dates, money), so the rows look
+// as if a counter had written them.
+QSqlQuery run(const QString &sql, const QVariantList &values = {})
+{
+    QSqlDatabase db = Database::connection();
+    QSqlQuery q(db);
+    if (values.isEmpty()) {
+        if (!q.exec(sql))
+            qWarning("%s: %s", qPrintable(sql), qPrintable(q.lastError().text()));
+    } else {
+        q.prepare(sql);
+        for (int i = 0; i < values.size(); ++i)
+            SqlDialect::of(db).bind(q, i, values[i]);
+        if (!q.exec())
+            qWarning("%s: %s", qPrintable(sql), qPrintable(q.lastError().text()));
+    }
+    q.next();
+    return q;
+}
+
+// The first column of the first row as the program reads it: money with four
+// decimals, dates as dd.MM.yyyy.
+QString text(const QString &sql, const QVariantList &values = {})
+{
+    DataSet ds(QStringLiteral("Check"));
+    ds.setSql(sql);
+    for (int i = 0; i < values.size(); ++i)
+        ds.setParameter(i, values[i]);
+    if (!ds.open())
+        qWarning("%s: %s", qPrintable(sql), qPrintable(ds.lastError()));
+    const QVariant v = ds.value(0);
+    if (v.isNull())
+        return QString();
+    if (v.metaType() == QMetaType::fromType<Money>())
+        return v.value<Money>().toDecimalString();
+    if (v.metaType().id() == QMetaType::QDateTime)
+        return v.toDateTime().date().toString(QStringLiteral("dd.MM.yyyy"));
+    return v.toString();
+}
+
+int number(const QString &sql, const QVariantList &values = {})
+{
+    return run(sql, values).value(0).toInt();
+}
+
+int addCustomer(const QString &name, int member)
+{
+    static int no = 0;
+    return run(QStringLiteral("Insert Into Musteri (MusteriNo, AdSoyad, UyelikDurum) Values (?, ?, ?) Returning ID"),
+               {++no, name, member}).value(0).toInt();
+}
+
+int addTitle(int cdNo, const QString &name, const QString &type, int stock, const QString &barcode = QString(),
+             const QString &price = QStringLiteral("0"))
+{
+    return run(QStringLiteral("Insert Into CD (CDNo, FilmAdi, CDTur, Stok, Barkod, SatisFiyat, KiralamaSayi, KutuIcerik) "
+                              "Values (?, ?, ?, ?, ?, ?, 0, 1) Returning ID"),
+               {cdNo, name, type, stock, barcode.isEmpty() ? QVariant() : barcode,
+                QVariant::fromValue(*Money::fromDecimalString(price))})
+        .value(0).toInt();
+}
+
+int addTransaction(int customer, int title, const QString &kind, int state, const QDate &date,
+                   const QString &type = QStringLiteral("DVD"))
+{
+    return run(QStringLiteral("Insert Into Hareket (IslemTur, MusteriNo, CdNo, FilmTuru, KiraTarih, KiralamaGun, CDDurum, "
+                              "Kayit, TopTutar) Values (?, ?, ?, ?, ?, 2, ?, ?, 5) Returning ID"),
+               {kind, customer, title, type, date, state, kind == QLatin1String("Sell") ? 1 : 0})
+        .value(0).toInt();
+}
+
+// The database refuses every new ledger row, as a full disk would.
+void refuseLedgerRows()
+{
+    if (backend() == Backend::SQLite) {
+        run(QStringLiteral("Create Trigger vx_refuse Before Insert On Kasa Begin Select Raise(Abort, 'refused'); End"));
+    } else {
+        run(QStringLiteral("Create Or Replace Function vx_refuse() Returns trigger Language plpgsql As "
+                           "$$ Begin Raise Exception 'refused'; End $$"));
+        run(QStringLiteral("Create Trigger vx_refuse Before Insert On Kasa For Each Row Execute Function vx_refuse()"));
+    }
+}
+
+void choose(QComboBox *box, const QString &entry)
+{
+    const int i = box->findText(entry);
+    QVERIFY2(i >= 0, qPrintable(QStringLiteral("no entry ") + entry));
+    box->setCurrentIndex(i);
+    emit box->activated(i);
+}
+
+// "Filer" with nothing ticked: every transaction, returned ones included.
+bool SpeedButton4Click_all(TFrmCDKira *w)
+{
+    w->Check2->setChecked(false);
+    w->SpeedButton4->click();
+    return w->SpeedButton4->isChecked();
+}
+
+QList<int> listedIds()
+{
+    DataSet *h = Dm1->Hareket;
+    h->fetchAll();
+    QList<int> ids;
+    const int c = h->fieldIndex(QStringLiteral("ID"));
+    for (int r = 0; r < h->fetchedCount(); ++r)
+        ids << h->valueAt(r, c).toInt();
+    return ids;
+}
+
+} // namespace
+
+class TestFrmCDKira : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init();
+    void cleanup();
+
+    void postingBooksWhatIsShown_data();
+    void postingBooksWhatIsShown();
+    void newRentalDefaults();
+    void priceLookupTiming();
+    void editingMovesStock_data();
+    void editingMovesStock();
+    void refusals_data();
+    void refusals();
+    void failedPostStoresNothing_data();
+    void failedPostStoresNothing();
+    void nextRentalQuestion_data();
+    void nextRentalQuestion();
+    void deleteLeavesLedgerAndStock();
+    void closing_data();
+    void closing();
+
+    void filter_data();
+    void filter();
+    void search_data();
+    void search();
+    void barcode_data();
+    void barcode();
+    void scannerSecondEnterDoesNothing();
+    void printing();
+
+private:
+    TFrmCDKira *openWindow();
+    // "New", then the lists as the clerk chooses them, the start date and the days.
+    void enter(const QString &process, const QString &customer, const QString &type, const QString &title,
+               const QDate &start = Friday, int days = 3);
+
+    std::unique_ptr<TestHome> m_home;
+    std::unique_ptr<TestDatabase> m_db;
+    std::unique_ptr<TDm1> m_dm1;
+    std::unique_ptr<TDm2> m_dm2;
+    ScriptedPrompts *m_prompts = nullptr;
+    RecordingPreview *m_preview = nullptr;
+    std::unique_ptr<Report::PreviewService> m_previousPreview;
+    TFrmCDKira *w = nullptr;
+    int m_member = 0, m_guest = 0, m_dvd = 0, m_vcd = 0, m_game = 0;
+};
+
+void TestFrmCDKira::init()
+{
+    m_home = std::make_unique<TestHome>();
+    m_db = std::make_unique<TestDatabase>();
+    QVERIFY(m_db->open());
+    m_dm1 = std::make_unique<TDm1>();
+    m_dm2 = std::make_unique<TDm2>();
+    m_prompts = ScriptedPrompts::install();
+    auto preview = std::make_unique<RecordingPreview>();
+    m_preview = preview.get();
+    m_previousPreview = Report::PreviewService::install(std::move(preview));
+
+    TariffCache &t = TariffCache::instance();
+    t = TariffCache();
+    t.GunlukDVD_Kira = Money::fromUnits(3);
+    t.UyeGunlukDVD_Kira = Money::fromUnits(2);
+    t.GunlukVCD_Kira = Money::fromDouble(1.5);
+    t.UyeGunlukVCD_Kira = Money::fromUnits(1);
+    t.DVDSatis = Money::fromUnits(20);
+    t.VCDSatis = Money::fromUnits(10);
+    t.PazarGunu = 0;
+    t.TarifeTur = 1;
+
+    m_member = addCustomer(QStringLiteral("Ayse Uye"), 1);
+    m_guest = addCustomer(QStringLiteral("Veli Misafir"), 0);
+    m_dvd = addTitle(10, QStringLiteral("Matrix"), QStringLiteral("DVD"), 2, QStringLiteral("869000111"),
+                     QStringLiteral("25"));
+    m_vcd = addTitle(11, QStringLiteral("Babam ve Oglum"), QStringLiteral("VCD"), 1, QStringLiteral("869000222"));
+    m_game = addTitle(12, QStringLiteral("Gran Turismo"), QStringLiteral("PS2 Game"), 1);
+}
+
+void TestFrmCDKira::cleanup()
+{
+    VERIFY_ALL_ANSWERED(m_prompts);
+    if (FrmCDKira) {
+        if (Dm1->Hareket->state() != DataSet::State::Browse)
+            Dm1->Hareket->cancel();
+        delete FrmCDKira.data();
+    }
+    w = nullptr;
+    Report::PreviewService::install(std::move(m_previousPreview));
+    PromptService::install(nullptr);
+    m_dm2.reset();
+    m_dm1.reset();
+    Database::close(Database::ConnectionName);
+    m_db.reset();
+    m_home.reset();
+}
+
+TFrmCDKira *TestFrmCDKira::openWindow()
+{
+    w = OpenRentWindow();
+    w->resize(1280, 800);
+    if (!QTest::qWaitForWindowExposed(w))
+        qWarning("the rent window did not show");
+    return w;
+}
+
+void TestFrmCDKira::enter(const QString &process, const QString &customer, const QString &type, const QString &title,
+                          const QDate &start, int days)
+{
+    w->tbNew->click();
+    choose(w->DBComboBox1, process);
+    choose(w->DBLookupComboBox1, customer);
+    choose(w->DBComboBox2, type);
+    w->DBDateEdit1->setDate(start);
+    w->SpinEdit1->setValue(days);
+    if (!title.isEmpty())
+        choose(w->DBLookupComboBox2, title);
+}
+
+// ------------------------------------------------------------ posting
+
+void TestFrmCDKira::postingBooksWhatIsShown_data()
+{
+    QTest::addColumn<QString>("process");
+    QTest::addColumn<QString>("customer");
+    QTest::addColumn<QString>("type");
+    QTest::addColumn<QString>("title");
+    QTest::addColumn<int>("days");
+    QTest::addColumn<bool>("onAccount");
+    QTest::addColumn<QString>("price");    // SatisFiyat stored
+    QTest::addColumn<QString>("total");    // TopTutar stored and booked
+    QTest::addColumn<QString>("shown");    // "Total sum" as shown
+    QTest::addColumn<QDate>("due");
+    QTest::addColumn<QString>("weekday");
+    QTest::addColumn<QString>("islem");
+    QTest::addColumn<QString>("aciklama");
+    QTest::addColumn<int>("rentals");     // KiralamaSayi added
+
+    // Friday for 3 days: the Sunday is free, due Monday, 2 days charged.
+    QTest::newRow("rent DVD, member") << "Rent" << "Ayse Uye" << "DVD" << "Matrix" << 3 << false << "2.0000"
+                                      << "4.0000" << "4,00" << QDate(2024, 3, 4) << "Monday" << "DVD Rent"
+                                      << "Rent / Matrix" << 1;
+    QTest::newRow("rent DVD, not a member, on account")
+        << "Rent" << "Veli Misafir" << "DVD" << "Matrix" << 3 << true << "3.0000" << "6.0000" << "6,00"
+        << QDate(2024, 3, 4) << "Monday" << "DVD Rent" << "Rent / Matrix" << 1;
+    QTest::newRow("rent, day count 0") << "Rent" << "Veli Misafir" << "VCD" << "Babam ve Oglum" << 0 << false
+                                       << "1.5000" << "1.5000" << "1,50" << Friday << "Friday" << "VCD Rent"
+                                       << "Rent / Babam ve Oglum" << 1;
+    // The tariff has no rate for games: the rental costs 0 until a price is typed.
+    QTest::newRow("rent game") << "Rent" << "Ayse Uye" << "PS2 Game" << "Gran Turismo" << 3 << false << ""
+                               << "0.0000" << "0,00" << QDate(2024, 3, 4) << "Monday" << "PS2 Game Rent"
+                               << "Rent / Gran Turismo" << 1;
+    QTest::newRow("sell with the title's own price")
+        << "Sell" << "Ayse Uye" << "DVD" << "Matrix" << 3 << false << "25.0000" << "25.0000" << "25,00"
+        << QDate(2024, 3, 4) << "Monday" << "DVD Sell" << "DVD Sell / Matrix" << 0;
+    QTest::newRow("sell with the tariff's price")
+        << "Sell" << "Veli Misafir" << "VCD" << "Babam ve Oglum" << 3 << false << "10.0000" << "10.0000" << "10,00"
+        << QDate(2024, 3, 4) << "Monday" << "VCD Sell" << "VCD Sell / Babam ve Oglum" << 0;
+    QTest::newRow("sell game") << "Sell" << "Veli Misafir" << "PS2 Game" << "Gran Turismo" << 3 << false << "0.0000"
+                               << "0.0000" << "0,00" << QDate(2024, 3, 4) << "Monday" << "PS2 Game Sell"
+                               << "PS2 Game Sell / Gran Turismo" << 0;
+}
+
+void TestFrmCDKira::postingBooksWhatIsShown()
+{
+    QFETCH(QString, process);
+    QFETCH(QString, customer);
+    QFETCH(QString, type);
+    QFETCH(QString, title);
+    QFETCH(int, days);
+    QFETCH(bool, onAccount);
+    QFETCH(QString, price);
+    QFETCH(QString, total);
+    QFETCH(QString, shown);
+    QFETCH(QDate, due);
+    QFETCH(QString, weekday);
+    QFETCH(QString, islem);
+    QFETCH(QString, aciklama);
+    QFETCH(int, rentals);
+
+    openWindow();
+    const int titleId = number(QStringLiteral("Select ID from CD where FilmAdi=?"), {title});
+    const int stock = number(QStringLiteral("Select Stok from CD where ID=?"), {titleId});
+    enter(process, customer, type, title, Friday, days);
+    if (onAccount)
+        w->DBCheck1->click();
+    QCOMPARE(w->DBText1->text(), shown);
+    if (process == QLatin1String("Rent")) {
+        QCOMPARE(w->DBDate1->date(), due);
+        QCOMPARE(w->LabelWeekday->text(), weekday);
+    }
+
+    m_prompts->expect(Icon::Question, NextRental, Answer::No);
+    w->ToolButton1->click();
+    VERIFY_ALL_ANSWERED(m_prompts);
+
+    QCOMPARE(number(QStringLiteral("Select Count(*) from Hareket")), 1);
+    const int id = number(QStringLiteral("Select ID from Hareket"));
+    QCOMPARE(text(QStringLiteral("Select IslemTur from Hareket")), process);
+    QCOMPARE(number(QStringLiteral("Select Kayit from Hareket")), process == QLatin1String("Sell") ? 1 : 0);
+    QCOMPARE(number(QStringLiteral("Select CdNo from Hareket")), titleId);
+    QCOMPARE(number(QStringLiteral("Select KiralamaGun from Hareket")), days);
+    QCOMPARE(number(QStringLiteral("Select Veresiye from Hareket")), onAccount ? 1 : 0);
+    QCOMPARE(text(QStringLiteral("Select SatisFiyat from Hareket")), price);
+    QCOMPARE(text(QStringLiteral("Select TopTutar from Hareket")), total);
+    if (process == QLatin1String("Rent"))
+        QCOMPARE(text(QStringLiteral("Select GelecekTarih from Hareket")), due.toString(QStringLiteral("dd.MM.yyyy")));
+
+    // One ledger row, with the full total also when given on account.
+    QCOMPARE(number(QStringLiteral("Select Count(*) from Kasa")), 1);
+    QCOMPARE(number(QStringLiteral("Select HareketID from Kasa")), id);
+    QCOMPARE(text(QStringLiteral("Select Islem from Kasa")), islem);
+    QCOMPARE(text(QStringLiteral("Select Borc from Kasa")), total);
+    QCOMPARE(text(QStringLiteral("Select Aciklama from Kasa")), aciklama);
+    QCOMPARE(number(QStringLiteral("Select Stok from CD where ID=?"), {titleId}), stock - 1);
+    QCOMPARE(number(QStringLiteral("Select KiralamaSayi from CD where ID=?"), {titleId}), rentals);
+    // The posted transaction is the list's current row.
+    QCOMPARE(Dm1->Hareket->value(QStringLiteral("ID")).toInt(), id);
+    QVERIFY(w->tbNew->isEnabled());
+}
+
+void TestFrmCDKira::newRentalDefaults()
+{
+    openWindow();
+    w->tbNew->click();
+    QCOMPARE(Dm1->Hareket->state(), DataSet::State::Insert);
+    QCOMPARE(w->DBComboBox1->currentText(), QStringLiteral("Rent"));
+    QCOMPARE(w->SpinEdit1->value(), 1);
+    QCOMPARE(w->DBDateEdit1->date(), QDate::currentDate());
+    QVERIFY(!w->DBCheck1->isChecked());
+    QCOMPARE(w->DBComboBox1, QApplication::focusWidget());
+    // A due date on a Sunday moves to the Monday.
+    const QDate due = QDate::currentDate().addDays(QDate::currentDate().dayOfWeek() == 6 ? 2 : 1);
+    QCOMPARE(w->DBDate1->date(), due);
+    QVERIFY(!w->tbNew->isEnabled() && !w->tbUnitStats->isEnabled() && !w->tbFind->isEnabled());
+    QVERIFY(w->SpinEdit1->isEnabled());
+    // A sale has no days.
+    choose(w->DBComboBox1, QStringLiteral("Sell"));
+    QVERIFY(!w->SpinEdit1->isEnabled() && !w->DBDate1->isEnabled());
+}
+
+void TestFrmCDKira::priceLookupTiming()
+{
+    openWindow();
+    // The membership is read when the type or the title is chosen, not when
+    // the customer is.
+    enter(QStringLiteral("Rent"), QStringLiteral("Veli Misafir"), QStringLiteral("DVD"), QStringLiteral("Matrix"));
+    choose(w->DBLookupComboBox1, QStringLiteral("Ayse Uye"));
+    QCOMPARE(w->DBText1->text(), QStringLiteral("6,00"));
+    choose(w->DBComboBox2, QStringLiteral("DVD"));
+    QCOMPARE(w->DBText1->text(), QStringLiteral("4,00"));
+    QCOMPARE(w->DBEdit3->text(), QStringLiteral("2"));
+
+    // A typed price changes neither the total nor what is booked.
+    w->DBEdit3->setFocus();
+    w->DBEdit3->selectAll();
+    QTest::keyClicks(w->DBEdit3, QStringLiteral("9"));
+    QTest::keyClick(w->DBEdit3, Qt::Key_Tab);
+    QCOMPARE(w->DBText1->text(), QStringLiteral("4,00"));
+    m_prompts->expect(Icon::Question, NextRental, Answer::No);
+    w->ToolButton1->click();
+    QCOMPARE(text(QStringLiteral("Select SatisFiyat from Hareket")), QStringLiteral("9.0000"));
+    QCOMPARE(text(QStringLiteral("Select Borc from Kasa")), QStringLiteral("4.0000"));
+}
+
+// -------------------------------------------------------------- editing
+
+void TestFrmCDKira::editingMovesStock_data()
+{
+    QTest::addColumn<bool>("otherTitle");
+    QTest::newRow("another title") << true;
+    QTest::newRow("same title") << false;
+}
+
+void TestFrmCDKira::editingMovesStock()
+{
+    QFETCH(bool, otherTitle);
+    const int other = addTitle(13, QStringLiteral("Matrix Reloaded"), QStringLiteral("DVD"), 1);
+    const int id = addTransaction(m_member, m_dvd, QStringLiteral("Rent"), 0, Friday);
+    openWindow();
+    QVERIFY(Dm1->Hareket->locate(QStringLiteral("ID"), id));
+    w->tbUnitStats->click();
+    QCOMPARE(Dm1->Hareket->state(), DataSet::State::Edit);
+    if (otherTitle)
+        choose(w->DBLookupComboBox2, QStringLiteral("Matrix Reloaded"));
+    w->ToolButton1->click(); // no question after an edit
+    QCOMPARE(Dm1->Hareket->state(), DataSet::State::Browse);
+
+    const QString stock = QStringLiteral("Select Stok from CD where ID=?");
+    const QString rentals = QStringLiteral("Select KiralamaSayi from CD where ID=?");
+    QCOMPARE(number(stock, {m_dvd}), otherTitle ? 3 : 2);
+    QCOMPARE(number(stock, {other}), otherTitle ? 0 : 1);
+    QCOMPARE(number(rentals, {otherTitle ? other : m_dvd}), 1);
+    QCOMPARE(number(QStringLiteral("Select CdNo from Hareket where ID=?"), {id}), otherTitle ? other : m_dvd);
+    // The edited transaction, not the newest, stays current.
+    QCOMPARE(Dm1->Hareket->value(QStringLiteral("ID")).toInt(), id);
+}
+
+void TestFrmCDKira::refusals_data()
+{
+    QTest::addColumn<QString>("situation");
+    QTest::addColumn<QString>("warning");
+    QTest::newRow("edit a returned rental")
+        << "returned" << "You can t do any changes in act of be careful return is done !!!";
+    QTest::newRow("edit a sale") << "sold" << "You can t do any changes in act of be careful selling is done !!!";
+    QTest::newRow("post without a title") << "no title" << Essential;
+    QTest::newRow("post a title with no copy left") << "no stock" << StockText;
+}
+
+void TestFrmCDKira::refusals()
+{
+    QFETCH(QString, situation);
+    QFETCH(QString, warning);
+    const int id = addTransaction(m_member, m_dvd, situation == QLatin1String("sold") ? "Sell" : "Rent",
+                                  situation == QLatin1String("returned") ? 1 : 0, Friday);
+    if (situation == QLatin1String("no stock"))
+        run(QStringLiteral("Update CD set Stok=0 where ID=?"), {m_vcd});
+    openWindow();
+    if (situation == QLatin1String("returned"))
+        QVERIFY(SpeedButton4Click_all(w));
+    m_prompts->expect(Icon::Warning, warning);
+    if (situation == QLatin1String("returned") || situation == QLatin1String("sold")) {
+        QVERIFY(Dm1->Hareket->locate(QStringLiteral("ID"), id));
+        w->tbUnitStats->click();
+        QCOMPARE(Dm1->Hareket->state(), DataSet::State::Browse);
+    } else {
+        enter(QStringLiteral("Rent"), QStringLiteral("Ayse Uye"), QStringLiteral("VCD"),
+              situation == QLatin1String("no title") ? QString() : QStringLiteral("Babam ve Oglum"));
+        w->ToolButton1->click();
+        QCOMPARE(Dm1->Hareket->state(), DataSet::State::Insert);
+    }
+    QCOMPARE(number(QStringLiteral("Select Count(*) from Kasa")), 0);
+}
+
+void TestFrmCDKira::failedPostStoresNothing_data()
+{
+    QTest::addColumn<QString>("failure");
+    QTest::newRow("the ledger row is refused") << "ledger";
+    QTest::newRow("another counter took the last copy") << "stock";
+}
+
+void TestFrmCDKira::failedPostStoresNothing()
+{
+    QFETCH(QString, failure);
+    openWindow();
+    enter(QStringLiteral("Rent"), QStringLiteral("Ayse Uye"), QStringLiteral("VCD"), QStringLiteral("Babam ve Oglum"));
+    if (failure == QLatin1String("ledger")) {
+        refuseLedgerRows();
+        m_prompts->expectStartingWith(Icon::Error, QString());
+    } else {
+        // Between the window's look at the shelf and the posting.
+        run(QStringLiteral("Update CD set Stok=0 where ID=?"), {m_vcd});
+        m_prompts->expect(Icon::Warning, StockText);
+        QCOMPARE(Dm1->CD->value(QStringLiteral("Stok")).toInt(), 1); // what the window still sees
+    }
+    w->ToolButton1->click();
+    QCOMPARE(number(QStringLiteral("Select Count(*) from Hareket")), 0);
+    QCOMPARE(number(QStringLiteral("Select Count(*) from Kasa")), 0);
+    QCOMPARE(number(QStringLiteral("Select KiralamaSayi from CD where ID=?"), {m_vcd}), 0);
+    QCOMPARE(number(QStringLiteral("Select Stok from CD where ID=?"), {m_vcd}), failure == QLatin1String("ledger") ? 1 : 0);
+    // The row is still there to correct, as typed.
+    QCOMPARE(Dm1->Hareket->state(), DataSet::State::Insert);
+    QCOMPARE(w->DBLookupComboBox2->currentText(), QStringLiteral("Babam ve Oglum"));
+    QCOMPARE(w->DBText1->text(), QStringLiteral("2,00"));
+}
+
+void TestFrmCDKira::nextRentalQuestion_data()
+{
+    QTest::addColumn<bool>("yes");
+    QTest::newRow("No") << false;
+    QTest::newRow("Yes") << true;
+}
+
+void TestFrmCDKira::nextRentalQuestion()
+{
+    QFETCH(bool, yes);
+    openWindow();
+    enter(QStringLiteral("Rent"), QStringLiteral("Ayse Uye"), QStringLiteral("DVD"), QStringLiteral("Matrix"));
+    m_prompts->expect(Icon::Question, NextRental, yes ? Answer::Yes : Answer::No);
+    w->ToolButton1->click();
+    const int posted = number(QStringLiteral("Select ID from Hareket"));
+    if (!yes) {
+        QCOMPARE(Dm1->Hareket->state(), DataSet::State::Browse);
+        QCOMPARE(Dm1->Hareket->value(QStringLiteral("ID")).toInt(), posted);
+        return;
+    }
+    QCOMPARE(Dm1->Hareket->state(), DataSet::State::Insert);
+    QCOMPARE(w->DBLookupComboBox1->currentText(), QStringLiteral("Ayse Uye"));
+    QCOMPARE(w->DBComboBox2->currentText(), QStringLiteral("DVD"));
+    // Its price comes when its title is chosen.
+    choose(w->DBLookupComboBox2, QStringLiteral("Matrix"));
+    QCOMPARE(w->DBEdit3->text(), QStringLiteral("2"));
+    m_prompts->expect(Icon::Question, NextRental, Answer::No);
+    w->ToolButton1->click();
+    QCOMPARE(number(QStringLiteral("Select Count(*) from Hareket where MusteriNo=?"), {m_member}), 2);
+    QCOMPARE(number(QStringLiteral("Select Stok from CD where ID=?"), {m_dvd}), 0);
+}
+
+void TestFrmCDKira::deleteLeavesLedgerAndStock()
+{
+    openWindow();
+    enter(QStringLiteral("Rent"), QStringLiteral("Ayse Uye"), QStringLiteral("DVD"), QStringLiteral("Matrix"));
+    m_prompts->expect(Icon::Question, NextRental, Answer::No);
+    w->ToolButton1->click();
+    m_prompts->expect(Icon::Warning, QStringLiteral("Kaydı silmek istediğinize eminmisiniz ?"), Answer::Yes);
+    w->DBGrid1->setFocus();
+    QTest::keyClick(w->DBGrid1, Qt::Key_Delete);
+    QCOMPARE(number(QStringLiteral("Select Count(*) from Hareket")), 0);
+    QCOMPARE(number(QStringLiteral("Select Count(*) from Kasa")), 1);
+    QCOMPARE(number(QStringLiteral("Select Stok from CD where ID=?"), {m_dvd}), 1);
+}
+
+void TestFrmCDKira::closing_data()
+{
+    QTest::addColumn<QString>("answer");
+    QTest::addColumn<bool>("titleChosen");
+    QTest::addColumn<int>("stored");
+    QTest::newRow("No discards") << "No" << true << 0;
+    QTest::newRow("Yes with an empty field warns, then discards") << "Yes" << false << 0;
+    QTest::newRow("Yes saves, without asking for the next rental") << "Yes" << true << 1;
+}
+
+void TestFrmCDKira::closing()
+{
+    QFETCH(QString, answer);
+    QFETCH(bool, titleChosen);
+    QFETCH(int, stored);
+    openWindow();
+    enter(QStringLiteral("Rent"), QStringLiteral("Ayse Uye"), QStringLiteral("DVD"),
+          titleChosen ? QStringLiteral("Matrix") : QString());
+    m_prompts->expect(Icon::Question, QStringLiteral("Do you want to save changes !!!"),
+                      answer == QLatin1String("Yes") ? Answer::Yes : Answer::No);
+    if (!titleChosen)
+        m_prompts->expect(Icon::Warning, Essential);
+    QTest::keyClick(w->SpinEdit1, Qt::Key_Escape);
+    QTRY_VERIFY(!FrmCDKira);
+    QCOMPARE(number(QStringLiteral("Select Count(*) from Hareket")), stored);
+    QCOMPARE(number(QStringLiteral("Select Count(*) from Kasa")), stored);
+    QVERIFY(!Dm1->Hareket->isOpen() && !Dm1->CD->isOpen() && !Dm1->Musteri->isOpen());
+}
+
+// ---------------------------------------------------------- list, search, filter
+
+void TestFrmCDKira::filter_data()
+{
+    QTest::addColumn<QString>("process");
+    QTest::addColumn<QString>("type");
+    QTest::addColumn<bool>("period");
+    QTest::addColumn<bool>("onlyOpen");
+    QTest::addColumn<QList<int>>("expected"); // indexes of the transactions below, newest first
+
+    QTest::newRow("nothing chosen: every transaction") << "" << "" << false << false << QList<int>{3, 2, 1, 0};
+    QTest::newRow("only open rentals") << "" << "" << false << true << QList<int>{3, 2, 0};
+    QTest::newRow("sales") << "Sell" << "" << false << false << QList<int>{2};
+    QTest::newRow("VCD rentals, open") << "Rent" << "VCD" << false << true << QList<int>{3};
+    QTest::newRow("rented in the period, both ends in") << "Rent" << "" << true << false << QList<int>{1, 0};
+}
+
+void TestFrmCDKira::filter()
+{
+    QFETCH(QString, process);
+    QFETCH(QString, type);
+    QFETCH(bool, period);
+    QFETCH(bool, onlyOpen);
+    QFETCH(QList<int>, expected);
+    const QList<int> ids = {addTransaction(m_member, m_dvd, QStringLiteral("Rent"), 0, Friday),
+                            addTransaction(m_guest, m_dvd, QStringLiteral("Rent"), 1, Friday.addDays(5)),
+                            addTransaction(m_guest, m_vcd, QStringLiteral("Sell"), 0, Friday.addDays(20), "VCD"),
+                            addTransaction(m_member, m_vcd, QStringLiteral("Rent"), 0, Friday.addDays(30), "VCD")};
+    openWindow();
+    if (!process.isEmpty())
+        w->ComboBox2->setCurrentText(process);
+    w->ComboBox3->setCurrentText(type);
+    if (period) {
+        w->Check1->click();
+        QVERIFY(w->DateTimePicker1->isEnabled());
+        w->DateTimePicker1->setDate(Friday);
+        w->DateTimePicker2->setDate(Friday.addDays(5));
+    }
+    w->Check2->setChecked(onlyOpen);
+    w->SpeedButton4->click();
+    QVERIFY(!w->ComboBox2->isEnabled());
+    QList<int> want;
+    for (int i : expected)
+        want << ids[i];
+    QCOMPARE(listedIds(), want);
+
+    // Released, and at the next opening, the list is the open transactions.
+    w->SpeedButton4->click();
+    QCOMPARE(listedIds(), (QList<int>{ids[3], ids[2], ids[0]}));
+    w->SpeedButton4->click();
+    w->close();
+    QTRY_VERIFY(!FrmCDKira);
+    openWindow();
+    QVERIFY(!w->SpeedButton4->isChecked() && w->ComboBox2->isEnabled());
+    QCOMPARE(listedIds(), (QList<int>{ids[3], ids[2], ids[0]}));
+}
+
+void TestFrmCDKira::search_data()
+{
+    QTest::addColumn<int>("factor");
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<int>("expected"); // index of the transaction found; -1: the list stays
+    QTest::newRow("customer") << 0 << "Veli Misafir" << 1;
+    QTest::newRow("namesakes: the first one's") << 0 << "Ayse Uye" << 0;
+    QTest::newRow("film") << 1 << "Babam ve Oglum" << 1;
+    QTest::newRow("title in no open transaction") << 1 << "Gran Turismo" << -1;
+}
+
+void TestFrmCDKira::search()
+{
+    QFETCH(int, factor);
+    QFETCH(QString, name);
+    QFETCH(int, expected);
+    const int namesake = addCustomer(QStringLiteral("Ayse Uye"), 0);
+    const QList<int> ids = {addTransaction(m_member, m_dvd, QStringLiteral("Rent"), 0, Friday),
+                            addTransaction(m_guest, m_vcd, QStringLiteral("Rent"), 0, Friday),
+                            addTransaction(namesake, m_dvd, QStringLiteral("Rent"), 0, Friday)};
+    openWindow();
+    w->RadioGroup1->button(factor)->click();
+    QCOMPARE(Dm1->Hareket->value(QStringLiteral("ID")).toInt(), ids[2]);
+    QVERIFY(w->ComboBox1->findText(name) >= 0);
+    QCOMPARE(w->ComboBox1->itemText(0), QString());
+    choose(w->ComboBox1, name);
+    QCOMPARE(Dm1->Hareket->value(QStringLiteral("ID")).toInt(), expected < 0 ? ids[2] : ids[expected]);
+    // Enter goes on to the customer's discs.
+    w->ComboBox1->setFocus();
+    QTest::keyClick(w->ComboBox1, Qt::Key_Return);
+    QCOMPARE(QApplication::focusWidget(), w->DBGrid2);
+}
+
+// -------------------------------------------------------------- barcode
+
+void TestFrmCDKira::barcode_data()
+{
+    QTest::addColumn<QString>("typeFirst"); // the film list narrowed to this type before F5
+    QTest::addColumn<QString>("code");
+    QTest::addColumn<QString>("found");     // title name; empty: the warning
+    QTest::newRow("found") << "" << "869000111" << "Matrix";
+    QTest::newRow("blanks around the code") << "" << "  869000222 " << "Babam ve Oglum";
+    QTest::newRow("not found") << "" << "123" << "";
+    QTest::newRow("only the beginning") << "" << "869000" << "";
+    QTest::newRow("title of a type the list does not show") << "VCD" << "869000111" << "";
+}
+
+void TestFrmCDKira::barcode()
+{
+    QFETCH(QString, typeFirst);
+    QFETCH(QString, code);
+    QFETCH(QString, found);
+    openWindow();
+    w->tbNew->click();
+    choose(w->DBLookupComboBox1, QStringLiteral("Ayse Uye"));
+    if (!typeFirst.isEmpty())
+        choose(w->DBComboBox2, typeFirst);
+    if (found.isEmpty())
+        m_prompts->expect(Icon::Warning, NotFound);
+    bool shown = false;
+    QTimer::singleShot(0, [&] {
+        shown = DlgBarkodOku && DlgBarkodOku->Mode == TDlgBarkodOku::TitleForRent;
+        if (!DlgBarkodOku)
+            return;
+        QTest::keyClicks(DlgBarkodOku->Edit1, code);
+        QTest::keyClick(DlgBarkodOku->Edit1, Qt::Key_Return);
+    });
+    QTest::keyClick(w->DBLookupComboBox1, Qt::Key_F5);
+    QVERIFY(shown);
+    QVERIFY(!DlgBarkodOku);
+    DataSet *h = Dm1->Hareket;
+    QCOMPARE(h->state(), DataSet::State::Insert);
+    if (found.isEmpty()) {
+        QVERIFY(h->value(QStringLiteral("CdNo")).isNull());
+        QVERIFY(!w->Timer1->isActive());
+        return;
+    }
+    const int id = number(QStringLiteral("Select ID from CD where FilmAdi=?"), {found});
+    QCOMPARE(h->value(QStringLiteral("CdNo")).toInt(), id);
+    QCOMPARE(h->value(QStringLiteral("Barkod")).toString(), code.trimmed());
+    QCOMPARE(w->DBComboBox2->currentText(), text(QStringLiteral("Select CDTur from CD where ID=:IDX"), {id}));
+    QCOMPARE(w->DBLookupComboBox2->currentText(), found);
+    QCOMPARE(Dm1->CD->value(QStringLiteral("ID")).toInt(), id);
+    QVERIFY(w->Timer1->isActive());
+    QVERIFY(!w->DBEdit3->text().isEmpty()); // priced
+    m_prompts->expect(Icon::Question, NextRental, Answer::No);
+    w->ToolButton1->click();
+    QVERIFY(!w->Timer1->isActive() && w->DBText2->isVisible());
+    QCOMPARE(text(QStringLiteral("Select Barkod from Hareket")), code.trimmed());
+}
+
+void TestFrmCDKira::scannerSecondEnterDoesNothing()
+{
+    openWindow();
+    w->tbNew->click();
+    QWidget *focus = QApplication::focusWidget();
+    QTimer::singleShot(0, [] {
+        QTest::keyClicks(DlgBarkodOku->Edit1, QStringLiteral("869000111"));
+        QTest::keyClick(DlgBarkodOku->Edit1, Qt::Key_Return);
+        QTest::keyClick(DlgBarkodOku->Edit1, Qt::Key_Enter);
+    });
+    QTest::keyClick(focus, Qt::Key_F5);
+    QTest::keyClick(QApplication::focusWidget() ? QApplication::focusWidget() : w, Qt::Key_Return);
+    QTest::keyClick(QApplication::focusWidget() ? QApplication::focusWidget() : w, Qt::Key_Enter);
+    QVERIFY(!DlgBarkodOku);
+    QCOMPARE(Dm1->Hareket->state(), DataSet::State::Insert);
+    QCOMPARE(number(QStringLiteral("Select Count(*) from Hareket")), 0);
+}
+
+// ------------------------------------------------------------------ printing
+
+void TestFrmCDKira::printing()
+{
+    addTransaction(m_member, m_dvd, QStringLiteral("Rent"), 1, Friday);
+    addTransaction(m_guest, m_vcd, QStringLiteral("Sell"), 0, Friday);
+    openWindow();
+    enter(QStringLiteral("Rent"), QStringLiteral("Ayse Uye"), QStringLiteral("DVD"), QStringLiteral("Matrix"));
+    w->DBCheck1->click();
+    m_prompts->expect(Icon::Question, NextRental, Answer::No);
+    w->ToolButton1->click();
+
+    // The slip of the transaction just posted, by F6.
+    QTest::keyClick(w->DBGrid1, Qt::Key_F6);
+    QCOMPARE(m_preview->titles.value(0), QStringLiteral("Rental Slip"));
+    const QStringList slip = m_preview->computed[0].params.values();
+    for (const QString &line : {QStringLiteral("VEXARO"), QStringLiteral("Ayse Uye"), QStringLiteral("Matrix"),
+                                QStringLiteral("DVD"), QStringLiteral("01.03.2024"), QStringLiteral("04.03.2024  Monday"),
+                                QStringLiteral("2"), QStringLiteral("2,00"), QStringLiteral("4,00"),
+                                QStringLiteral("on account")})
+        QVERIFY2(slip.contains(line), qPrintable(line));
+
+    // The list shows the open transactions; the report every one of them.
+    QCOMPARE(listedIds().size(), 2);
+    w->tbAddSkip->click();
+    QCOMPARE(m_preview->titles.value(1), QStringLiteral("Transaction Report"));
+    QCOMPARE(m_preview->computed[1].rowCount(), 3);
+    QVERIFY(!Dm2->RaporTemp->isOpen());
+}
+
+QTEST_MAIN(TestFrmCDKira)
+#include "tst_frmcdkira.moc"
