@@ -13,6 +13,7 @@
 #include <QCalendarWidget>
 #include <QHeaderView>
 #include <QImageReader>
+#include <QStandardItemModel>
 #include <QToolTip>
 
 namespace DataAwareColors {
@@ -243,21 +244,45 @@ DBComboBox::DBComboBox(QWidget *parent)
 
 // --------------------------------------------------------- DBLookupComboBox
 
+namespace {
+
+// The entries of a lookup: the list dataset's rows as they are read, the
+// name shown and the key as the entry's data. Nothing is read ahead: a list
+// of fifty thousand titles opens with its first rows, and the drop-down reads
+// more as the clerk scrolls down.
+class LookupModel : public DataSetModel
+{
+public:
+    LookupModel(DataSet *list, const QString &listField, const QString &keyField, QObject *parent)
+        : DataSetModel(list, parent), m_keyField(keyField)
+    {
+        setColumns({listField});
+    }
+
+    QVariant data(const QModelIndex &index, int role) const override
+    {
+        if (role != Qt::UserRole)
+            return DataSetModel::data(index, role);
+        DataSet *ds = dataSet();
+        const int k = ds ? ds->fieldIndex(m_keyField) : -1;
+        if (!index.isValid() || k < 0 || index.row() >= ds->fetchedCount())
+            return QVariant();
+        return ds->valueAt(index.row(), k);
+    }
+
+private:
+    QString m_keyField;
+};
+
+} // namespace
+
 DBLookupComboBox::DBLookupComboBox(QWidget *parent)
     : QComboBox(parent),
       m_link(this,
              [this] {
                  DataSet *ds = m_link.dataSet();
                  const QVariant key = ds && ds->isOpen() ? ds->value(m_link.field()) : QVariant();
-                 int found = -1;
-                 for (int i = 0; i < count() && !key.isNull(); ++i) {
-                     if (itemData(i).toString() == key.toString()) {
-                         found = i;
-                         break;
-                     }
-                 }
-                 setCurrentIndex(found);
-                 moveListTo(found);
+                 setCurrentIndex(rowOfKey(key));
              },
              [this] {
                  DataSet *ds = m_link.dataSet();
@@ -269,30 +294,91 @@ DBLookupComboBox::DBLookupComboBox(QWidget *parent)
                  return ds->setValue(m_link.field(), key);
              })
 {
+    // Measuring every entry of a long list would read all of it.
+    setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+    setMinimumContentsLength(12);
     connect(this, &QComboBox::currentIndexChanged, this, [this] {
-        if (!m_link.isLoading())
+        if (!m_link.isLoading() && !m_entriesChanging)
             m_link.flush();
     });
     // Emitted for the clerk's choices only (popup, arrow keys, typed letters).
     connect(this, &QComboBox::activated, this, &DBLookupComboBox::moveListTo);
 }
 
-void DBLookupComboBox::moveListTo(int index)
+void DBLookupComboBox::watchEntries(QAbstractItemModel *entries)
 {
-    if (!m_list || !m_list->isOpen() || m_list->state() != DataSet::State::Browse || index < 0 || index >= count())
-        return;
+    // When the list reopens or reads on, the combo box picks an entry of its
+    // own (the first); that is no choice of the clerk's and must not reach
+    // the field. Afterwards the entry of the field's key is shown again.
+    const auto begin = [this] { m_entriesChanging = true; };
+    const auto end = [this] {
+        m_entriesChanging = false;
+        DataSet *ds = m_link.dataSet();
+        const QVariant key = ds && ds->isOpen() ? ds->value(m_link.field()) : QVariant();
+        const int row = rowOfKeyAmongRead(key);
+        if (row != currentIndex()) {
+            QSignalBlocker block(this);
+            setCurrentIndex(row);
+        }
+    };
+    connect(entries, &QAbstractItemModel::modelAboutToBeReset, this, begin);
+    connect(entries, &QAbstractItemModel::modelReset, this, end);
+    connect(entries, &QAbstractItemModel::rowsAboutToBeInserted, this, begin);
+    connect(entries, &QAbstractItemModel::rowsInserted, this, end);
+    connect(entries, &QAbstractItemModel::rowsAboutToBeRemoved, this, begin);
+    connect(entries, &QAbstractItemModel::rowsRemoved, this, end);
+}
+
+int DBLookupComboBox::rowOfKeyAmongRead(const QVariant &key) const
+{
+    if (key.isNull() || !m_list || !m_list->isOpen())
+        return -1;
     const int k = m_list->fieldIndex(m_keyField);
     if (k < 0)
+        return -1;
+    const QString wanted = key.toString();
+    if (m_list->recNo() >= 0 && m_list->recNo() < m_list->fetchedCount() && m_list->value(k).toString() == wanted)
+        return m_list->recNo();
+    for (int r = 0; r < m_list->fetchedCount(); ++r) {
+        if (m_list->valueAt(r, k).toString() == wanted)
+            return r;
+    }
+    return -1;
+}
+
+int DBLookupComboBox::rowOfKey(const QVariant &key)
+{
+    if (key.isNull() || !m_list || !m_list->isOpen())
+        return -1;
+    const int k = m_list->fieldIndex(m_keyField);
+    if (k < 0)
+        return -1;
+    const QString wanted = key.toString();
+    // The list follows the entry shown: it stands on the key's row, found
+    // where it is (usually it is the current row already, as the clerk chose
+    // it there), read further only when the key lies beyond what is read.
+    if (m_list->recNo() >= 0 && m_list->value(k).toString() == wanted)
+        return m_list->recNo();
+    if (m_list->state() == DataSet::State::Browse) {
+        if (m_list->locate(m_keyField, key))
+            return m_list->recNo();
+        return -1;
+    }
+    for (int r = 0; r < m_list->fetchedCount(); ++r) {
+        if (m_list->valueAt(r, k).toString() == wanted)
+            return r;
+    }
+    return -1;
+}
+
+void DBLookupComboBox::moveListTo(int index)
+{
+    if (!m_list || !m_list->isOpen() || m_list->state() != DataSet::State::Browse || index < 0
+        || index >= m_list->fetchedCount())
         return;
-    const QString key = itemData(index).toString();
-    if (m_list->recNo() >= 0 && m_list->value(k).toString() == key)
-        return;
-    // The entries were filled from the list's rows in order: unless the list
-    // has been sorted or filtered since, the entry's row is the list's row.
-    if (index < m_list->fetchedCount() && m_list->valueAt(index, k).toString() == key)
+    // The entries are the list's rows, in the list's order.
+    if (m_list->recNo() != index)
         m_list->moveTo(index);
-    else
-        m_list->locate(m_keyField, itemData(index));
 }
 
 void DBLookupComboBox::setListSource(DataSet *list, const QString &keyField, const QString &listField)
@@ -302,27 +388,26 @@ void DBLookupComboBox::setListSource(DataSet *list, const QString &keyField, con
     m_list = list;
     m_keyField = keyField;
     m_listField = listField;
+    // The combo box frees a model of its own when given another.
     if (m_list) {
+        auto *entries = new LookupModel(m_list, listField, keyField, this);
+        setModel(entries);
+        setModelColumn(0);
+        watchEntries(entries);
         connect(m_list, &DataSet::afterOpen, this, &DBLookupComboBox::reloadList);
         connect(m_list, &DataSet::afterPost, this, &DBLookupComboBox::reloadList);
         connect(m_list, &DataSet::afterDelete, this, &DBLookupComboBox::reloadList);
+    } else {
+        setModel(new QStandardItemModel(this));
     }
     reloadList();
 }
 
 void DBLookupComboBox::reloadList()
 {
-    const bool wasLoading = m_link.isLoading();
+    // The entries follow the list by themselves; the entry shown is the
+    // bound field's key, found again in the list as it is now.
     QSignalBlocker block(this);
-    clear();
-    if (m_list && m_list->isOpen()) {
-        m_list->fetchAll();
-        const int k = m_list->fieldIndex(m_keyField);
-        const int l = m_list->fieldIndex(m_listField);
-        for (int r = 0; r < m_list->fetchedCount() && k >= 0 && l >= 0; ++r)
-            addItem(m_list->displayTextAt(r, l), m_list->valueAt(r, k));
-    }
-    Q_UNUSED(wasLoading);
     m_link.refresh();
 }
 

@@ -119,8 +119,9 @@ private:
 // row shown, a value set by code), so code reading the list's current row
 // sees what the control shows. The list is moved only while it is browsing
 // (a row being typed into it is left alone), and only to a key it holds; a
-// key it lacks leaves it where it is. Finding the row costs nothing beyond
-// the rows already read to fill the drop-down.
+// key it lacks leaves it where it is. The entries are the list's rows as far
+// as they are read: a long list opens at once and the drop-down reads on as
+// the clerk scrolls.
 class DBLookupComboBox : public QComboBox
 {
     Q_OBJECT
@@ -132,6 +133,10 @@ public:
     FieldLink &link() { return m_link; }
 private:
     void moveListTo(int index);
+    int rowOfKey(const QVariant &key);
+    int rowOfKeyAmongRead(const QVariant &key) const;
+    void watchEntries(QAbstractItemModel *entries);
+    bool m_entriesChanging = false;
     FieldLink m_link;
     QPointer<DataSet> m_list;
     QString m_keyField, m_listField;
