@@ -269,8 +269,9 @@ bool TFrmGrafik::drawCashAll(QChart *c)
     background.setColorAt(1, Qt::white);
     c->setBackgroundBrush(background);
     auto *x = new QDateTimeAxis(c);
-    x->setFormat(QStringLiteral("dd.MM.yyyy"));
-    x->setTickCount(std::min<int>(10, std::max<int>(2, int(days->size()))));
+    // Short day labels, few enough to be read whole.
+    x->setFormat(Picker1->date().year() == Picker2->date().year() ? QStringLiteral("dd.MM") : QStringLiteral("MM.yyyy"));
+    x->setTickCount(std::min<int>(8, std::max<int>(2, int(days->size()))));
     x->setRange(QDateTime(Picker1->date(), QTime(0, 0)), QDateTime(Picker2->date(), QTime(0, 0)));
     auto *y = new QValueAxis(c);
     y->setLabelFormat(QStringLiteral("%.0f"));
@@ -333,13 +334,14 @@ bool TFrmGrafik::drawBars(QChart *c, bool films)
     auto *series = new QBarSeries(c);
     double top = 0;
     for (const TGrafikData::Slice &s : ranking->rows) {
-        auto *set = new QBarSet(s.label + QStringLiteral("  ") + countText(s.value), series);
+        auto *set = new QBarSet(s.label + QStringLiteral("  (") + countText(s.value) + u')', series);
         set->append(s.value);
         series->append(set);
         top = std::max(top, s.value);
     }
     series->setLabelsVisible(true);
     series->setLabelsPosition(QAbstractBarSeries::LabelsOutsideEnd);
+    series->setLabelsAngle(-90); // narrow bars: the counts stand upright above them
     c->addSeries(series);
     auto *x = new QBarCategoryAxis(c);
     x->append(QStringLiteral(" "));
