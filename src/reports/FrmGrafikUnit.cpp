@@ -341,7 +341,6 @@ bool TFrmGrafik::drawBars(QChart *c, bool films)
     }
     series->setLabelsVisible(true);
     series->setLabelsPosition(QAbstractBarSeries::LabelsOutsideEnd);
-    series->setLabelsAngle(-90); // narrow bars: the counts stand upright above them
     c->addSeries(series);
     auto *x = new QBarCategoryAxis(c);
     x->append(QStringLiteral(" "));
