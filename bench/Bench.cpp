@@ -21,6 +21,13 @@
 #include "rental/FrmCDKiraUnit.h"
 #include <QCheckBox>
 #include <QSpinBox>
+// cash box, charts
+#include "cashbox/FrmKasaHareketUnit.h"
+#include "components/Format.h"
+#include "data/LedgerData.h"
+#include "reports/FrmGrafikUnit.h"
+#include <QDateEdit>
+#include <QTreeWidget>
 
 #include <QApplication>
 #include <QComboBox>
@@ -559,6 +566,77 @@ int main(int argc, char *argv[])
         delete FrmCDKira.data();
         settle();
         PromptService::install(std::move(previous));
+    // The cash box: the window opened on a period (list and totals), the
+    // charts for a year, the ledger report of a month as a PDF.
+    {
+        auto settle = [] { QApplication::processEvents(); };
+        Dm1->Temp->setSql(QStringLiteral("Select Max(Tarih) as M from Kasa"));
+        Dm1->Temp->open();
+        const QDate last = Dm1->Temp->value(QStringLiteral("M")).toDateTime().date();
+        Dm1->Temp->close();
+        const struct { const char *name; QDate first; } periods[] = {
+            {"a day", last}, {"a month", last.addMonths(-1).addDays(1)}, {"a year", last.addYears(-1).addDays(1)}};
+        for (const auto &p : periods) {
+            std::vector<double> ours, theirs;
+            const QByteArray rawSql = QByteArray("Select * from Kasa Where Tarih Between '") + p.first.toString(Qt::ISODate).toLatin1()
+                                      + "' and '" + last.toString(Qt::ISODate).toLatin1() + " 23:59:59' Order By ID Desc";
+            const QByteArray rawSum = QByteArray("Select Sum(Alacak), Sum(Borc) from Kasa Where Tarih Between '")
+                                      + p.first.toString(Qt::ISODate).toLatin1() + "' and '" + last.toString(Qt::ISODate).toLatin1()
+                                      + " 23:59:59'";
+            for (int i = 0; i < runs; ++i) {
+                ours.push_back(timeMs([&] {
+                    TFrmKasaHareket *w = OpenCashBox();
+                    w->Picker1->setDate(p.first);
+                    w->Picker2->setDate(last);
+                    w->SpeedButton1->click();
+                    settle();
+                }));
+                FrmKasaHareket->close();
+                delete FrmKasaHareket.data();
+                settle();
+                theirs.push_back(timeMs([&] {
+                    raw.read(rawSql.constData(), 40);
+                    raw.read(rawSum.constData(), -1);
+                }));
+            }
+            table.push_back({QStringLiteral("cash box: open on %1, list and totals").arg(QLatin1StringView(p.name)),
+                             medianMs(ours), medianMs(theirs), QStringLiteral("<= 150 ms")});
+        }
+        const QDate yearFirst = last.addYears(-1).addDays(1);
+        TFrmGrafik *charts = OpenGraphics();
+        charts->Picker1->setDate(yearFirst);
+        charts->Picker2->setDate(last);
+        for (int chart = 0; chart < 5; ++chart) {
+            std::vector<double> ours;
+            for (int i = 0; i < runs; ++i) {
+                charts->TreeView1->clearSelection();
+                ours.push_back(timeMs([&] {
+                    charts->TreeView1->setCurrentItem(charts->TreeView1->topLevelItem(chart));
+                    settle();
+                }));
+            }
+            table.push_back({QStringLiteral("chart for a year: %1").arg(charts->TreeView1->topLevelItem(chart)->text(0)),
+                             medianMs(ours), 0, QStringLiteral("<= 150 ms")});
+        }
+        charts->close();
+        delete FrmGrafik.data();
+        settle();
+        QTemporaryDir dir;
+        std::vector<double> pdf;
+        int pages = 0;
+        const LedgerPeriod month{last.addMonths(-1).addDays(1), last, LedgerKind::All};
+        for (int i = 0; i < runs; ++i) {
+            pdf.push_back(timeMs([&] {
+                LedgerData::prepareReport(Dm2->RaporTemp, month);
+                TReport1 report;
+                report.KasaRP.setParam(QStringLiteral("PeriodBegin"), Format::shortDate(month.first));
+                report.KasaRP.setParam(QStringLiteral("PeriodEnd"), Format::shortDate(month.last));
+                report.KasaRP.writePdf(dir.filePath(QStringLiteral("month.pdf")), &pages);
+                Dm2->RaporTemp->close();
+            }));
+        }
+        table.push_back({QStringLiteral("ledger report of a month: write the PDF (%1 pp.)").arg(pages), medianMs(pdf), 0,
+                         QStringLiteral("<= 2000 ms")});
     }
 
     std::printf("VEXARO benchmark, size %s shop (%s), median of %d runs\n\n", qPrintable(size), qPrintable(file), runs);

@@ -29,6 +29,13 @@
 #include <QDateEdit>
 #include <QLineEdit>
 #include <QSpinBox>
+// cash box, renting statistics, charts
+#include "cashbox/DlgKasaSifreUnit.h"
+#include "cashbox/FrmKasaHareketGirisUnit.h"
+#include "cashbox/FrmKasaHareketUnit.h"
+#include "reports/DlgCDIstUnit.h"
+#include "reports/FrmGrafikUnit.h"
+#include <QTreeWidget>
 #include <QBuffer>
 #include <QTabWidget>
 #include <QTextEdit>
@@ -346,6 +353,43 @@ int main(int argc, char *argv[])
         save(rent, QStringLiteral("TFrmCDKira-filtered"));
         rent->close();
         delete rent;
+        // The cash box on the last month, the entry dialog on a correction,
+        // the password dialog, the renting statistics and the five charts.
+        TFrmKasaHareket *cash = OpenCashBox();
+        cash->resize(1280, 760);
+        cash->Picker1->setDate(QDate::currentDate().addDays(-30));
+        cash->Combo1->setCurrentIndex(0);
+        QApplication::processEvents();
+        save(cash, QStringLiteral("TFrmKasaHareket"));
+        if (Dm1->Kasa->edit()) {
+            TFrmKasaHareketGiris entry;
+            entry.show();
+            QApplication::processEvents();
+            save(&entry, QStringLiteral("TFrmKasaHareketGiris"));
+            entry.reject(); // cancels the edit
+        }
+        TDlgKasaSifre password;
+        password.Edit1->setText(QStringLiteral("secret"));
+        password.show();
+        save(&password, QStringLiteral("TDlgKasaSifre"));
+        password.hide();
+        cash->close();
+        TDlgCdIst statistics;
+        statistics.show();
+        statistics.Picker1->setDate(QDate::currentDate().addMonths(-1));
+        statistics.ComboBox1->setCurrentIndex(2);
+        save(&statistics, QStringLiteral("TDlgCdIst"));
+        statistics.hide();
+        TFrmGrafik *charts = OpenGraphics();
+        charts->resize(1280, 760);
+        charts->show();
+        for (int i = 0; i < 5; ++i) {
+            charts->TreeView1->setCurrentItem(charts->TreeView1->topLevelItem(i));
+            QApplication::processEvents();
+            save(charts, QStringLiteral("TFrmGrafik-%1").arg(i + 1));
+        }
+        charts->close();
+        QApplication::processEvents();
     }
 
     saveReports();

@@ -10,6 +10,7 @@
 #include "data/Dm1Unit.h"
 #include "data/ShopBook.h"
 #include "data/Dm2Unit.h"
+#include "reports/DlgCDIstUnit.h"
 #include "reports/Report1Unit.h"
 #include "shell/Helpers.h"
 #include "shell/WindowRegistry.h"
@@ -130,8 +131,6 @@ TFrmCDTanim::TFrmCDTanim(QWidget *parent) : QWidget(parent)
     tbKiraIst = add(Kit::toolButton(bar, QStringLiteral("tbKiraIst"), QStringLiteral("Rent Stat."),
                                     QStringLiteral("chart"), Kit::Caption::Under,
                                     QStringLiteral("CD Kiralama İstatistikleri")));
-    // The renting statistics dialog is not part of the program yet.
-    tbKiraIst->setEnabled(false);
     auto *spacer = new QWidget(bar);
     spacer->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Preferred);
     bar->addWidget(spacer);
@@ -422,7 +421,7 @@ void TFrmCDTanim::tbStokIstClick()
 
 void TFrmCDTanim::tbKiraIstClick()
 {
-    // Opens the renting statistics dialog once it is part of the program.
+    OpenRentingStatistics(this);
 }
 
 void TFrmCDTanim::Edit1Change()

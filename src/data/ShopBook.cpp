@@ -1,6 +1,7 @@
 #include "data/ShopBook.h"
 
 #include "components/DataSet.h"
+#include "data/Session.h"
 #include "db/Transaction.h"
 
 #include <QDate>
@@ -54,6 +55,16 @@ const QString PurchaseSql = QStringLiteral(
     " Insert Into Kasa  (CDID, Islem, Alacak, Tarih, Saat, Aciklama)  Values (:CDID, :Islem, :Alacak, :Tarih, :Saat, :Aciklama)");
 const QString DepositSql = QStringLiteral(
     " Insert Into Kasa  (CDID, Islem, Borc, Tarih, Saat, Aciklama )  Values (:CDID, :Islem, :Borc, :Tarih, :Saat, :Aciklama)");
+
+// Manual entries: the audit of corrections and deletions.
+const QString LedgerRowSql = QStringLiteral(" Select * from Kasa Where ID=:KasaID ");
+const QString LedgerAuditSql = QStringLiteral(
+    " Insert Into KasaLog  (KasaID, Degisiklik, Kullanici, DegisimZamani, HareketID, Borc, Alacak, BorcUSD, AlacakUSD, "
+    "BorcEuro, AlacakEuro, MusteriID, Islem, CDID, Saat, Tarih, Aciklama)  Values (:KasaID, :Degisiklik, :Kullanici, "
+    ":DegisimZamani, :HareketID, :Borc, :Alacak, :BorcUSD, :AlacakUSD, :BorcEuro, :AlacakEuro, :MusteriID, :Islem, "
+    ":CDID, :Saat, :Tarih, :Aciklama)");
+const char *const LedgerColumns[] = {"HareketID", "Borc", "Alacak", "BorcUSD", "AlacakUSD", "BorcEuro", "AlacakEuro",
+                                     "MusteriID", "Islem", "CDID", "Saat", "Tarih", "Aciklama"};
 
 QVariant nullableInt(const std::optional<int> &v)
 {
@@ -123,6 +134,20 @@ public:
         if (!m_ds.open())
             return false;
         *value = m_ds.value(column).toString();
+        m_ds.close();
+        return true;
+    }
+
+    // The named columns of the first row; *found is false when there is none.
+    bool readRow(const QString &sql, const Params &params, const QStringList &columns, QVariantList *values, bool *found)
+    {
+        prepare(sql, params);
+        if (!m_ds.open())
+            return false;
+        *found = !m_ds.isEmpty();
+        values->clear();
+        for (const QString &c : columns)
+            *values << m_ds.value(c);
         m_ds.close();
         return true;
     }
@@ -217,6 +242,30 @@ ShopResult inOneWrite(const QString &connection, DataSet *typedInto, Steps &&ste
     if (!result.ok() && typed)
         typed->restore();
     return result;
+}
+
+// Keeps the ledger row as it is in the database, with who changes it and
+// when, before it is corrected or deleted. A row already gone leaves no trace.
+bool auditLedgerRow(Scratch &s, const QVariant &kasaId, const QString &change)
+{
+    QStringList columns;
+    for (const char *c : LedgerColumns)
+        columns << QLatin1StringView(c);
+    QVariantList old;
+    bool found = false;
+    if (!s.readRow(LedgerRowSql, {{QStringLiteral("KasaID"), kasaId}}, columns, &old, &found))
+        return false;
+    if (!found)
+        return true;
+    Params params = {
+        {QStringLiteral("KasaID"), kasaId},
+        {QStringLiteral("Degisiklik"), change},
+        {QStringLiteral("Kullanici"), Session::currentUser()},
+        {QStringLiteral("DegisimZamani"), QDateTime::currentDateTime()},
+    };
+    for (int i = 0; i < columns.size(); ++i)
+        params.append({columns[i], old[i]});
+    return s.exec(LedgerAuditSql, params);
 }
 
 ShopResult postRow(DataSet *row)
@@ -530,10 +579,12 @@ ShopResult ShopBook::saveLedgerEntry(DataSet *kasa)
     if (ShopResult r = checkConnection(kasa, m_connection); !r.ok())
         return r;
 
-    return inOneWrite(m_connection, kasa, [&](Scratch &) -> ShopResult {
+    return inOneWrite(m_connection, kasa, [&](Scratch &s) -> ShopResult {
         // A correction keeps the kind of movement it corrects.
         if (kasa->state() == DataSet::State::Insert)
             kasa->setValue(QStringLiteral("Islem"), QStringLiteral("Other"));
+        else if (!auditLedgerRow(s, kasa->value(QStringLiteral("ID")), QStringLiteral("Correction")))
+            return s.failure();
         kasa->setValue(QStringLiteral("Saat"), QDateTime::currentDateTime());
         if (ShopResult r = postRow(kasa); !r.ok())
             return r;
@@ -549,7 +600,11 @@ ShopResult ShopBook::deleteLedgerEntry(DataSet *kasa)
         return r;
     const QVariant id = kasa->value(QStringLiteral("ID"));
     bool removed = false;
-    ShopResult result = inOneWrite(m_connection, nullptr, [&](Scratch &) -> ShopResult {
+    if (id.isNull())
+        return ShopResult::failed(Error::Invalid, QStringLiteral("There is no ledger row to delete."));
+    ShopResult result = inOneWrite(m_connection, nullptr, [&](Scratch &s) -> ShopResult {
+        if (!auditLedgerRow(s, id, QStringLiteral("Deletion")))
+            return s.failure();
         if (!kasa->remove())
             return ShopResult::failed(Error::Database, kasa->lastError());
         removed = true;

@@ -111,9 +111,10 @@ public:
 
     // --- manual ledger entries --------------------------------------------------
     // Posts the Kasa row being inserted (Islem "Other") or corrected (Islem
-    // kept); Saat becomes now either way.
+    // kept); Saat becomes now either way. A correction first copies the row
+    // as stored into KasaLog with the logged-in user and the time.
     ShopResult saveLedgerEntry(DataSet *kasa);
-    // Deletes the current Kasa row.
+    // Deletes the current Kasa row, copying it into KasaLog first.
     ShopResult deleteLedgerEntry(DataSet *kasa);
 
     // --- shown numbers ----------------------------------------------------------

@@ -156,8 +156,31 @@ bool createSchema(QSqlDatabase &db, QString *error)
     if (missing.isEmpty())
         return tx.commit() || (*error = tx.errorText(), false);
     if (missing.size() != qsizetype(Schema::tables().size())) {
-        *error = QStringLiteral("The database holds some of the shop's tables but lacks: %1.").arg(missing.join(QStringLiteral(", ")));
-        return false;
+        // An older shop lacks only the tables added since: they are made now.
+        QStringList lacking;
+        QStringList added;
+        for (const QString &name : missing) {
+            const TableDef *t = Schema::table(name);
+            (t && t->addedLater ? added : lacking) << name;
+        }
+        if (!lacking.isEmpty()) {
+            *error = QStringLiteral("The database holds some of the shop's tables but lacks: %1.").arg(lacking.join(QStringLiteral(", ")));
+            return false;
+        }
+        for (const QString &name : added) {
+            for (const QString &sql : Schema::createTableStatements(dialect, name)) {
+                QString e;
+                if (!exec(db, sql, &e)) {
+                    *error = QStringLiteral("Adding the table %1 to the database failed: %2").arg(name, e);
+                    return false;
+                }
+            }
+        }
+        if (!tx.commit()) {
+            *error = QStringLiteral("Adding tables to the database failed: %1").arg(tx.errorText());
+            return false;
+        }
+        return true;
     }
     for (const QString &sql : Schema::createStatements(dialect) + Schema::startingRowStatements()) {
         QString e;

@@ -46,6 +46,17 @@ constexpr ColumnDef Kasa[] = {
     {"Tarih", T::DateTime},      {"Aciklama", T::Text, 100},
 };
 
+// Who corrected or deleted which ledger row, when, and the row as it was
+// before. The ledger window, its totals and its report never read it.
+constexpr ColumnDef KasaLog[] = {
+    {"ID", T::AutoNumber},       {"KasaID", T::Integer},        {"Degisiklik", T::Text, 20},
+    {"Kullanici", T::Text, 50},  {"DegisimZamani", T::DateTime}, {"HareketID", T::Integer},
+    {"Borc", T::Currency},       {"Alacak", T::Currency},       {"BorcUSD", T::Currency},
+    {"AlacakUSD", T::Currency},  {"BorcEuro", T::Currency},     {"AlacakEuro", T::Currency},
+    {"MusteriID", T::Integer},   {"Islem", T::Text, 50},        {"CDID", T::Integer},
+    {"Saat", T::DateTime},       {"Tarih", T::DateTime},        {"Aciklama", T::Text, 100},
+};
+
 constexpr ColumnDef Tarife[] = {
     {"ID", T::Integer},
     {"GunlukVCD_Kira", T::Currency},    {"GunlukDVD_Kira", T::Currency},
@@ -96,6 +107,7 @@ const TableDef Tables[] = {
     {"SMS", SMS},         {"Oyuncu", Oyuncu}, {"Yonetmen", YonetmenT},
     {"DagiticiFirma", DagiticiFirmaT},        {"FilmSirket", FilmSirket},
     {"FilmTur", FilmTur},
+    {"KasaLog", KasaLog, true},
 };
 
 // Every column a window filters, joins or orders by.
@@ -126,6 +138,7 @@ const IndexDef Indexes[] = {
     {"IX_DagiticiFirma_DagiticiFirma", "DagiticiFirma", "DagiticiFirma"},
     {"IX_FilmSirket_FilmSirket", "FilmSirket", "FilmSirket"},
     {"IX_FilmTur_FilmTur", "FilmTur", "FilmTur"},
+    {"IX_KasaLog_KasaID", "KasaLog", "KasaID"},
 };
 
 const QHash<QString, ColumnType> &typesByName()
@@ -203,6 +216,25 @@ QStringList createStatements(const SqlDialect &dialect)
         out << QStringLiteral("CREATE %1INDEX %2 ON %3 (%4)")
                    .arg(ix.unique ? QStringLiteral("UNIQUE ") : QString(), QLatin1StringView(ix.name),
                         QLatin1StringView(ix.table), QLatin1StringView(ix.columns));
+    }
+    return out;
+}
+
+QStringList createTableStatements(const SqlDialect &dialect, QStringView table)
+{
+    QStringList out;
+    const TableDef *t = Schema::table(table);
+    if (!t)
+        return out;
+    QStringList cols;
+    for (const ColumnDef &c : t->columns)
+        cols << dialect.columnDefinition(c);
+    out << QStringLiteral("CREATE TABLE %1 (\n  %2\n)").arg(QLatin1StringView(t->name), cols.join(QStringLiteral(",\n  ")));
+    for (const IndexDef &ix : Indexes) {
+        if (table.compare(QLatin1StringView(ix.table), Qt::CaseInsensitive) == 0)
+            out << QStringLiteral("CREATE %1INDEX %2 ON %3 (%4)")
+                       .arg(ix.unique ? QStringLiteral("UNIQUE ") : QString(), QLatin1StringView(ix.name),
+                            QLatin1StringView(ix.table), QLatin1StringView(ix.columns));
     }
     return out;
 }

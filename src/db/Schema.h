@@ -32,6 +32,9 @@ struct TableDef
 {
     const char *name;
     std::span<const ColumnDef> columns;
+    // A table later versions added: an older shop's database gets it created
+    // when it is opened, instead of being refused as incomplete.
+    bool addedLater = false;
 };
 
 struct IndexDef
@@ -56,6 +59,10 @@ std::optional<ColumnType> typeOfColumnName(QStringView column);
 
 // Statements that create every table and index, for one backend, in order.
 QStringList createStatements(const SqlDialect &dialect);
+
+// Statements that create one table and its indexes (a table added to an
+// existing shop).
+QStringList createTableStatements(const SqlDialect &dialect, QStringView table);
 
 // The rows a new shop starts with: the account QORV/QORV, the tariff row 1
 // with every price 0, and an empty Config row.

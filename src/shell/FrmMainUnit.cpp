@@ -2,6 +2,10 @@
 
 #include "catalogue/FrmCDTanimUnit.h"
 #include "catalogue/FrmNavigatorUnit.h"
+// cash box, renting statistics, charts
+#include "cashbox/FrmKasaHareketUnit.h"
+#include "reports/DlgCDIstUnit.h"
+#include "reports/FrmGrafikUnit.h"
 
 #include "components/DataSet.h"
 #include "db/Money.h"
@@ -72,7 +76,7 @@ void TFrmMain::buildMenu()
     entry(process, QStringLiteral("CD Rent / Sell"), "CDKiralama1", "rent", &TFrmMain::CDKiralama1Click, true);
     entry(process, QStringLiteral("CD Exchange"), "CDTakas1", "exchange", &TFrmMain::CDTakas1Click, false);
     process->addSeparator();
-    entry(process, QStringLiteral("Cash Box Transactions"), "KasaHareketleri1", "cashbox", &TFrmMain::KasaHareketleri1Click, false);
+    entry(process, QStringLiteral("Cash Box Transactions"), "KasaHareketleri1", "cashbox", &TFrmMain::KasaHareketleri1Click, true);
     entry(process, QStringLiteral("CD Check"), "CDKontrol1", "check", &TFrmMain::CDKontrol1Click, false);
     entry(process, QStringLiteral("CD-Navigator"), "CDNavigator1", "navigator", &TFrmMain::CDNavigator1Click, true);
     process->addSeparator();
@@ -96,8 +100,8 @@ void TFrmMain::buildMenu()
     reports->setObjectName(QStringLiteral("Reports1"));
     reports->setIcon(Kit::picture(QStringLiteral("edit")));
     entry(reports, QStringLiteral("Stock Statistics"), "Stokstatistik1", nullptr, &TFrmMain::Stokstatistik1Click, true);
-    entry(reports, QStringLiteral("Renting Statistics"), "Kirastatistik1", nullptr, &TFrmMain::Kirastatistik1Click, false);
-    entry(reportsAndGraphics, QStringLiteral("Graphics"), "Grafikler1", "chart", &TFrmMain::Grafikler1Click, false);
+    entry(reports, QStringLiteral("Renting Statistics"), "Kirastatistik1", nullptr, &TFrmMain::Kirastatistik1Click, true);
+    entry(reportsAndGraphics, QStringLiteral("Graphics"), "Grafikler1", "chart", &TFrmMain::Grafikler1Click, true);
 
     // Present but never shown: its entries cannot be reached from the menu.
     QMenu *sms = bar->addMenu(QStringLiteral("SMS İşlemleri"));
@@ -229,7 +233,10 @@ void TFrmMain::CDKiralama1Click()
     OpenRentWindow();
 }
 void TFrmMain::CDTakas1Click() {}
-void TFrmMain::KasaHareketleri1Click() {}
+void TFrmMain::KasaHareketleri1Click()
+{
+    OpenCashBox();
+}
 void TFrmMain::CDKontrol1Click() {}
 void TFrmMain::CDNavigator1Click()
 {
@@ -250,6 +257,12 @@ void TFrmMain::Stokstatistik1Click()
 {
     PrintStockStatistics();
 }
-void TFrmMain::Kirastatistik1Click() {}
-void TFrmMain::Grafikler1Click() {}
+void TFrmMain::Kirastatistik1Click()
+{
+    OpenRentingStatistics(this);
+}
+void TFrmMain::Grafikler1Click()
+{
+    OpenGraphics();
+}
 void TFrmMain::SMSArivi1Click() {}

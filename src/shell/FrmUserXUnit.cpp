@@ -3,6 +3,7 @@
 #include "components/DataSet.h"
 #include "components/PromptService.h"
 #include "data/Dm1Unit.h"
+#include "data/Session.h"
 #include "shell/FrmMainUnit.h"
 
 #include <QApplication>
@@ -219,6 +220,9 @@ void TFrmUserX::BitBtn1Click()
         FrmMain->CurrentUser = Edit1->text().trimmed();
         FrmMain->CurrentPassword = Edit2->text().trimmed();
     }
+    // The windows that check the password or record who changed the ledger
+    // read the login here, not from the frame.
+    Session::setLogin(Edit1->text().trimmed(), Edit2->text().trimmed());
     LoggedIn = true;
     fadeOut();
     accept();

@@ -9,6 +9,12 @@
 #include "customers/FrmMusKayitUnit.h"
 #include "customers/FrmMusteriUnit.h"
 #include "shell/FrmHakkindaUnit.h"
+// cash box, renting statistics, charts
+#include "cashbox/DlgKasaSifreUnit.h"
+#include "cashbox/FrmKasaHareketGirisUnit.h"
+#include "cashbox/FrmKasaHareketUnit.h"
+#include "reports/DlgCDIstUnit.h"
+#include "reports/FrmGrafikUnit.h"
 
 // Rent and sell
 #include "catalogue/DlgBarkodOkuUnit.h"
@@ -23,6 +29,12 @@ QPointer<TDlgKamera> DlgKamera;
 QPointer<TDlgMiniResim> DlgMiniResim;
 QPointer<TDlgMiniAcik> DlgMiniAcik;
 QPointer<TFrmHakkinda> FrmHakkinda;
+// cash box, renting statistics, charts
+QPointer<TFrmKasaHareket> FrmKasaHareket;
+QPointer<TFrmKasaHareketGiris> FrmKasaHareketGiris;
+QPointer<TDlgKasaSifre> DlgKasaSifre;
+QPointer<TDlgCdIst> DlgCDIst;
+QPointer<TFrmGrafik> FrmGrafik;
 
 // Rent and sell
 QPointer<TFrmCDKira> FrmCDKira;

@@ -21,6 +21,12 @@ class TDlgKamera;
 class TDlgMiniResim;
 class TDlgMiniAcik;
 class TFrmHakkinda;
+// cash box, renting statistics, charts
+class TFrmKasaHareket;
+class TFrmKasaHareketGiris;
+class TDlgKasaSifre;
+class TDlgCdIst;
+class TFrmGrafik;
 
 // Rent and sell
 class TFrmCDKira;
@@ -37,6 +43,12 @@ extern QPointer<TDlgKamera> DlgKamera;
 extern QPointer<TDlgMiniResim> DlgMiniResim;
 extern QPointer<TDlgMiniAcik> DlgMiniAcik;
 extern QPointer<TFrmHakkinda> FrmHakkinda;
+// cash box, renting statistics, charts
+extern QPointer<TFrmKasaHareket> FrmKasaHareket;
+extern QPointer<TFrmKasaHareketGiris> FrmKasaHareketGiris;
+extern QPointer<TDlgKasaSifre> DlgKasaSifre;
+extern QPointer<TDlgCdIst> DlgCDIst;
+extern QPointer<TFrmGrafik> FrmGrafik;
 
 // Windows whose classes join the program later: their references exist
 // already, so the close rules of the windows above can ask for them.

@@ -39,6 +39,7 @@ private slots:
     void transactionRollsBackEverything();
     void doubleQuotedTextIsAnError();
     void twoCountersWaitForEachOther();
+    void olderShopGetsTheLedgerAudit();
 
 private:
     QSqlDatabase db() const { return Database::connection(); }
@@ -447,6 +448,24 @@ void TestSchema::twoCountersWaitForEachOther()
     QSqlQuery q(db());
     QVERIFY(q.exec(QStringLiteral("DELETE FROM Users WHERE UserName IN ('this', 'other')")));
     QCOMPARE(scalar(QStringLiteral("PRAGMA journal_mode")).toString(), QStringLiteral("wal"));
+}
+
+void TestSchema::olderShopGetsTheLedgerAudit()
+{
+    // A shop whose database predates the ledger audit opens with the audit
+    // table added and its books untouched.
+    clear("Kasa");
+    QSqlQuery q(db());
+    QVERIFY(q.exec(QStringLiteral("INSERT INTO Kasa (Islem, Aciklama) VALUES ('Other', 'kept')")));
+    QVERIFY2(q.exec(QStringLiteral("DROP TABLE KasaLog")), qPrintable(q.lastError().text()));
+    q = QSqlQuery();
+    QCOMPARE(Database::missingTables(db()), QStringList{QStringLiteral("kasalog")});
+    Database::close(Database::ConnectionName);
+    QVERIFY(m_db->open());
+    QVERIFY(Database::missingTables(db()).isEmpty());
+    QCOMPARE(scalar(QStringLiteral("SELECT count(*) FROM KasaLog")).toInt(), 0);
+    QCOMPARE(scalar(QStringLiteral("SELECT Aciklama FROM Kasa")).toString(), QStringLiteral("kept"));
+    clear("Kasa");
 }
 
 QTEST_GUILESS_MAIN(TestSchema)

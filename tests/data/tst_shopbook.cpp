@@ -2,6 +2,7 @@
 // count, ledger), that a refusal anywhere stores nothing and leaves the
 // clerk's row as typed, and two counters racing for one copy or one return.
 #include "components/DataSet.h"
+#include "data/Session.h"
 #include "data/ShopBook.h"
 #include "db/Money.h"
 #include "db/SqlDialect.h"
@@ -114,10 +115,10 @@ QString perTitle(const char *column, int a, int b)
 
 // Every ledger row, oldest first, one line each: the columns asked joined by
 // '|', amounts with four decimals, dates as stored.
-QString ledger(const QString &columns)
+QString table(const QString &columns, const QString &name)
 {
-    DataSet k(QStringLiteral("Kasa"));
-    k.setSql(QStringLiteral("Select %1 from Kasa Order by ID").arg(columns));
+    DataSet k(name);
+    k.setSql(QStringLiteral("Select %1 from %2 Order by ID").arg(columns, name));
     QStringList rows;
     for (k.open(); !k.eof(); k.next()) {
         QStringList row;
@@ -130,6 +131,11 @@ QString ledger(const QString &columns)
         rows << row.join(u'|');
     }
     return rows.join(u'\n');
+}
+
+QString ledger(const QString &columns)
+{
+    return table(columns, QStringLiteral("Kasa"));
 }
 
 } // namespace
@@ -194,7 +200,7 @@ void TestShopBook::init()
 {
     m_sets.clear();
     allowAgain();
-    for (const char *table : {"Hareket", "Kasa", "CD", "Musteri"})
+    for (const char *table : {"Hareket", "Kasa", "KasaLog", "CD", "Musteri"})
         run(QStringLiteral("Delete from ") + QLatin1StringView(table));
 }
 
@@ -411,9 +417,11 @@ void TestShopBook::ledgerEntry_data()
 {
     QTest::addColumn<QString>("action");
     QTest::addColumn<QString>("ledger"); // Islem|Aciklama|Borc, the entry written last
-    QTest::newRow("new entry") << "new" << "Penalty for Delay|Ceza|3.0000\nOther|Kira geliri|10.0000";
-    QTest::newRow("correction keeps its kind") << "edit" << "Penalty for Delay|Kira geliri|10.0000";
-    QTest::newRow("delete") << "delete" << "";
+    QTest::addColumn<QString>("audit");  // Degisiklik|Kullanici|Islem|Aciklama|Borc|Tarih of the row before
+    QTest::newRow("new entry") << "new" << "Penalty for Delay|Ceza|3.0000\nOther|Kira geliri|10.0000" << "";
+    QTest::newRow("correction keeps its kind") << "edit" << "Penalty for Delay|Kira geliri|10.0000"
+                                               << "Correction|ayse|Penalty for Delay|Ceza|3.0000|2024-03-01";
+    QTest::newRow("delete") << "delete" << "" << "Deletion|ayse|Penalty for Delay|Ceza|3.0000|2024-03-01";
 }
 
 void TestShopBook::ledgerEntry()
@@ -421,6 +429,8 @@ void TestShopBook::ledgerEntry()
     QFETCH(QString, action);
     run(QStringLiteral("Insert Into Kasa (Islem, Borc, Tarih, Saat, Aciklama) Values ('Penalty for Delay', ?, ?, ?, 'Ceza')"),
         {QVariant::fromValue(money("3")), RentDay, QDateTime(RentDay, QTime(10, 0))});
+    const int firstId = number(QStringLiteral("Select Max(ID) from Kasa"));
+    Session::setLogin(QStringLiteral("ayse"), QStringLiteral("gizli"));
     DataSet *k = open(QStringLiteral("Select * from Kasa Order by ID Desc"));
     const QString before = canonicalDateTimeText(QDateTime::currentDateTime().addSecs(-1));
     ShopResult r;
@@ -435,6 +445,12 @@ void TestShopBook::ledgerEntry()
     }
     QVERIFY2(r.ok(), qPrintable(r.message));
     QTEST(ledger(QStringLiteral("Islem, Aciklama, Borc")), "ledger");
+    // Who changed which row, when, and the row as it was.
+    QTEST(table(QStringLiteral("Degisiklik, Kullanici, Islem, Aciklama, Borc, Tarih"), QStringLiteral("KasaLog")), "audit");
+    if (action != QLatin1String("new")) {
+        QCOMPARE(number(QStringLiteral("Select KasaID from KasaLog")), firstId);
+        QVERIFY(table(QStringLiteral("DegisimZamani"), QStringLiteral("KasaLog")) >= before);
+    }
 }
 
 void TestShopBook::refusedLastStatementStoresNothing_data()
@@ -450,6 +466,7 @@ void TestShopBook::refusedLastStatementStoresNothing_data()
     QTest::newRow("new title: booking the purchase") << "CD" << "Kasa" << "Insert" << "FilmAdi" << "Sürü";
     QTest::newRow("customer: booking the deposit") << "Musteri" << "Kasa" << "Insert" << "AdSoyad" << "Sürü";
     QTest::newRow("manual entry") << "Kasa" << "Kasa" << "Insert" << "Aciklama" << "Sürü";
+    QTest::newRow("ledger correction") << "KasaEdit" << "Kasa" << "Update" << "Aciklama" << "Sürü";
 }
 
 void TestShopBook::refusedLastStatementStoresNothing()
@@ -470,6 +487,13 @@ void TestShopBook::refusedLastStatementStoresNothing()
         op = [&] { return book.returnRental(ds, QStringLiteral("Kemal Sunal")); };
     } else if (operation == QLatin1String("exchange")) {
         op = [&] { return book.exchange(takas(title, 2)); };
+    } else if (operation == QLatin1String("KasaEdit")) {
+        run(QStringLiteral("Insert Into Kasa (Islem, Borc, Tarih, Aciklama) Values ('Other', ?, ?, 'Ceza')"),
+            {QVariant::fromValue(money("3")), RentDay});
+        ds = open(QStringLiteral("Select * from Kasa Order by ID Desc"));
+        ds->edit();
+        ds->setValue(field, typed);
+        op = [&] { return book.saveLedgerEntry(ds); };
     } else {
         ds = open(QStringLiteral("Select * from %1 Order by ID").arg(operation));
         ds->insert();
@@ -490,6 +514,7 @@ void TestShopBook::refusedLastStatementStoresNothing()
 
     QCOMPARE(op().error, Error::Database);
     QCOMPARE(books(), booksBefore);
+    QCOMPARE(number(QStringLiteral("Select Count(*) from KasaLog")), 0); // the audit goes with the write
     if (ds) {
         // The clerk's row is as typed, ready to be saved again.
         QCOMPARE(ds->state(), typedState);
@@ -499,7 +524,10 @@ void TestShopBook::refusedLastStatementStoresNothing()
     allowAgain();
     const ShopResult retried = op();
     QVERIFY2(retried.ok(), qPrintable(retried.message));
-    QVERIFY(books() != booksBefore);
+    if (operation == QLatin1String("KasaEdit"))
+        QCOMPARE(ledger(field), typed);
+    else
+        QVERIFY(books() != booksBefore);
 }
 
 void TestShopBook::twoCountersOneCopy_data()

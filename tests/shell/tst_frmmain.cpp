@@ -227,7 +227,7 @@ void TestFrmMain::menuEntries_data()
     QTest::addColumn<QStringList>("entries");
     QTest::newRow("Process") << "Process1"
                              << QStringList{"CDKiralama1 CD Rent / Sell on", "CDTakas1 CD Exchange off", "-",
-                                            "KasaHareketleri1 Cash Box Transactions off", "CDKontrol1 CD Check off",
+                                            "KasaHareketleri1 Cash Box Transactions on", "CDKontrol1 CD Check off",
                                             "CDNavigator1 CD-Navigator on", "-", "k1 Exit on"};
     QTest::newRow("Definitions") << "Definitions1"
                                  << QStringList{"CDTanmlamalar1 CD Definitions on",
@@ -236,10 +236,10 @@ void TestFrmMain::menuEntries_data()
     QTest::newRow("E-Mail Process") << "EMailProcess1"
                                     << QStringList{"MailGnderimi1 New E-Mail off", "MailAriv1 E-Mail Archive off"};
     QTest::newRow("Report and Graphics") << "ReportandGraphics1"
-                                         << QStringList{"Reports1 Reports >", "Grafikler1 Graphics off"};
+                                         << QStringList{"Reports1 Reports >", "Grafikler1 Graphics on"};
     QTest::newRow("Reports") << "Reports1"
                              << QStringList{"Stokstatistik1 Stock Statistics on",
-                                            "Kirastatistik1 Renting Statistics off"};
+                                            "Kirastatistik1 Renting Statistics on"};
     QTest::newRow("SMS") << "SMSlemleri1"
                          << QStringList{QStringLiteral("SMSGnderimi1 SMS Gönderimi off"),
                                         QStringLiteral("SMSArivi1 SMS Arşivi off")};
@@ -265,8 +265,8 @@ void TestFrmMain::onlyBuiltWindowsCanBeOpened()
             enabled << a->objectName();
     }
     enabled.sort();
-    QCOMPARE(enabled, (QStringList{"CDKiralama1", "CDNavigator1", "CDTanmlamalar1", "Hakknda1", "MteriTanmliamalar1",
-                                   "Stokstatistik1", "k1"}));
+    QCOMPARE(enabled, (QStringList{"CDKiralama1", "CDNavigator1", "CDTanmlamalar1", "Grafikler1", "Hakknda1",
+                                   "KasaHareketleri1", "Kirastatistik1", "MteriTanmliamalar1", "Stokstatistik1", "k1"}));
 }
 
 void TestFrmMain::closingAsks_data()

@@ -1,0 +1,214 @@
+#include "data/LedgerData.h"
+
+#include "components/DataSet.h"
+
+#include <QDateTime>
+
+namespace {
+
+const QString LedgerSelect = QStringLiteral(" Select * from Kasa ");
+const QString PeriodCondition = QStringLiteral(" Where Tarih Between :T1 and :T2 ");
+
+QString kindCondition(LedgerKind kind)
+{
+    switch (kind) {
+    case LedgerKind::RentAndSell:
+        return QStringLiteral(" and Islem in ('DVD Rent', 'VCD Rent', 'DVD Sell', 'VCD Sell') ");
+    case LedgerKind::Penalty:
+        return QStringLiteral(" and Islem='Penalty for Delay' ");
+    case LedgerKind::Other:
+        return QStringLiteral(" and Islem='Other' ");
+    default:
+        return QString();
+    }
+}
+
+// The last day is taken whole: a value written with a time of day on that
+// day is inside the period too.
+QDateTime endOf(const QDate &day)
+{
+    return QDateTime(day, QTime(23, 59, 59));
+}
+
+void bindPeriod(DataSet *ds, const QDate &first, const QDate &last, const QString &a = QStringLiteral("T1"),
+                const QString &b = QStringLiteral("T2"))
+{
+    ds->setParameter(a, first);
+    ds->setParameter(b, endOf(last));
+}
+
+bool openPeriod(DataSet *ds, const QString &sql, const LedgerPeriod &p)
+{
+    ds->close();
+    ds->setSql(sql);
+    bindPeriod(ds, p.first, p.last);
+    return ds->open();
+}
+
+Money moneyOf(const QVariant &v)
+{
+    return v.isNull() ? Money() : v.value<Money>();
+}
+
+} // namespace
+
+namespace LedgerData {
+
+bool showPeriod(DataSet *kasa, const LedgerPeriod &period)
+{
+    return openPeriod(kasa, LedgerSelect + PeriodCondition + kindCondition(period.kind) + QStringLiteral(" Order By ID Desc"),
+                      period);
+}
+
+std::optional<LedgerTotals> totals(DataSet *temp, const LedgerPeriod &period, QString *error)
+{
+    // The balance is computed from the two sums: a period whose rows leave one
+    // amount empty still has a balance.
+    const QString sql = QStringLiteral(" Select Sum(Alacak) as TopAlacak, Sum(Borc) as TopBorc  From Kasa ") + PeriodCondition
+                        + kindCondition(period.kind);
+    temp->close();
+    temp->setSql(sql);
+    temp->setFieldType(QStringLiteral("TopAlacak"), ColumnType::Currency);
+    temp->setFieldType(QStringLiteral("TopBorc"), ColumnType::Currency);
+    bindPeriod(temp, period.first, period.last);
+    if (!temp->open()) {
+        if (error)
+            *error = temp->lastError();
+        return std::nullopt;
+    }
+    LedgerTotals t;
+    t.income = moneyOf(temp->value(QStringLiteral("TopBorc")));
+    t.expenses = moneyOf(temp->value(QStringLiteral("TopAlacak")));
+    t.balance = t.income - t.expenses;
+    temp->close();
+    return t;
+}
+
+bool prepareReport(DataSet *reportData, const LedgerPeriod &period)
+{
+    return openPeriod(reportData, LedgerSelect + PeriodCondition + kindCondition(period.kind), period);
+}
+
+bool prepareRentingStatistics(DataSet *reportData, const QDate &first, const QDate &last, const QString &medium)
+{
+    QString where = QStringLiteral(" Where IslemTur='Rent' and KiraTarih Between :T1 and :T2 ");
+    const bool oneMedium = !medium.trimmed().isEmpty();
+    if (oneMedium)
+        where += QStringLiteral(" and FilmTuru=:CDTur ");
+    reportData->close();
+    reportData->setSql(QStringLiteral(" Select Count(*) as CounterX, CD.FilmAdi, FilmTuru,  CD.Konutur from hareket  "
+                                      "Inner Join CD CD  on CD.ID=Hareket.CDNO ")
+                       + where + QStringLiteral(" Group by FilmAdi, FilmTuru, CD.KonuTur ")
+                       + QStringLiteral(" Order by 1 Desc, FilmAdi, FilmTuru "));
+    if (oneMedium)
+        reportData->setParameter(QStringLiteral("CDTur"), medium);
+    bindPeriod(reportData, first, last);
+    return reportData->open();
+}
+
+} // namespace LedgerData
+
+// ------------------------------------------------------------------ charts
+
+TGrafikData::TGrafikData(QObject *parent) : QObject(parent)
+{
+    KasaGrafik = new DataSet(QStringLiteral("KasaGrafik"), this);
+    KasaGrafik2 = new DataSet(QStringLiteral("KasaGrafik2"), this);
+}
+
+std::optional<QList<TGrafikData::Day>> TGrafikData::dailyTotals(const QDate &first, const QDate &last)
+{
+    // An empty amount counts as zero: a row with money in only still adds to
+    // the day's turnover.
+    DataSet *q = KasaGrafik;
+    q->close();
+    q->setSql(QStringLiteral(" Select Tarih,  Sum(Coalesce(BORC, 0)+Coalesce(ALACAK, 0)) as Ciro,  Sum(BORC) as BorcTop,  "
+                             "Sum(ALACAK) as AlacakTop  From KASA  Where Tarih Between :T1 and :T2  Group by Tarih "
+                             " Order by Tarih "));
+    for (const char *f : {"Ciro", "BorcTop", "AlacakTop"})
+        q->setFieldType(QLatin1StringView(f), ColumnType::Currency);
+    q->setFetchAll(true);
+    bindPeriod(q, first, last);
+    if (!q->open()) {
+        m_error = q->lastError();
+        return std::nullopt;
+    }
+    QList<Day> days;
+    const int tarih = q->fieldIndex(QStringLiteral("Tarih")), ciro = q->fieldIndex(QStringLiteral("Ciro")),
+              borc = q->fieldIndex(QStringLiteral("BorcTop")), alacak = q->fieldIndex(QStringLiteral("AlacakTop"));
+    for (int r = 0; r < q->fetchedCount(); ++r) {
+        days.append({q->valueAt(r, tarih).toDateTime().date(), moneyOf(q->valueAt(r, ciro)),
+                     moneyOf(q->valueAt(r, borc)), moneyOf(q->valueAt(r, alacak))});
+    }
+    q->close();
+    return days;
+}
+
+std::optional<QList<TGrafikData::Slice>> TGrafikData::incomeByKind(const QDate &first, const QDate &last)
+{
+    // Income without an expense part: an empty expense is no expense.
+    return slices(QStringLiteral(" Select Islem,  Sum(BORC) as BorcTop  From KASA  Where Borc>0 and Coalesce(Alacak, 0)=0 "
+                                 "and Tarih Between :T1 And :T2 Group by Islem  Order by Islem "),
+                  first, last, QStringLiteral("Islem"), QStringLiteral("BorcTop"), -1, nullptr);
+}
+
+std::optional<QList<TGrafikData::Slice>> TGrafikData::rentalsByGenre(const QDate &first, const QDate &last)
+{
+    return slices(QStringLiteral(" Select CD.KonuTur, Count(*) as ToplamSayi  From Hareket  Inner Join CD  on CD.ID=Hareket.CdNo "
+                                 " Where Hareket.KiraTarih Between :T1 and :T2 and CD.KonuTur is not null "
+                                 " Group by CD.KonuTur  Order by CD.KonuTur "),
+                  first, last, QStringLiteral("KonuTur"), QStringLiteral("ToplamSayi"), -1, nullptr);
+}
+
+std::optional<TGrafikData::Ranking> TGrafikData::rentalsByFilm(const QDate &first, const QDate &last, int limit)
+{
+    Ranking r;
+    auto rows = slices(QStringLiteral(" Select CD.KonuTur, CD.FilmAdi, Count(*) as ToplamSayi  From Hareket  Inner Join CD  "
+                                      "on CD.ID=Hareket.CdNo  Where Hareket.KiraTarih Between :T1 and :T2 and CD.KonuTur is not null "
+                                      " Group by CD.KonuTur, CD.FilmAdi  Order by Count(*) Desc, CD.FilmAdi, CD.KonuTur "),
+                       first, last, QStringLiteral("FilmAdi"), QStringLiteral("ToplamSayi"), limit, &r.allRows);
+    if (!rows)
+        return std::nullopt;
+    r.rows = *rows;
+    return r;
+}
+
+std::optional<TGrafikData::Ranking> TGrafikData::rentalsByCustomer(const QDate &first, const QDate &last, int limit)
+{
+    Ranking r;
+    auto rows = slices(QStringLiteral(" Select Count(*) as ToplamSayi, Musteri.AdSoyad  From Hareket  Inner join Musteri "
+                                      " on (Musteri.ID=Hareket.MusteriNo)  Where KiraTarih Between :T1 and :T2 "
+                                      " Group by Musteri.AdSoyad  Order by Count(*) Desc, Musteri.AdSoyad "),
+                       first, last, QStringLiteral("AdSoyad"), QStringLiteral("ToplamSayi"), limit, &r.allRows);
+    if (!rows)
+        return std::nullopt;
+    r.rows = *rows;
+    return r;
+}
+
+std::optional<QList<TGrafikData::Slice>> TGrafikData::slices(const QString &sql, const QDate &first, const QDate &last,
+                                                             const QString &label, const QString &value, int limit,
+                                                             int *allRows)
+{
+    DataSet *q = KasaGrafik2;
+    q->close();
+    q->setSql(sql);
+    if (value == QLatin1String("BorcTop"))
+        q->setFieldType(value, ColumnType::Currency);
+    bindPeriod(q, first, last);
+    if (!q->open()) {
+        m_error = q->lastError();
+        return std::nullopt;
+    }
+    QList<Slice> out;
+    const int l = q->fieldIndex(label), v = q->fieldIndex(value);
+    for (q->first(); !q->eof() && (limit < 0 || out.size() < limit); q->next()) {
+        const QVariant x = q->value(v);
+        const double number = x.metaType() == QMetaType::fromType<Money>() ? x.value<Money>().toDouble() : x.toDouble();
+        out.append({q->value(l).toString(), number});
+    }
+    if (allRows)
+        *allRows = q->eof() ? int(out.size()) : q->recordCount();
+    q->close();
+    return out;
+}
