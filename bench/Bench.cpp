@@ -566,6 +566,8 @@ int main(int argc, char *argv[])
         delete FrmCDKira.data();
         settle();
         PromptService::install(std::move(previous));
+    }
+
     // The cash box: the window opened on a period (list and totals), the
     // charts for a year, the ledger report of a month as a PDF.
     {
