@@ -11,6 +11,7 @@
 #include "data/ShopBook.h"
 #include "data/Dm2Unit.h"
 #include "reports/Report1Unit.h"
+#include "service/FrmServisUnit.h"
 #include "shell/Helpers.h"
 #include "shell/WindowRegistry.h"
 

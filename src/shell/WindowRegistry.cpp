@@ -9,6 +9,7 @@
 #include "customers/FrmMusKayitUnit.h"
 #include "customers/FrmMusteriUnit.h"
 #include "shell/FrmHakkindaUnit.h"
+#include "service/FrmServisUnit.h"
 
 QPointer<TFrmCDTanim> FrmCDTanim;
 QPointer<TFrmCDKayit> FrmCDKayit;
@@ -19,10 +20,10 @@ QPointer<TDlgKamera> DlgKamera;
 QPointer<TDlgMiniResim> DlgMiniResim;
 QPointer<TDlgMiniAcik> DlgMiniAcik;
 QPointer<TFrmHakkinda> FrmHakkinda;
+QPointer<TFrmServis> FrmServis;
 
 QPointer<QWidget> FrmCDKira;
 QPointer<QWidget> FrmMailArsiv;
-QPointer<QWidget> FrmServis;
 
 namespace {
 QPointer<QMdiArea> g_documentArea;
@@ -38,6 +39,26 @@ void setDocumentArea(QMdiArea *area)
 QMdiArea *documentArea()
 {
     return g_documentArea;
+}
+
+bool closeOtherWindows(QWidget *keep)
+{
+    auto spared = [keep](QWidget *w) { return !w || w == keep || w->isAncestorOf(keep); };
+    if (g_documentArea) {
+        for (QMdiSubWindow *sub : g_documentArea->subWindowList()) {
+            if (!spared(sub) && !spared(sub->widget()) && !sub->close())
+                return false;
+        }
+    }
+    // Windows shown on their own (no frame around them, as in tests).
+    const QList<QPointer<QWidget>> registered = {
+        FrmCDTanim.data(), FrmCDKayit.data(), FrmNavigator.data(), FrmMusteri.data(), FrmMusKayit.data(),
+        DlgKamera.data(), DlgMiniResim.data(), DlgMiniAcik.data(), FrmHakkinda.data(), FrmCDKira, FrmMailArsiv};
+    for (const QPointer<QWidget> &w : registered) {
+        if (!spared(w) && w->isVisible() && !w->close())
+            return false;
+    }
+    return true;
 }
 
 } // namespace Windows
