@@ -23,6 +23,7 @@
 #include "customers/FrmMusKayitUnit.h"
 #include "customers/FrmMusteriUnit.h"
 #include "customers/PhotoView.h"
+#include "service/FrmServisUnit.h"
 #include <QBuffer>
 #include <QTabWidget>
 #include <QTextEdit>
@@ -302,6 +303,23 @@ int main(int argc, char *argv[])
         customers->close();
         delete customers;
         VideoCapture::factory() = nullptr;
+    }
+
+    {
+        // The service window: every page as it opens, and the tariff while
+        // it is being edited.
+        auto *service = new TFrmServis;
+        service->show();
+        QApplication::processEvents();
+        for (int p = 0; p < TFrmServis::PageCount; ++p) {
+            service->setPage(p);
+            save(service, QStringLiteral("TFrmServis-%1").arg(p));
+        }
+        service->setPage(TFrmServis::TariffPage);
+        service->page(TFrmServis::TariffPage).tbEdit->click();
+        save(service, QStringLiteral("TFrmServis-1-editing"));
+        service->reject(); // drops the edit
+        delete service;
     }
 
     saveReports();

@@ -97,6 +97,7 @@ public:
         for (const QString &line : helpLines) {
             auto *l = new QLabel(line, this);
             l->setObjectName(QStringLiteral("lblHelp"));
+            l->setWordWrap(true);
             l->setContentsMargins(8, 0, 8, 0);
             layout->addWidget(l);
         }
@@ -135,6 +136,16 @@ DBEdit *edit(QWidget *parent, const QString &name, const QString &accessible, Da
     return e;
 }
 
+// What is stored stays easy to read while the page is only browsing: the
+// controls are disabled then, but their text keeps its normal colour.
+void keepReadable(QWidget *control)
+{
+    QPalette p = control->palette();
+    for (auto role : {QPalette::Text, QPalette::WindowText, QPalette::ButtonText})
+        p.setColor(QPalette::Disabled, role, p.color(QPalette::Active, role));
+    control->setPalette(p);
+}
+
 bool editing(const DataSet *ds)
 {
     return ds->state() == DataSet::State::Edit || ds->state() == DataSet::State::Insert;
@@ -164,6 +175,7 @@ TFrmServis::TFrmServis(QWidget *parent) : QDialog(parent)
     TreeView1->setHeaderHidden(true);
     TreeView1->setEditTriggers(QAbstractItemView::NoEditTriggers);
     TreeView1->setSelectionMode(QAbstractItemView::SingleSelection);
+    TreeView1->setIndentation(12); // the longest node fits the narrow column
     QTreeWidgetItem *fixed = nullptr;
     for (int i = 0; i < PageCount; ++i) {
         if (i == PlayersPage)
@@ -248,6 +260,10 @@ TFrmServis::TFrmServis(QWidget *parent) : QDialog(parent)
     connect(btnBackup, &QPushButton::clicked, this, &TFrmServis::btnBackupClick);
     connect(btnRestore, &QPushButton::clicked, this, &TFrmServis::btnRestoreClick);
 
+    for (const PageParts &parts : m_pages) {
+        for (QWidget *e : parts.edits)
+            keepReadable(e);
+    }
     m_keys = new KeyPreview(this);
     m_wheel = new WheelToArrows(this);
     setPage(UserPage);
@@ -431,7 +447,9 @@ void TFrmServis::buildGeneralPage()
     CheckTarifeTur->setDataSource(Dm1->TarifeData, QStringLiteral("TarifeTur"));
     bl->addWidget(CheckPazarGunu);
     bl->addWidget(CheckTarifeTur);
-    bl->addWidget(new QLabel(QStringLiteral("* - \"Pazar günlerini kiralama süresi içinde dikkate al.\" seçeneği işaretli ise program teslim"), body));
+    auto *sundayHelp = new QLabel(QStringLiteral("* - \"Pazar günlerini kiralama süresi içinde dikkate al.\" seçeneği işaretli ise program teslim"), body);
+    sundayHelp->setWordWrap(true);
+    bl->addWidget(sundayHelp);
     bl->addWidget(new QLabel(QStringLiteral("* - tarihini otomatik olarak 1 gün sonraya atacaktır."), body));
     bl->addSpacing(10);
 
