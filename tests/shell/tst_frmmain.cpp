@@ -267,7 +267,7 @@ void TestFrmMain::onlyBuiltWindowsCanBeOpened()
     }
     enabled.sort();
     QCOMPARE(enabled, (QStringList{"CDNavigator1", "CDTanmlamalar1", "Hakknda1", "MteriTanmliamalar1",
-                                   "Stokstatistik1", "k1"}));
+                                   "Servis1", "Stokstatistik1", "k1"}));
 }
 
 void TestFrmMain::closingAsks_data()
