@@ -36,6 +36,7 @@
 #include "reports/DlgCDIstUnit.h"
 #include "reports/FrmGrafikUnit.h"
 #include <QTreeWidget>
+#include "service/FrmServisUnit.h"
 #include <QBuffer>
 #include <QTabWidget>
 #include <QTextEdit>
@@ -390,6 +391,20 @@ int main(int argc, char *argv[])
         }
         charts->close();
         QApplication::processEvents();
+        // The service window: every page as it opens, and the tariff while
+        // it is being edited.
+        auto *service = new TFrmServis;
+        service->show();
+        QApplication::processEvents();
+        for (int p = 0; p < TFrmServis::PageCount; ++p) {
+            service->setPage(p);
+            save(service, QStringLiteral("TFrmServis-%1").arg(p));
+        }
+        service->setPage(TFrmServis::TariffPage);
+        service->page(TFrmServis::TariffPage).tbEdit->click();
+        save(service, QStringLiteral("TFrmServis-1-editing"));
+        service->reject(); // drops the edit
+        delete service;
     }
 
     saveReports();

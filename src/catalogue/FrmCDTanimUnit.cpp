@@ -12,6 +12,7 @@
 #include "data/Dm2Unit.h"
 #include "reports/DlgCDIstUnit.h"
 #include "reports/Report1Unit.h"
+#include "service/FrmServisUnit.h"
 #include "shell/Helpers.h"
 #include "shell/WindowRegistry.h"
 

@@ -12,6 +12,11 @@ public:
     {
         return QFileDialog::getSaveFileName(parent, caption, suggested, filter);
     }
+    QString openFileName(QWidget *parent, const QString &caption, const QString &folder,
+                         const QString &filter) override
+    {
+        return QFileDialog::getOpenFileName(parent, caption, folder, filter);
+    }
 };
 
 std::unique_ptr<FileChooser> &current()
@@ -21,6 +26,11 @@ std::unique_ptr<FileChooser> &current()
 }
 
 } // namespace
+
+QString FileChooser::openFileName(QWidget *, const QString &, const QString &, const QString &)
+{
+    return QString();
+}
 
 FileChooser &FileChooser::instance()
 {

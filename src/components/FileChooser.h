@@ -16,6 +16,10 @@ public:
     // dialog filter ("CSV files (*.csv)").
     virtual QString saveFileName(QWidget *parent, const QString &caption, const QString &suggested,
                                  const QString &filter) = 0;
+    // An existing file to read; empty when the user gave up. A chooser that
+    // only ever saves gives up.
+    virtual QString openFileName(QWidget *parent, const QString &caption, const QString &folder,
+                                 const QString &filter);
 
     // The chooser in force; the real one unless a test replaced it.
     static FileChooser &instance();

@@ -20,3 +20,9 @@ struct TariffCache
 
     static TariffCache &instance();
 };
+
+// Fills the cache from the current rows of Dm1's Tarife and Config (opening
+// them when closed). The service window keeps both open and positioned for
+// editing while it exists: pass true then, and they are left open; otherwise
+// they are closed again.
+void loadTariffCache(bool serviceWindowOpen);

@@ -14,6 +14,7 @@
 #include "data/Dm1Unit.h"
 #include "data/TariffCache.h"
 #include "shell/FrmHakkindaUnit.h"
+#include "service/FrmServisUnit.h"
 #include "customers/FrmMusteriUnit.h"
 #include "shell/FrmUserXUnit.h"
 #include "shell/ToolbarPictures.h"
@@ -87,7 +88,7 @@ void TFrmMain::buildMenu()
     entry(definitions, QStringLiteral("CD Definitions"), "CDTanmlamalar1", "titles", &TFrmMain::CDTanmlamalar1Click, true);
     entry(definitions, QStringLiteral("Customer Definitions"), "MteriTanmliamalar1", "customers", &TFrmMain::MteriTanmliamalar1Click, true);
     definitions->addSeparator();
-    entry(definitions, QStringLiteral("Service / Settings"), "Servis1", "service", &TFrmMain::Servis1Click, false);
+    entry(definitions, QStringLiteral("Service / Settings"), "Servis1", "service", &TFrmMain::Servis1Click, true);
 
     QMenu *mail = bar->addMenu(QStringLiteral("E-Mail Process"));
     mail->setObjectName(QStringLiteral("EMailProcess1"));
@@ -150,41 +151,9 @@ bool TFrmMain::FormShow()
 
 void TFrmMain::LoadTariffCache()
 {
-    TariffCache &c = TariffCache::instance();
-    DataSet *t = Dm1->Tarife;
-    t->open();
-    // An empty column (or no row at all) reads as 0.
-    auto price = [t](const char *field) {
-        const QVariant v = t->value(QLatin1StringView(field));
-        return v.isNull() ? Money() : v.value<Money>();
-    };
-    c.GunlukVCD_Kira = price("GunlukVCD_Kira");
-    c.GunlukDVD_Kira = price("GunlukDVD_Kira");
-    c.UyeGunlukVCD_Kira = price("UyeGunlukVCD_Kira");
-    c.UyeGunlukDVD_Kira = price("UyeGunlukDVD_Kira");
-    c.TakasUcretiVCD = price("TakasUcretiVCD");
-    c.TakasUcretiDVD = price("TakasUcretiDVD");
-    c.DivxGunluk_Kira = price("DivxGunluk_Kira");
-    c.UyeGunlukDivx_Kira = price("UyeGunlukDivx_Kira");
-    c.PazarGunu = qint16(t->value(QStringLiteral("PazarGunu")).toInt());
-    c.TarifeTur = qint16(qRound(t->value(QStringLiteral("TarifeTur")).toDouble()));
-    c.VCDSatis = price("VCDSatis");
-    c.DVDSatis = price("DVDSatis");
-    c.DivXSatis = price("DivXSatis");
-    c.GunlukVCDCeza = price("GunlukVCDCeza");
-    c.GunlukDVDCeza = price("GunlukDVDCeza");
-    c.GunlukDivxCeza = price("GunlukDivxCeza");
-    // The service window keeps the tariff open and positioned for editing.
-    if (!FrmServis)
-        t->close();
-
-    DataSet *config = Dm1->Config;
-    config->open();
-    c.MailAdres = config->value(QStringLiteral("MailAdres")).toString().left(100);
-    c.MailSifre = config->value(QStringLiteral("MailSifre")).toString().left(100);
-    c.MailSMTP = config->value(QStringLiteral("MailSMTP")).toString().left(100);
-    if (!FrmServis)
-        config->close();
+    // The service window keeps the tariff and the mail account open and
+    // positioned for editing.
+    loadTariffCache(!FrmServis.isNull());
 }
 
 // ----------------------------------------------------------------- close
@@ -250,7 +219,10 @@ void TFrmMain::MteriTanmliamalar1Click()
 {
     openChildWindow(FrmMusteri);
 }
-void TFrmMain::Servis1Click() {}
+void TFrmMain::Servis1Click()
+{
+    OpenServiceWindow(TFrmServis::UserPage, this);
+}
 void TFrmMain::MailGnderimi1Click() {}
 void TFrmMain::MailAriv1Click() {}
 void TFrmMain::Stokstatistik1Click()

@@ -19,6 +19,7 @@
 // Rent and sell
 #include "catalogue/DlgBarkodOkuUnit.h"
 #include "rental/FrmCDKiraUnit.h"
+#include "service/FrmServisUnit.h"
 
 QPointer<TFrmCDTanim> FrmCDTanim;
 QPointer<TFrmCDKayit> FrmCDKayit;
@@ -39,9 +40,9 @@ QPointer<TFrmGrafik> FrmGrafik;
 // Rent and sell
 QPointer<TFrmCDKira> FrmCDKira;
 QPointer<TDlgBarkodOku> DlgBarkodOku;
+QPointer<TFrmServis> FrmServis;
 
 QPointer<QWidget> FrmMailArsiv;
-QPointer<QWidget> FrmServis;
 
 namespace {
 QPointer<QMdiArea> g_documentArea;
@@ -57,6 +58,28 @@ void setDocumentArea(QMdiArea *area)
 QMdiArea *documentArea()
 {
     return g_documentArea;
+}
+
+bool closeOtherWindows(QWidget *keep)
+{
+    auto spared = [keep](QWidget *w) { return !w || w == keep || w->isAncestorOf(keep); };
+    if (g_documentArea) {
+        for (QMdiSubWindow *sub : g_documentArea->subWindowList()) {
+            if (!spared(sub) && !spared(sub->widget()) && !sub->close())
+                return false;
+        }
+    }
+    // Windows shown on their own (no frame around them, as in tests).
+    const QList<QPointer<QWidget>> registered = {
+        FrmCDTanim.data(), FrmCDKayit.data(), FrmNavigator.data(), FrmMusteri.data(), FrmMusKayit.data(),
+        DlgKamera.data(), DlgMiniResim.data(), DlgMiniAcik.data(), FrmHakkinda.data(), FrmCDKira.data(), FrmMailArsiv,
+        FrmKasaHareket.data(), FrmKasaHareketGiris.data(), DlgKasaSifre.data(), DlgCDIst.data(), FrmGrafik.data(),
+        DlgBarkodOku.data()};
+    for (const QPointer<QWidget> &w : registered) {
+        if (!spared(w) && w->isVisible() && !w->close())
+            return false;
+    }
+    return true;
 }
 
 } // namespace Windows

@@ -33,6 +33,7 @@ class TFrmCDKira;
 class TDlgBarkodOku;
 extern QPointer<TFrmCDKira> FrmCDKira;
 extern QPointer<TDlgBarkodOku> DlgBarkodOku;
+class TFrmServis;
 
 extern QPointer<TFrmCDTanim> FrmCDTanim;
 extern QPointer<TFrmCDKayit> FrmCDKayit;
@@ -49,17 +50,23 @@ extern QPointer<TFrmKasaHareketGiris> FrmKasaHareketGiris;
 extern QPointer<TDlgKasaSifre> DlgKasaSifre;
 extern QPointer<TDlgCdIst> DlgCDIst;
 extern QPointer<TFrmGrafik> FrmGrafik;
+extern QPointer<TFrmServis> FrmServis;  // service and settings (modal)
 
 // Windows whose classes join the program later: their references exist
 // already, so the close rules of the windows above can ask for them.
 extern QPointer<QWidget> FrmMailArsiv;  // e-mail archive
-extern QPointer<QWidget> FrmServis;     // service and settings
 
 namespace Windows {
 
 // The frame's document area, where child windows live; set by the frame.
 void setDocumentArea(QMdiArea *area);
 QMdiArea *documentArea();
+
+// Closes every window of the program but `keep` (and the windows it lies
+// in), each as if the clerk closed it; false as soon as one refuses (it
+// asked to save and was told to stay). Windows close themselves later, as
+// the event loop runs; their datasets are closed at once.
+bool closeOtherWindows(QWidget *keep);
 
 } // namespace Windows
 

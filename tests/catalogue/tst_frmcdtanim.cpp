@@ -5,6 +5,7 @@
 #include "components/DataSetModel.h"
 #include "reports/DlgCDIstUnit.h"
 #include <QTimer>
+#include "service/FrmServisUnit.h"
 #include "shell/FrmMainUnit.h"
 
 #include <QAbstractButton>
@@ -366,9 +367,7 @@ void TestFrmCDTanim::closeRules()
     QVERIFY(!Dm1->Oyuncu->isOpen() && !Dm1->Yonetmen->isOpen() && !Dm1->FilmTur->isOpen() && !Dm1->FilmSirket->isOpen()
             && !Dm1->DagiticiFirma->isOpen());
     // A window left open with the service window: the lookups stay.
-    QWidget service;
-    service.setObjectName(QStringLiteral("FrmServis"));
-    FrmServis = &service;
+    TFrmServis service; // known to the program as long as it exists
     QVERIFY(OpenCDDefinitions());
     FrmCDTanim->close();
     QTRY_VERIFY(!FrmCDTanim);

@@ -9,6 +9,7 @@
 #include "shell/FrmMainUnit.h"
 #include "shell/FrmUserXUnit.h"
 #include "shell/WindowRegistry.h"
+#include "service/FrmServisUnit.h"
 #include "support/ScriptedPrompts.h"
 #include "support/TestSupport.h"
 
@@ -232,7 +233,7 @@ void TestFrmMain::menuEntries_data()
     QTest::newRow("Definitions") << "Definitions1"
                                  << QStringList{"CDTanmlamalar1 CD Definitions on",
                                                 "MteriTanmliamalar1 Customer Definitions on", "-",
-                                                "Servis1 Service / Settings off"};
+                                                "Servis1 Service / Settings on"};
     QTest::newRow("E-Mail Process") << "EMailProcess1"
                                     << QStringList{"MailGnderimi1 New E-Mail off", "MailAriv1 E-Mail Archive off"};
     QTest::newRow("Report and Graphics") << "ReportandGraphics1"
@@ -266,7 +267,8 @@ void TestFrmMain::onlyBuiltWindowsCanBeOpened()
     }
     enabled.sort();
     QCOMPARE(enabled, (QStringList{"CDKiralama1", "CDNavigator1", "CDTanmlamalar1", "Grafikler1", "Hakknda1",
-                                   "KasaHareketleri1", "Kirastatistik1", "MteriTanmliamalar1", "Stokstatistik1", "k1"}));
+                                   "KasaHareketleri1", "Kirastatistik1", "MteriTanmliamalar1", "Servis1", "Stokstatistik1",
+                                   "k1"}));
 }
 
 void TestFrmMain::closingAsks_data()
@@ -536,9 +538,9 @@ void TestFrmMain::datasetsClosedUnlessServiceWindow_data()
 void TestFrmMain::datasetsClosedUnlessServiceWindow()
 {
     QFETCH(bool, serviceOpen);
-    QWidget service;
+    std::unique_ptr<TFrmServis> service;
     if (serviceOpen)
-        FrmServis = &service;
+        service = std::make_unique<TFrmServis>();
     exec(QStringLiteral("UPDATE Tarife SET DVDSatis = 400000 WHERE ID = 1"));
     m_frame->LoadTariffCache();
     QCOMPARE(TariffCache::instance().DVDSatis, Money::fromUnits(40));
