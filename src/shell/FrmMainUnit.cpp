@@ -15,6 +15,8 @@
 #include "shell/ToolbarPictures.h"
 #include "shell/WindowRegistry.h"
 #include "reports/Report1Unit.h"
+#include "messaging/FrmMailArsivUnit.h"
+#include "messaging/FrmMailUnit.h"
 
 #include <QCloseEvent>
 #include <QKeyEvent>
@@ -86,8 +88,8 @@ void TFrmMain::buildMenu()
 
     QMenu *mail = bar->addMenu(QStringLiteral("E-Mail Process"));
     mail->setObjectName(QStringLiteral("EMailProcess1"));
-    entry(mail, QStringLiteral("New E-Mail"), "MailGnderimi1", "new", &TFrmMain::MailGnderimi1Click, false);
-    entry(mail, QStringLiteral("E-Mail Archive"), "MailAriv1", "archive", &TFrmMain::MailAriv1Click, false);
+    entry(mail, QStringLiteral("New E-Mail"), "MailGnderimi1", "new", &TFrmMain::MailGnderimi1Click, true);
+    entry(mail, QStringLiteral("E-Mail Archive"), "MailAriv1", "archive", &TFrmMain::MailAriv1Click, true);
 
     QMenu *reportsAndGraphics = bar->addMenu(QStringLiteral("Report and Graphics"));
     reportsAndGraphics->setObjectName(QStringLiteral("ReportandGraphics1"));
@@ -240,8 +242,14 @@ void TFrmMain::MteriTanmliamalar1Click()
     openChildWindow(FrmMusteri);
 }
 void TFrmMain::Servis1Click() {}
-void TFrmMain::MailGnderimi1Click() {}
-void TFrmMain::MailAriv1Click() {}
+void TFrmMain::MailGnderimi1Click()
+{
+    OpenMailWindow(this);
+}
+void TFrmMain::MailAriv1Click()
+{
+    OpenMailArchive();
+}
 void TFrmMain::Stokstatistik1Click()
 {
     PrintStockStatistics();

@@ -9,6 +9,9 @@
 #include "customers/FrmMusKayitUnit.h"
 #include "customers/FrmMusteriUnit.h"
 #include "shell/FrmHakkindaUnit.h"
+#include "messaging/FrmMailArsivUnit.h"
+#include "messaging/FrmMailListUnit.h"
+#include "messaging/FrmMailUnit.h"
 
 QPointer<TFrmCDTanim> FrmCDTanim;
 QPointer<TFrmCDKayit> FrmCDKayit;
@@ -19,9 +22,11 @@ QPointer<TDlgKamera> DlgKamera;
 QPointer<TDlgMiniResim> DlgMiniResim;
 QPointer<TDlgMiniAcik> DlgMiniAcik;
 QPointer<TFrmHakkinda> FrmHakkinda;
+QPointer<TFrmMail> FrmMail;
+QPointer<TFrmMailList> FrmMailList;
+QPointer<TFrmMailArsiv> FrmMailArsiv;
 
 QPointer<QWidget> FrmCDKira;
-QPointer<QWidget> FrmMailArsiv;
 QPointer<QWidget> FrmServis;
 
 namespace {

@@ -21,6 +21,9 @@ class TDlgKamera;
 class TDlgMiniResim;
 class TDlgMiniAcik;
 class TFrmHakkinda;
+class TFrmMail;
+class TFrmMailList;
+class TFrmMailArsiv;
 
 extern QPointer<TFrmCDTanim> FrmCDTanim;
 extern QPointer<TFrmCDKayit> FrmCDKayit;
@@ -31,11 +34,13 @@ extern QPointer<TDlgKamera> DlgKamera;
 extern QPointer<TDlgMiniResim> DlgMiniResim;
 extern QPointer<TDlgMiniAcik> DlgMiniAcik;
 extern QPointer<TFrmHakkinda> FrmHakkinda;
+extern QPointer<TFrmMail> FrmMail;
+extern QPointer<TFrmMailList> FrmMailList;
+extern QPointer<TFrmMailArsiv> FrmMailArsiv;
 
 // Windows whose classes join the program later: their references exist
 // already, so the close rules of the windows above can ask for them.
 extern QPointer<QWidget> FrmCDKira;     // rent and sell
-extern QPointer<QWidget> FrmMailArsiv;  // e-mail archive
 extern QPointer<QWidget> FrmServis;     // service and settings
 
 namespace Windows {
