@@ -13,7 +13,6 @@
 #include "reports/Report2Unit.h"
 #include "shell/Helpers.h"
 
-#include <QApplication>
 #include <QCloseEvent>
 #include <QFormLayout>
 #include <QHeaderView>
@@ -179,11 +178,15 @@ TFrmMailArsiv::TFrmMailArsiv(QWidget *parent) : QWidget(parent)
     connect(tbNewMail, &QToolButton::clicked, this, &TFrmMailArsiv::tbNewMailClick);
     connect(tbPrint, &QToolButton::clicked, this, &TFrmMailArsiv::tbPrintClick);
     connect(tbClose, &QToolButton::clicked, this, &TFrmMailArsiv::close);
-    connect(TreeView1, &QTreeWidget::itemClicked, this, [this](QTreeWidgetItem *item) { TreeView1Change(item); });
-    // A click chooses the folder (also the one marked already); the keys
-    // choose the folder they move to.
+    // Moving the mark (mouse or keys) chooses a folder; a click on the folder
+    // marked already lists it again when the list shows another (after a
+    // send, every message is listed whatever is marked).
     connect(TreeView1, &QTreeWidget::currentItemChanged, this, [this](QTreeWidgetItem *item) {
-        if (item && QApplication::mouseButtons() == Qt::NoButton)
+        if (item)
+            TreeView1Change(item);
+    });
+    connect(TreeView1, &QTreeWidget::itemClicked, this, [this](QTreeWidgetItem *item) {
+        if (TreeView1->indexOfTopLevelItem(item) != int(Dm2->mailFolder()))
             TreeView1Change(item);
     });
     connect(DBGrid1, &QAbstractItemView::clicked, this, &TFrmMailArsiv::DBGrid1Click);
