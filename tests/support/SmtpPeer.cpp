@@ -1,7 +1,6 @@
 #include "SmtpPeer.h"
 
 #include <QDeadlineTimer>
-#include <QFileInfo>
 #include <QJsonDocument>
 #include <QStandardPaths>
 #include <QTcpServer>
@@ -9,7 +8,7 @@
 
 SmtpPeer::SmtpPeer(const Options &options)
 {
-    const QString script = QFileInfo(QStringLiteral(__FILE__)).absolutePath() + QStringLiteral("/smtp_peer.py");
+    const QString script = QStringLiteral(VEXARO_TEST_SUPPORT_DIR "/smtp_peer.py");
     QStringList args{script, QStringLiteral("--user"), options.user, QStringLiteral("--password"), options.password};
     if (options.delaySeconds > 0)
         args << QStringLiteral("--delay") << QString::number(options.delaySeconds);
