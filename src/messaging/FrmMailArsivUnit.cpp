@@ -112,7 +112,7 @@ TFrmMailArsiv::TFrmMailArsiv(QWidget *parent) : QWidget(parent)
                    {Dm2->MailNav->fieldInfo(QStringLiteral("Gonderen")).caption,
                     Dm2->MailNav->fieldInfo(QStringLiteral("Alici")).caption, QStringLiteral("Tarih"),
                     QStringLiteral("Konu")},
-                   {190, 220, 130, 260});
+                   {190, 220, 150, 260});
     DBGrid1->horizontalHeader()->setStretchLastSection(true);
     DBGrid1->setEditTriggers(QAbstractItemView::NoEditTriggers);
     DBGrid1->setSelectionBehavior(QAbstractItemView::SelectRows);

@@ -33,7 +33,7 @@ TFrmMailList::TFrmMailList(QWidget *parent) : QDialog(parent)
     DBGrid1->setObjectName(QStringLiteral("DBGrid1"));
     DBGrid1->setAccessibleName(QStringLiteral("Customers"));
     setGridColumns(DBGrid1, Dm2->MusteriListeData, {QStringLiteral("AdSoyad"), QStringLiteral("EMail")},
-                   {QStringLiteral("Customer Name"), QStringLiteral("E-Mail")}, {200, 220});
+                   {QStringLiteral("Customer Name"), QStringLiteral("E-Mail")}, {180, 240});
     DBGrid1->setEditTriggers(QAbstractItemView::NoEditTriggers);
     DBGrid1->setSelectionBehavior(QAbstractItemView::SelectRows);
     DBGrid1->setSelectionMode(QAbstractItemView::SingleSelection);
@@ -100,7 +100,7 @@ TFrmMailList::TFrmMailList(QWidget *parent) : QDialog(parent)
     body->addLayout(lists, 1);
     body->addWidget(buttons);
     layout->addLayout(body, 1);
-    resize(760, 460);
+    resize(900, 480);
 
     connect(Edit1, &QLineEdit::textChanged, this, &TFrmMailList::Edit1Change);
     connect(btnAdd, &QToolButton::clicked, this, &TFrmMailList::btnAddClick);
