@@ -234,7 +234,7 @@ void TestFrmMain::menuEntries_data()
                                                 "MteriTanmliamalar1 Customer Definitions on", "-",
                                                 "Servis1 Service / Settings off"};
     QTest::newRow("E-Mail Process") << "EMailProcess1"
-                                    << QStringList{"MailGnderimi1 New E-Mail off", "MailAriv1 E-Mail Archive off"};
+                                    << QStringList{"MailGnderimi1 New E-Mail on", "MailAriv1 E-Mail Archive on"};
     QTest::newRow("Report and Graphics") << "ReportandGraphics1"
                                          << QStringList{"Reports1 Reports >", "Grafikler1 Graphics off"};
     QTest::newRow("Reports") << "Reports1"
@@ -265,8 +265,8 @@ void TestFrmMain::onlyBuiltWindowsCanBeOpened()
             enabled << a->objectName();
     }
     enabled.sort();
-    QCOMPARE(enabled, (QStringList{"CDNavigator1", "CDTanmlamalar1", "Hakknda1", "MteriTanmliamalar1",
-                                   "Stokstatistik1", "k1"}));
+    QCOMPARE(enabled, (QStringList{"CDNavigator1", "CDTanmlamalar1", "Hakknda1", "MailAriv1", "MailGnderimi1",
+                                   "MteriTanmliamalar1", "Stokstatistik1", "k1"}));
 }
 
 void TestFrmMain::closingAsks_data()
