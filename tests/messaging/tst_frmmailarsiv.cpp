@@ -134,7 +134,8 @@ TFrmMailArsiv *TestFrmMailArsiv::openWindow()
 {
     TFrmMailArsiv *w = OpenMailArchive();
     w->resize(1100, 700);
-    QTest::qWaitForWindowExposed(w);
+    if (!QTest::qWaitForWindowExposed(w))
+        qWarning("the archive window did not show");
     return w;
 }
 
