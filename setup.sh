@@ -19,6 +19,8 @@ PACKAGES=(
   # test peers: PostgreSQL (initdb, pg_ctl), SMTP server, PDF text, a real X screen, fonts
   postgresql python3 python3-aiosmtpd poppler-utils xvfb xauth fonts-dejavu-core fonts-liberation
   ca-certificates
+  # the mail tests make the STARTTLS test server's certificate with it
+  openssl
 )
 BUILD_DIR=${VEXARO_BUILD_DIR:-build}
 

@@ -37,6 +37,12 @@
 #include "reports/FrmGrafikUnit.h"
 #include <QTreeWidget>
 #include "service/FrmServisUnit.h"
+#include "data/TariffCache.h"
+#include "messaging/FrmMailArsivUnit.h"
+#include "messaging/FrmMailListUnit.h"
+#include "messaging/FrmMailUnit.h"
+#include <QListWidget>
+#include <QTextBrowser>
 #include <QBuffer>
 #include <QTabWidget>
 #include <QTextEdit>
@@ -405,6 +411,42 @@ int main(int argc, char *argv[])
         save(service, QStringLiteral("TFrmServis-1-editing"));
         service->reject(); // drops the edit
         delete service;
+        // E-mail: the composition window to two customers, the recipient
+        // list with both chosen, the archive on each folder with a message.
+        TariffCache::instance().MailAdres = QStringLiteral("videodukkani@ttmail.com");
+        TFrmMail mail;
+        mail.EdTo->setText(QStringLiteral("ayse.kaya@gmail.com, mehmet.can@hotmail.com"));
+        mail.EdSubject->setText(QStringLiteral("Gecikmiş kiralama hatırlatması"));
+        mail.RichEdit1->setHtml(QStringLiteral("<p>Sayın müşterimiz,</p><p>Kiraladığınız <b>DVD</b>'nin iade tarihi geçti. "
+                                               "Lütfen en kısa zamanda dükkânımıza getiriniz.</p><p>Teşekkürler,<br>VEXARO</p>"));
+        mail.show();
+        save(&mail, QStringLiteral("TFrmMail"));
+        TFrmMailList list(&mail);
+        list.show();
+        Dm2->MusteriListe->next();
+        list.btnAdd->click();
+        Dm2->MusteriListe->next();
+        Dm2->MusteriListe->next();
+        list.btnAdd->click();
+        QApplication::processEvents();
+        save(&list, QStringLiteral("TFrmMailList"));
+        list.hide();
+        mail.hide();
+
+        auto *archive = new TFrmMailArsiv;
+        archive->resize(1280, 760);
+        archive->show();
+        QApplication::processEvents();
+        const char *const folders[] = {"all", "sent", "notsent"};
+        for (int f = 0; f < 3; ++f) {
+            archive->TreeView1->setCurrentItem(archive->TreeView1->topLevelItem(f));
+            Dm2->MailNav->last();
+            QApplication::processEvents();
+            save(archive, QStringLiteral("TFrmMailArsiv-") + QLatin1String(folders[f]));
+        }
+        archive->close();
+        delete archive;
+        TariffCache::instance().MailAdres.clear();
     }
 
     saveReports();

@@ -14,6 +14,7 @@
 #include "data/Dm1Unit.h"
 #include "data/ShopBook.h"
 #include "data/Dm2Unit.h"
+#include "messaging/FrmMailArsivUnit.h"
 #include "reports/Report1Unit.h"
 #include "reports/Report2Unit.h"
 #include "shell/Helpers.h"

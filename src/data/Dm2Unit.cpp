@@ -3,6 +3,7 @@
 #include "components/DataSet.h"
 #include "components/DataSource.h"
 #include "components/Format.h"
+#include "data/Dm1Unit.h"
 
 TDm2 *Dm2 = nullptr;
 
@@ -48,6 +49,39 @@ bool TDm2::openReport(const QString &sql)
     RaporTemp->close();
     RaporTemp->setSql(sql);
     return RaporTemp->open();
+}
+
+bool TDm2::showMailFolder(MailFolder folder)
+{
+    MailNav->close();
+    if (folder == MailFolder::All) {
+        MailNav->setSql(QStringLiteral(" Select * from Mail "));
+    } else {
+        MailNav->setSql(QStringLiteral(" Select * from Mail  where Durum=:Durum "));
+        MailNav->setParameter(QStringLiteral("Durum"), folder == MailFolder::Sent ? 1 : 0);
+    }
+    m_mailFolder = folder;
+    return MailNav->open();
+}
+
+bool TDm2::archiveMail(const TMailMes &mail, bool sent, QString *error)
+{
+    DataSet *temp = Dm1->Temp;
+    temp->close();
+    temp->setSql(QStringLiteral(" Insert Into Mail  (Gonderen, Alici, Konu, Tarih, Mail, Durum )  "
+                                "Values (:Gonderen, :Alici, :Konu, :Tarih, :Mesaj, :Durum)"));
+    QDateTime when = mail.Tarih;
+    when.setTime(QTime(when.time().hour(), when.time().minute(), when.time().second()));
+    temp->setParameter(QStringLiteral("Gonderen"), mail.Gonderen.left(100));
+    temp->setParameter(QStringLiteral("Alici"), mail.Alici.left(100));
+    temp->setParameter(QStringLiteral("Konu"), mail.Konu.left(100));
+    temp->setParameter(QStringLiteral("Tarih"), when);
+    temp->setParameter(QStringLiteral("Mesaj"), mail.RichText);
+    temp->setParameter(QStringLiteral("Durum"), sent ? 1 : 0);
+    const bool ok = temp->execSql();
+    if (!ok && error)
+        *error = temp->lastError();
+    return ok;
 }
 
 void TDm2::registerMailArchiveWindow(QObject *window, MailArchivePort *port)

@@ -2,11 +2,28 @@
 
 #include "data/WindowPorts.h"
 
+#include <QByteArray>
+#include <QDateTime>
 #include <QObject>
 #include <QPointer>
+#include <QString>
 
 class DataSet;
 class DataSource;
+
+// One attempt to send a mail, as it is archived: sender, recipients and
+// subject (each at most 100 characters), when the send began, the message's
+// plain text and its rich form as stored bytes.
+struct TMailMes
+{
+    QString Gonderen, Alici, Konu;
+    QDateTime Tarih;
+    QString Mesaj;
+    QByteArray RichText;
+};
+
+// The folders of the mail archive, in the order the archive lists them.
+enum class MailFolder { All, Sent, NotSent };
 
 // The second data module: the scratch query of the printed reports and the
 // mail lists. It shares Dm1's connection and lives for the whole run.
@@ -28,6 +45,14 @@ public:
     // Gives RaporTemp a report layout's own statement and opens it.
     bool openReport(const QString &sql);
 
+    // Lists one folder of the archive in MailNav (and opens it). The
+    // statement stays in MailNav after the archive window closes, so a new
+    // archive window starts on the folder chosen last.
+    bool showMailFolder(MailFolder folder);
+    MailFolder mailFolder() const { return m_mailFolder; }
+    // Writes the attempt into the archive, Durum 1 when it was sent.
+    bool archiveMail(const TMailMes &mail, bool sent, QString *error = nullptr);
+
     void registerMailArchiveWindow(QObject *window, MailArchivePort *port);
     // Shows the current message in the e-mail archive window, when it exists.
     void MailNavAfterScroll();
@@ -35,6 +60,7 @@ public:
 private:
     QPointer<QObject> m_archiveWindow;
     MailArchivePort *m_archivePort = nullptr;
+    MailFolder m_mailFolder = MailFolder::All;
 };
 
 extern TDm2 *Dm2;

@@ -21,6 +21,8 @@
 #include "shell/WindowRegistry.h"
 #include "reports/Report1Unit.h"
 #include "rental/FrmCDKiraUnit.h"
+#include "messaging/FrmMailArsivUnit.h"
+#include "messaging/FrmMailUnit.h"
 
 #include <QCloseEvent>
 #include <QKeyEvent>
@@ -92,8 +94,8 @@ void TFrmMain::buildMenu()
 
     QMenu *mail = bar->addMenu(QStringLiteral("E-Mail Process"));
     mail->setObjectName(QStringLiteral("EMailProcess1"));
-    entry(mail, QStringLiteral("New E-Mail"), "MailGnderimi1", "new", &TFrmMain::MailGnderimi1Click, false);
-    entry(mail, QStringLiteral("E-Mail Archive"), "MailAriv1", "archive", &TFrmMain::MailAriv1Click, false);
+    entry(mail, QStringLiteral("New E-Mail"), "MailGnderimi1", "new", &TFrmMain::MailGnderimi1Click, true);
+    entry(mail, QStringLiteral("E-Mail Archive"), "MailAriv1", "archive", &TFrmMain::MailAriv1Click, true);
 
     QMenu *reportsAndGraphics = bar->addMenu(QStringLiteral("Report and Graphics"));
     reportsAndGraphics->setObjectName(QStringLiteral("ReportandGraphics1"));
@@ -223,8 +225,14 @@ void TFrmMain::Servis1Click()
 {
     OpenServiceWindow(TFrmServis::UserPage, this);
 }
-void TFrmMain::MailGnderimi1Click() {}
-void TFrmMain::MailAriv1Click() {}
+void TFrmMain::MailGnderimi1Click()
+{
+    OpenMailWindow(this);
+}
+void TFrmMain::MailAriv1Click()
+{
+    OpenMailArchive();
+}
 void TFrmMain::Stokstatistik1Click()
 {
     PrintStockStatistics();

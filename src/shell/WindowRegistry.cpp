@@ -20,6 +20,9 @@
 #include "catalogue/DlgBarkodOkuUnit.h"
 #include "rental/FrmCDKiraUnit.h"
 #include "service/FrmServisUnit.h"
+#include "messaging/FrmMailArsivUnit.h"
+#include "messaging/FrmMailListUnit.h"
+#include "messaging/FrmMailUnit.h"
 
 QPointer<TFrmCDTanim> FrmCDTanim;
 QPointer<TFrmCDKayit> FrmCDKayit;
@@ -42,7 +45,11 @@ QPointer<TFrmCDKira> FrmCDKira;
 QPointer<TDlgBarkodOku> DlgBarkodOku;
 QPointer<TFrmServis> FrmServis;
 
-QPointer<QWidget> FrmMailArsiv;
+
+QPointer<TFrmMail> FrmMail;
+QPointer<TFrmMailList> FrmMailList;
+QPointer<TFrmMailArsiv> FrmMailArsiv;
+
 
 namespace {
 QPointer<QMdiArea> g_documentArea;
@@ -72,7 +79,7 @@ bool closeOtherWindows(QWidget *keep)
     // Windows shown on their own (no frame around them, as in tests).
     const QList<QPointer<QWidget>> registered = {
         FrmCDTanim.data(), FrmCDKayit.data(), FrmNavigator.data(), FrmMusteri.data(), FrmMusKayit.data(),
-        DlgKamera.data(), DlgMiniResim.data(), DlgMiniAcik.data(), FrmHakkinda.data(), FrmCDKira.data(), FrmMailArsiv,
+        DlgKamera.data(), DlgMiniResim.data(), DlgMiniAcik.data(), FrmHakkinda.data(), FrmCDKira.data(), FrmMailArsiv.data(), FrmMail.data(), FrmMailList.data(),
         FrmKasaHareket.data(), FrmKasaHareketGiris.data(), DlgKasaSifre.data(), DlgCDIst.data(), FrmGrafik.data(),
         DlgBarkodOku.data()};
     for (const QPointer<QWidget> &w : registered) {

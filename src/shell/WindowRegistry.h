@@ -34,6 +34,9 @@ class TDlgBarkodOku;
 extern QPointer<TFrmCDKira> FrmCDKira;
 extern QPointer<TDlgBarkodOku> DlgBarkodOku;
 class TFrmServis;
+class TFrmMail;
+class TFrmMailList;
+class TFrmMailArsiv;
 
 extern QPointer<TFrmCDTanim> FrmCDTanim;
 extern QPointer<TFrmCDKayit> FrmCDKayit;
@@ -52,9 +55,10 @@ extern QPointer<TDlgCdIst> DlgCDIst;
 extern QPointer<TFrmGrafik> FrmGrafik;
 extern QPointer<TFrmServis> FrmServis;  // service and settings (modal)
 
-// Windows whose classes join the program later: their references exist
-// already, so the close rules of the windows above can ask for them.
-extern QPointer<QWidget> FrmMailArsiv;  // e-mail archive
+extern QPointer<TFrmMail> FrmMail;
+extern QPointer<TFrmMailList> FrmMailList;
+extern QPointer<TFrmMailArsiv> FrmMailArsiv;
+
 
 namespace Windows {
 

@@ -235,7 +235,7 @@ void TestFrmMain::menuEntries_data()
                                                 "MteriTanmliamalar1 Customer Definitions on", "-",
                                                 "Servis1 Service / Settings on"};
     QTest::newRow("E-Mail Process") << "EMailProcess1"
-                                    << QStringList{"MailGnderimi1 New E-Mail off", "MailAriv1 E-Mail Archive off"};
+                                    << QStringList{"MailGnderimi1 New E-Mail on", "MailAriv1 E-Mail Archive on"};
     QTest::newRow("Report and Graphics") << "ReportandGraphics1"
                                          << QStringList{"Reports1 Reports >", "Grafikler1 Graphics on"};
     QTest::newRow("Reports") << "Reports1"
@@ -267,8 +267,8 @@ void TestFrmMain::onlyBuiltWindowsCanBeOpened()
     }
     enabled.sort();
     QCOMPARE(enabled, (QStringList{"CDKiralama1", "CDNavigator1", "CDTanmlamalar1", "Grafikler1", "Hakknda1",
-                                   "KasaHareketleri1", "Kirastatistik1", "MteriTanmliamalar1", "Servis1", "Stokstatistik1",
-                                   "k1"}));
+                                   "KasaHareketleri1", "Kirastatistik1", "MailAriv1", "MailGnderimi1",
+                                   "MteriTanmliamalar1", "Servis1", "Stokstatistik1", "k1"}));
 }
 
 void TestFrmMain::closingAsks_data()
