@@ -10,6 +10,7 @@
 #include "components/WindowKit.h"
 #include "data/Dm2Unit.h"
 #include "messaging/FrmMailUnit.h"
+#include "service/FrmServisUnit.h"
 #include "reports/Report2Unit.h"
 #include "shell/Helpers.h"
 
@@ -61,9 +62,6 @@ TFrmMailArsiv::TFrmMailArsiv(QWidget *parent) : QWidget(parent)
                               Kit::Caption::Beside, QStringLiteral("Print E-Mail"));
     tbClose = Kit::toolButton(toolbar, QStringLiteral("tbClose"), QStringLiteral("Close"), QStringLiteral("exit"),
                               Kit::Caption::Beside);
-    // The mail account is kept in the service window, which is not part of
-    // the program yet: until then the way there is visibly closed.
-    tbSMTP->setEnabled(false);
     auto *tools = new QHBoxLayout(toolbar);
     tools->setContentsMargins(2, 2, 2, 2);
     for (QToolButton *b : {tbNewMail, tbSMTP, tbPrint, tbClose})
@@ -177,6 +175,9 @@ TFrmMailArsiv::TFrmMailArsiv(QWidget *parent) : QWidget(parent)
 
     connect(tbNewMail, &QToolButton::clicked, this, &TFrmMailArsiv::tbNewMailClick);
     connect(tbPrint, &QToolButton::clicked, this, &TFrmMailArsiv::tbPrintClick);
+    // The mail account is kept on the service window's mail page. A restore
+    // there may close this window: nothing of it is touched afterwards.
+    connect(tbSMTP, &QToolButton::clicked, this, [this] { OpenServiceWindow(TFrmServis::MailPage, this); });
     connect(tbClose, &QToolButton::clicked, this, &TFrmMailArsiv::close);
     // Moving the mark (mouse or keys) chooses a folder; a click on the folder
     // marked already lists it again when the list shows another (after a

@@ -16,6 +16,7 @@
 #include "data/Tariff.h"
 #include "data/TariffCache.h"
 #include "db/Money.h"
+#include "messaging/FrmMailUnit.h"
 #include "reports/RentalSlip.h"
 #include "reports/Report2Unit.h"
 #include "shell/Helpers.h"
@@ -404,8 +405,6 @@ TFrmCDKira::TFrmCDKira(QWidget *parent) : QWidget(parent)
     SpeedButton1 = Kit::toolButton(rentedHeading.frame, QStringLiteral("SpeedButton1"),
                                    QStringLiteral("Send E-Mail to this customer"), QStringLiteral("link"),
                                    Kit::Caption::Beside);
-    // Mail is sent from the e-mail window, which is not part of the program yet.
-    SpeedButton1->setEnabled(false);
     SpeedButton2 = Kit::toolButton(rentedHeading.frame, QStringLiteral("SpeedButton2"),
                                    QStringLiteral("Get this transaction"), QStringLiteral("forward"),
                                    Kit::Caption::Beside);
@@ -480,6 +479,7 @@ TFrmCDKira::TFrmCDKira(QWidget *parent) : QWidget(parent)
     connect(Check1, &QCheckBox::clicked, this, &TFrmCDKira::Check1Click);
     connect(DBGrid2, &QAbstractItemView::doubleClicked, this, &TFrmCDKira::DBGrid2DblClick);
     connect(SpeedButton2, &QToolButton::clicked, this, &TFrmCDKira::DBGrid2DblClick);
+    connect(SpeedButton1, &QToolButton::clicked, this, &TFrmCDKira::SpeedButton1Click);
     connect(DBGrid2, &QAbstractItemView::clicked, this, [this] {
         DataSet *t = Dm1->HareketTemp1;
         if (!t->isOpen() || t->recNo() < 0)
@@ -1023,4 +1023,11 @@ void TFrmCDKira::FormClose()
 TFrmCDKira *OpenRentWindow()
 {
     return openChildWindow(FrmCDKira, [] { return new TFrmCDKira; });
+}
+
+void TFrmCDKira::SpeedButton1Click()
+{
+    // The customer of the current transaction: the customer list stands on
+    // the row its name box shows.
+    OpenMailWindow(this, Dm1->Musteri->value(QStringLiteral("EMail")).toString(), true);
 }

@@ -105,6 +105,7 @@ public:
     void SpeedButton4Click();
     void Check1Click();
     void DBGrid2DblClick();
+    void SpeedButton1Click();
     void TimerTimer();
 
 protected:

@@ -10,6 +10,7 @@
 #include "data/Dm1Unit.h"
 #include "data/Dm2Unit.h"
 #include "data/TariffCache.h"
+#include "messaging/FrmMailUnit.h"
 #include "db/Money.h"
 #include "db/SqlDialect.h"
 #include "rental/FrmCDKiraUnit.h"
@@ -23,6 +24,7 @@
 #include <QDateEdit>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPushButton>
 #include <QSpinBox>
 #include <QSqlError>
 #include <QSqlQuery>
@@ -187,6 +189,7 @@ private slots:
     void nextRentalQuestion_data();
     void nextRentalQuestion();
     void deleteLeavesLedgerAndStock();
+    void mailToTheTransactionsCustomer();
     void closing_data();
     void closing();
 
@@ -578,6 +581,31 @@ void TestFrmCDKira::deleteLeavesLedgerAndStock()
     QCOMPARE(number(QStringLiteral("Select Count(*) from Hareket")), 0);
     QCOMPARE(number(QStringLiteral("Select Count(*) from Kasa")), 1);
     QCOMPARE(number(QStringLiteral("Select Stok from CD where ID=?"), {m_dvd}), 1);
+}
+
+void TestFrmCDKira::mailToTheTransactionsCustomer()
+{
+    run(QStringLiteral("Update Musteri Set EMail='veli@example.com' Where ID=?"), {m_guest});
+    run(QStringLiteral("Update Musteri Set EMail='ayse@example.com' Where ID=?"), {m_member});
+    openWindow();
+    enter(QStringLiteral("Rent"), QStringLiteral("Veli Misafir"), QStringLiteral("DVD"), QStringLiteral("Matrix"));
+    m_prompts->expect(Icon::Question, NextRental, Answer::No);
+    w->ToolButton1->click();
+    QString to;
+    bool locked = false;
+    auto *poll = new QTimer(this);
+    connect(poll, &QTimer::timeout, this, [&, poll] {
+        if (!FrmMail || !FrmMail->isVisible())
+            return;
+        poll->stop();
+        to = FrmMail->EdTo->text();
+        locked = !FrmMail->EdTo->isEnabled() && !FrmMail->btnTo->isEnabled();
+        FrmMail->close();
+    });
+    poll->start(5);
+    w->SpeedButton1->click();
+    QCOMPARE(to, QStringLiteral("veli@example.com"));
+    QVERIFY(locked);
 }
 
 void TestFrmCDKira::closing_data()
