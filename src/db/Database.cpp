@@ -8,6 +8,7 @@
 #include <QFileInfo>
 #include <QSqlDriver>
 #include <QSqlError>
+#include <QSet>
 #include <QSqlQuery>
 #include <QUrl>
 #include <sqlite3.h>
@@ -138,6 +139,32 @@ bool configureSqlite(QSqlDatabase &db, const QString &path, QString *error)
     return true;
 }
 
+// An older shop gets the indexes added since it was made (the tables it has
+// are all there): each is built once, the first time a newer program opens it.
+bool addMissingIndexes(QSqlDatabase &db, QString *error)
+{
+    QSqlQuery q(db);
+    const bool sqlite = SqlDialect::of(db).backend() == Backend::SQLite;
+    if (!q.exec(sqlite ? QStringLiteral("SELECT name FROM sqlite_master WHERE type='index'")
+                       : QStringLiteral("SELECT indexname FROM pg_indexes WHERE schemaname = current_schema()"))) {
+        *error = q.lastError().text();
+        return false;
+    }
+    QSet<QString> present;
+    while (q.next())
+        present.insert(q.value(0).toString().toLower());
+    for (const IndexDef &ix : Schema::indexes()) {
+        if (present.contains(QString::fromLatin1(ix.name).toLower()))
+            continue;
+        QString e;
+        if (!exec(db, Schema::createIndexStatement(ix), &e)) {
+            *error = QStringLiteral("Adding the index %1 to the database failed: %2").arg(QLatin1StringView(ix.name), e);
+            return false;
+        }
+    }
+    return true;
+}
+
 bool createSchema(QSqlDatabase &db, QString *error)
 {
     const SqlDialect &dialect = SqlDialect::of(db);
@@ -153,8 +180,11 @@ bool createSchema(QSqlDatabase &db, QString *error)
             return false;
     }
     const QStringList missing = missingTables(db);
-    if (missing.isEmpty())
+    if (missing.isEmpty()) {
+        if (!addMissingIndexes(db, error))
+            return false;
         return tx.commit() || (*error = tx.errorText(), false);
+    }
     if (missing.size() != qsizetype(Schema::tables().size())) {
         // An older shop lacks only the tables added since: they are made now.
         QStringList lacking;
@@ -176,6 +206,8 @@ bool createSchema(QSqlDatabase &db, QString *error)
                 }
             }
         }
+        if (!addMissingIndexes(db, error))
+            return false;
         if (!tx.commit()) {
             *error = QStringLiteral("Adding tables to the database failed: %1").arg(tx.errorText());
             return false;

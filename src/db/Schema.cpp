@@ -115,6 +115,9 @@ const IndexDef Indexes[] = {
     {"IX_Hareket_MusteriNo", "Hareket", "MusteriNo"},
     {"IX_Hareket_CdNo", "Hareket", "CdNo"},
     {"IX_Hareket_CDDurum", "Hareket", "CDDurum"},
+    // A customer's open rentals (the rent and customer windows' lists): with
+    // the state alone the database would walk every open transaction.
+    {"IX_Hareket_MusteriDurum", "Hareket", "MusteriNo, CDDurum"},
     {"IX_Hareket_KiraTarih", "Hareket", "KiraTarih"},
     {"IX_Hareket_GelecekTarih", "Hareket", "GelecekTarih"},
     {"IX_Hareket_TeslimTarih", "Hareket", "TeslimTarih"},
@@ -218,6 +221,13 @@ QStringList createStatements(const SqlDialect &dialect)
                         QLatin1StringView(ix.table), QLatin1StringView(ix.columns));
     }
     return out;
+}
+
+QString createIndexStatement(const IndexDef &ix)
+{
+    return QStringLiteral("CREATE %1INDEX %2 ON %3 (%4)")
+        .arg(ix.unique ? QStringLiteral("UNIQUE ") : QString(), QLatin1StringView(ix.name),
+             QLatin1StringView(ix.table), QLatin1StringView(ix.columns));
 }
 
 QStringList createTableStatements(const SqlDialect &dialect, QStringView table)

@@ -60,6 +60,9 @@ std::optional<ColumnType> typeOfColumnName(QStringView column);
 // Statements that create every table and index, for one backend, in order.
 QStringList createStatements(const SqlDialect &dialect);
 
+// The statement that creates one index.
+QString createIndexStatement(const IndexDef &index);
+
 // Statements that create one table and its indexes (a table added to an
 // existing shop).
 QStringList createTableStatements(const SqlDialect &dialect, QStringView table);
