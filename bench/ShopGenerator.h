@@ -45,6 +45,7 @@ bool generateShop(const QSqlDatabase &db, const ShopSize &size, quint32 seed, QD
 bool hasShopMark(const QSqlDatabase &db);
 
 // Whether the database holds a whole generated shop of this size: the mark,
-// and as many customers, titles and transactions as the size asks. When not,
+// and at least as many customers, titles and transactions as the size asks
+// (a benchmark adds the rows it posts). When not,
 // the reason is in *why.
 bool holdsGeneratedShop(const QSqlDatabase &db, const ShopSize &size, QString *why = nullptr);
