@@ -38,24 +38,15 @@ const QStringList TFrmCDKontrol::ReportNames = {
     QStringLiteral("Necessary arrive today"), QStringLiteral("Today arrive CD's"), QStringLiteral("Delayed CD's"),
     QStringLiteral("Rented CD's"), QStringLiteral("CD's rented on account"), QStringLiteral("CD's rented today")};
 
-// The grid's column titles, one of them bold: the column the list is sorted by.
-class BoldTitleHeader : public TitledHeader
+void BoldTitleHeader::paintSection(QPainter *painter, const QRect &rect, int logicalIndex) const
 {
-public:
-    using TitledHeader::TitledHeader;
-    int boldSection = -1;
-
-protected:
-    void paintSection(QPainter *painter, const QRect &rect, int logicalIndex) const override
-    {
-        painter->save();
-        QFont f = font();
-        f.setBold(logicalIndex == boldSection);
-        painter->setFont(f);
-        TitledHeader::paintSection(painter, rect, logicalIndex);
-        painter->restore();
-    }
-};
+    painter->save();
+    QFont f = font();
+    f.setBold(logicalIndex == boldSection);
+    painter->setFont(f);
+    TitledHeader::paintSection(painter, rect, logicalIndex);
+    painter->restore();
+}
 
 namespace {
 

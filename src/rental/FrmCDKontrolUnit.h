@@ -2,6 +2,8 @@
 
 #include "shell/WindowRegistry.h"
 
+#include "components/GridColumns.h"
+
 #include <QStringList>
 #include <QWidget>
 
@@ -14,7 +16,18 @@ class QKeyEvent;
 class QMenu;
 class QToolButton;
 class WheelToArrows;
-class BoldTitleHeader;
+
+// The grid's column titles, one of them bold: the column the list is sorted by.
+class BoldTitleHeader : public TitledHeader
+{
+    Q_OBJECT
+public:
+    using TitledHeader::TitledHeader;
+    int boldSection = -1;
+
+protected:
+    void paintSection(QPainter *painter, const QRect &rect, int logicalIndex) const override;
+};
 
 // "CD Check": the counter's overview of rentals — due back today, back today,
 // overdue, all out, out on credit, rented today. From the highlighted rental

@@ -98,12 +98,24 @@ inline int stock(int title)
     return number(QStringLiteral("Select Stok from CD Where ID=?"), {title});
 }
 
+// What waits for a window to show; a test that ends without the window
+// showing drops its waits, so they never act in the next test.
+inline QObject &pendingWaits()
+{
+    static QObject owner;
+    return owner;
+}
+inline void dropPendingWaits()
+{
+    qDeleteAll(pendingWaits().findChildren<QTimer *>(Qt::FindDirectChildrenOnly));
+}
+
 // Runs the action once the window behind the reference is on screen: modal
 // windows are acted on from inside their own event loop.
 template <class W>
 void whenShown(QPointer<W> &ref, std::function<void(W *)> action)
 {
-    auto *poll = new QTimer;
+    auto *poll = new QTimer(&pendingWaits());
     QObject::connect(poll, &QTimer::timeout, poll, [poll, &ref, action] {
         if (!ref || !ref->isVisible())
             return;
@@ -146,6 +158,7 @@ struct Shop
 
     ~Shop()
     {
+        dropPendingWaits();
         PromptService::install(nullptr);
         dm2.reset();
         dm1.reset();
