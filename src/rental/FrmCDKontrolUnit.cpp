@@ -150,6 +150,17 @@ TFrmCDKontrol::TFrmCDKontrol(QWidget *parent) : QWidget(parent)
     TitleHeader->setSectionsClickable(true);
     TitleHeader->setCursor(Qt::PointingHandCursor);
     TitleHeader->boldSection = 0;
+    // Every title readable in full, even in bold.
+    const QList<int> widths = {200, 60, 80, 60, 80, 160, 100, 100, 100, 170};
+    const auto fitTitles = [this, titles, widths] {
+        QFont bold = TitleHeader->font();
+        bold.setBold(true);
+        const QFontMetrics fm(bold);
+        for (int i = 0; i < titles.size(); ++i)
+            DBGrid1->setColumnWidth(i, std::max(widths[i], fm.horizontalAdvance(titles[i]) + 24));
+    };
+    fitTitles();
+    connect(DBGrid1->model(), &QAbstractItemModel::modelReset, this, fitTitles);
     DBGrid1->setEditTriggers(QAbstractItemView::NoEditTriggers);
     DBGrid1->setSelectionBehavior(QAbstractItemView::SelectRows);
     DBGrid1->setSelectionMode(QAbstractItemView::SingleSelection);
@@ -182,6 +193,9 @@ TFrmCDKontrol::TFrmCDKontrol(QWidget *parent) : QWidget(parent)
         value->setObjectName(QStringLiteral("Detail") + shown[i].second);
         value->setAccessibleName(shown[i].first);
         value->setDataSource(Dm1->CDKontrolData, shown[i].second);
+        // Shown to be read, not greyed like a locked field.
+        value->link().setAlwaysEnabled(true);
+        value->setWordWrap(true);
         value->setFrameShape(QFrame::StyledPanel);
         value->setMinimumWidth(120);
         dl->addWidget(caption, (i / 2) * 2, i % 2);
@@ -196,7 +210,7 @@ TFrmCDKontrol::TFrmCDKontrol(QWidget *parent) : QWidget(parent)
     body->addWidget(listPanel);
     body->addWidget(detailsPanel);
     body->setStretchFactor(1, 1);
-    body->setSizes({200, 700, 260});
+    body->setSizes({200, 840, 240});
 
     const Kit::StatusPanels status = Kit::statusBar(this, {QStringLiteral(" [ F5 ] - Barcod Entry")});
     Kit::stack(this, {bar, title.frame, body, status.bar}, body);

@@ -17,6 +17,7 @@
 #include <QFormLayout>
 #include <QGridLayout>
 #include <QHBoxLayout>
+#include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -120,6 +121,7 @@ TFrmTakas::TFrmTakas(QWidget *parent) : QDialog(parent)
                    {QStringLiteral("CD No"), QStringLiteral("CD Type"), QStringLiteral("Film Name")}, {60, 60, 220});
     DBGrid1->setEditTriggers(QAbstractItemView::NoEditTriggers);
     DBGrid1->setSelectionBehavior(QAbstractItemView::SelectRows);
+    DBGrid1->horizontalHeader()->setStretchLastSection(true);
     gl->addWidget(DBGrid1, 1);
     auto *details = new QFormLayout;
     const QList<std::pair<QString, QString>> shown = {
@@ -135,6 +137,7 @@ TFrmTakas::TFrmTakas(QWidget *parent) : QDialog(parent)
         t->setObjectName(QStringLiteral("Detail") + s.second);
         t->setAccessibleName(s.first.trimmed());
         t->setDataSource(Dm1->TakasCDData, s.second);
+        t->link().setAlwaysEnabled(true);
         details->addRow(s.first, t);
     }
     gl->addLayout(details);
