@@ -25,7 +25,16 @@
 #include "customers/PhotoView.h"
 #include "catalogue/DlgBarkodOkuUnit.h"
 #include "components/DBControls.h"
+#include "rental/FrmCDIadeUnit.h"
 #include "rental/FrmCDKiraUnit.h"
+#include "rental/FrmCDKontrolUnit.h"
+#include "rental/FrmTakasUnit.h"
+#include "customers/DlgMiniAcikUnit.h"
+#include "customers/DlgMiniResimUnit.h"
+#include <QButtonGroup>
+#include <QCheckBox>
+#include <QLabel>
+#include <QPainter>
 #include <QDateEdit>
 #include <QLineEdit>
 #include <QSpinBox>
@@ -360,6 +369,79 @@ int main(int argc, char *argv[])
         save(rent, QStringLiteral("TFrmCDKira-filtered"));
         rent->close();
         delete rent;
+        // The check window on each report; the return window on the first
+        // rental out, with its photo and note beside it and the credit
+        // labels showing; the exchange window with a disc being entered.
+        TFrmCDKontrol *check = OpenCheckWindow();
+        check->showNormal();
+        check->resize(1280, 760);
+        QApplication::processEvents();
+        for (int r = 1; r <= 6; ++r) {
+            check->RadioGroup1->button(r - 1)->click();
+            QApplication::processEvents();
+            save(check, QStringLiteral("TFrmCDKontrol-%1").arg(r));
+        }
+        check->RadioGroup1->button(3)->click();
+        if (!Dm1->CDKontrol->isEmpty()) {
+            DataSet *list = Dm1->CDKontrol;
+            LoadReturnPhoto(check, list->value(QStringLiteral("Resim")).toByteArray());
+            auto *ret = new TFrmCdIade(check);
+            FrmCdIade = ret;
+            ret->LabelCustomer->setText(list->value(QStringLiteral("AdSoyad")).toString());
+            ret->LabelFilm->setText(list->value(QStringLiteral("FilmAdi")).toString());
+            Dm1->CDIade->close();
+            Dm1->CDIade->setParameter(QStringLiteral("IDX"), list->value(QStringLiteral("ID")).toString());
+            Dm1->CDIade->open();
+            if (Dm1->CDIade->edit()) {
+                Dm1->CDIade->setValue(QStringLiteral("Veresiye"), 1);
+                Dm1->CDIade->post();
+            }
+            if (!DlgMiniAcik)
+                DlgMiniAcik = new TDlgMiniAcik(ret);
+            DlgMiniAcik->ScText->setPlainText(QStringLiteral("Pays on Fridays. Prefers DVD."));
+            ret->move(100, 100);
+            ret->show();
+            QApplication::processEvents();
+            ret->DBCheckBox1->click();
+            ret->DBCheckBox2->click();
+            QApplication::processEvents();
+            // The window and its companions as they stand side by side.
+            const QPixmap main = ret->grab();
+            const QPixmap photo = DlgMiniResim ? DlgMiniResim->grab() : QPixmap();
+            const QPixmap note = DlgMiniAcik ? DlgMiniAcik->grab() : QPixmap();
+            QPixmap all(main.width() + std::max(photo.width(), note.width()),
+                        std::max(main.height(), photo.height() + note.height()));
+            all.fill(Qt::darkGray);
+            QPainter painter(&all);
+            painter.drawPixmap(0, 0, main);
+            painter.drawPixmap(main.width(), 0, photo);
+            painter.drawPixmap(main.width(), photo.height(), note);
+            painter.end();
+            const QString file = g_out + QStringLiteral("/TFrmCdIade.png");
+            if (all.save(file))
+                g_written << file;
+            ret->reject(); // nothing of the return is kept
+            delete ret;
+        }
+        check->close();
+        delete check;
+        {
+            auto *exchange = new TFrmTakas;
+            FrmTakas = exchange;
+            exchange->show();
+            QApplication::processEvents();
+            exchange->ComboBox2->setCurrentIndex(1);
+            emit exchange->ComboBox2->activated(1);
+            exchange->Edit3->setText(QStringLiteral("Babam ve Oğlum"));
+            exchange->Edit2->setText(QStringLiteral("1"));
+            exchange->ComboBox3->setCurrentIndex(0);
+            exchange->Edit4->setText(QStringLiteral("4,50"));
+            exchange->Edit5->setText(QStringLiteral("9,00"));
+            QApplication::processEvents();
+            save(exchange, QStringLiteral("TFrmTakas"));
+            exchange->reject();
+            delete exchange;
+        }
         // The cash box on the last month, the entry dialog on a correction,
         // the password dialog, the renting statistics and the five charts.
         TFrmKasaHareket *cash = OpenCashBox();

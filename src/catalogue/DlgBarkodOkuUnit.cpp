@@ -5,6 +5,7 @@
 #include "components/PromptService.h"
 #include "components/WindowKit.h"
 #include "data/Dm1Unit.h"
+#include "rental/FrmCDIadeUnit.h"
 #include "rental/FrmCDKiraUnit.h"
 
 #include <QHBoxLayout>
@@ -18,6 +19,8 @@
 namespace {
 
 const QString NotFoundText = QStringLiteral(" Any product entry isn t found concerning barcode entering !!!");
+const QString SeveralRentalsText = QStringLiteral(
+    "This film have been rented more than one, please click return button choosing true customer from list !!!");
 
 } // namespace
 
@@ -95,12 +98,34 @@ void TDlgBarkodOku::Edit1KeyDown()
         findTitle(Edit1->text().trimmed());
         break;
     case RentalToReturn:
-        // Taken up by the out-on-rent check window when it joins the program.
+        findRental(Edit1->text());
         break;
     default:
         break;
     }
     accept();
+}
+
+void TDlgBarkodOku::findRental(const QString &typed)
+{
+    DataSet *list = Dm1->CDKontrol;
+    // Only a disc the check window lists now is looked for.
+    if (!list->isOpen() || !list->locate(QStringLiteral("Barkod"), typed.trimmed()))
+        return;
+    if (!Dm1->showOpenRentalsOfBarcode(typed)) {
+        Prompt::error(list->lastError());
+        return;
+    }
+    if (list->recordCount() != 1) {
+        // The check window lists these rentals; the clerk picks the customer there.
+        Prompt::information(SeveralRentalsText);
+        return;
+    }
+    // The dialog is out of the way before the return window shows.
+    hide();
+    LoadReturnPhoto(parentWidget(), list->value(QStringLiteral("Resim")).toByteArray());
+    OpenReturnWindow(parentWidget(), list->value(QStringLiteral("ID")), list->value(QStringLiteral("AdSoyad")).toString(),
+                     list->value(QStringLiteral("FilmAdi")).toString());
 }
 
 void TDlgBarkodOku::findTitle(const QString &code)

@@ -35,6 +35,7 @@ public:
 private:
     bool keyPressed(QKeyEvent *event);
     void findTitle(const QString &code);
+    void findRental(const QString &typed);
 
     KeyPreview *m_keys = nullptr;
     bool m_done = false;

@@ -8,6 +8,7 @@
 #include "components/PromptService.h"
 #include "components/WindowKit.h"
 #include "customers/DlgMiniResimUnit.h"
+#include "rental/FrmCDIadeUnit.h"
 #include "customers/FrmMusKayitUnit.h"
 #include "components/GridColumns.h"
 #include "customers/PhotoView.h"
@@ -195,10 +196,6 @@ TFrmMusteri::TFrmMusteri(QWidget *parent) : QWidget(parent)
     btnCDReturn = Kit::toolButton(rentedHeading.frame, QStringLiteral("btnCDReturn"), QStringLiteral("CD Return"),
                                   QStringLiteral("return"), Kit::Caption::Beside);
     rentedHeading.buttons->addWidget(btnCDReturn);
-    // Returns are taken in the return window, which is not part of the
-    // program yet: until then the way there is visibly closed.
-    btnCDReturn->setEnabled(false);
-    cdIade->setEnabled(false);
 
     DBGrid3 = new DBGrid;
     DBGrid3->setObjectName(QStringLiteral("DBGrid3"));
@@ -408,23 +405,9 @@ void TFrmMusteri::CDReturnClick()
         Prompt::information(NoRentalsText);
         return;
     }
-    if (!DlgMiniResim)
-        DlgMiniResim = new TDlgMiniResim(window());
-    // No photograph, or bytes that are no JPEG, leave the frame empty.
-    const QImage picture =
-        QImage::fromData(Dm1->Musteri->value(QStringLiteral("Resim")).toByteArray(), "JPEG");
-    if (picture.isNull())
-        DlgMiniResim->Image1->clearPicture();
-    else
-        DlgMiniResim->Image1->setPicture(picture);
-    DataSet *iade = Dm1->CDIade;
-    iade->close();
-    iade->setParameter(QStringLiteral("IDX"), rented->value(QStringLiteral("ID")).toString());
-    if (!iade->open()) {
-        Prompt::error(iade->lastError());
-        return;
-    }
-    // The return window takes it from here once it is part of the program.
+    LoadReturnPhoto(window(), Dm1->Musteri->value(QStringLiteral("Resim")).toByteArray());
+    OpenReturnWindow(window(), rented->value(QStringLiteral("ID")), Dm1->Musteri->value(QStringLiteral("AdSoyad")).toString(),
+                     rented->value(QStringLiteral("FilmAdi")).toString());
 }
 
 void TFrmMusteri::closeEvent(QCloseEvent *event)

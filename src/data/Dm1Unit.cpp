@@ -551,6 +551,62 @@ std::optional<QString> TDm1::customerName(const QVariant &id, QString *error)
     return v ? std::optional<QString>(v->toString()) : std::nullopt;
 }
 
+namespace {
+
+const QString CheckColumns = QStringLiteral(
+    " SELECT Hareket.IslemTur, Hareket.ID, Hareket.IslemTarih, Hareket.KiraTarih,  Hareket.KiralamaGun, "
+    "Hareket.GelecekTarih,  Musteri.AdSoyad, Musteri.Aciklama, Musteri.Telefon, Musteri.IsTelefon, "
+    "Hareket.MusteriNo, Musteri.Resim,  Musteri.EvTelefon, Musteri.CepTelefon, Musteri.EMail, CD.FilmAdi, "
+    "CD.Stok, CD.CDTur, CD.Barkod  FROM CD INNER JOIN (Musteri INNER JOIN Hareket  ON Musteri.ID = "
+    "Hareket.MusteriNo) ON CD.ID = Hareket.CdNo  ");
+const QString CheckOrder = QStringLiteral(" Order by Musteri.AdSoyad, CD.FilmAdi ");
+
+} // namespace
+
+bool TDm1::showCheckReport(int report, const QDate &today, const QString &cdType)
+{
+    QString where = QStringLiteral(" Where Hareket.IslemTur='Rent' ");
+    bool dated = true;
+    switch (report) {
+    case 1: where += QStringLiteral(" and Hareket.GelecekTarih=:Tarih and Hareket.CDDurum=0 "); break;
+    case 2: where += QStringLiteral(" and Hareket.TeslimTarih=:Tarih and Hareket.CDDurum=1 "); break;
+    case 3: where += QStringLiteral(" and Hareket.GelecekTarih<:Tarih and Hareket.CDDurum=0 "); break;
+    case 4: where += QStringLiteral(" and Hareket.CDDurum=0 "); dated = false; break;
+    case 5: where += QStringLiteral(" and Hareket.CDDurum=0 and Hareket.Veresiye=1 "); dated = false; break;
+    case 6: where += QStringLiteral(" and Hareket.CDDurum=0 and Hareket.KiraTarih=:Tarih "); break;
+    default:
+        CDKontrol->close();
+        return false;
+    }
+    const bool typed = !cdType.trimmed().isEmpty();
+    if (typed)
+        where += QStringLiteral(" and CD.CdTur=:CD ");
+    CDKontrol->close();
+    CDKontrol->setSql(CheckColumns + where + CheckOrder);
+    if (dated)
+        CDKontrol->setParameter(QStringLiteral("Tarih"), today);
+    if (typed)
+        CDKontrol->setParameter(QStringLiteral("CD"), cdType.trimmed());
+    return CDKontrol->open();
+}
+
+bool TDm1::showOpenRentalsOfBarcode(const QString &barcode)
+{
+    CDKontrol->close();
+    CDKontrol->setSql(CheckColumns
+                      + QStringLiteral(" Where Hareket.CDDurum=0 and Hareket.IslemTur='Rent' and CD.Barkod=:Barkod ")
+                      + CheckOrder);
+    CDKontrol->setParameter(QStringLiteral("Barkod"), barcode);
+    return CDKontrol->open();
+}
+
+std::optional<QString> TDm1::customerNote(const QVariant &id, QString *error)
+{
+    const auto v = readOne(Temp, QStringLiteral(" Select Aciklama from Musteri  where ID=:IDX "),
+                           {{QStringLiteral("IDX"), id}}, QStringLiteral("Aciklama"), error);
+    return v ? std::optional<QString>(v->toString()) : std::nullopt;
+}
+
 std::optional<QString> TDm1::titleName(const QVariant &id, QString *error)
 {
     const auto v = readOne(Temp, QStringLiteral(" Select FilmAdi from CD  where ID=:IDX "),

@@ -96,6 +96,18 @@ public:
     std::optional<QString> customerName(const QVariant &id, QString *error);
     std::optional<QString> titleName(const QVariant &id, QString *error);
 
+    // --- returns and the out-on-rent check --------------------------------
+    // The check list CDKontrol for one report (1 "Necessary arrive today" …
+    // 6 "CD's rented today"), rentals only, by customer and film name;
+    // `today` is the date the dated reports compare with, `cdType` (empty:
+    // every type) narrows the list. Opens the list.
+    bool showCheckReport(int report, const QDate &today, const QString &cdType);
+    // The check list narrowed to the open rentals of one barcode, compared
+    // as given. Opens the list.
+    bool showOpenRentalsOfBarcode(const QString &barcode);
+    // The note (Aciklama) of the customer with this ID; empty when none.
+    std::optional<QString> customerNote(const QVariant &id, QString *error);
+
     // Shows the current customer's photograph in the customer windows that
     // exist; bytes that are not a picture leave the pictures as they were.
     void ShowCustomerPhoto();

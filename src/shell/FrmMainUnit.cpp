@@ -21,6 +21,8 @@
 #include "shell/WindowRegistry.h"
 #include "reports/Report1Unit.h"
 #include "rental/FrmCDKiraUnit.h"
+#include "rental/FrmCDKontrolUnit.h"
+#include "rental/FrmTakasUnit.h"
 #include "messaging/FrmMailArsivUnit.h"
 #include "messaging/FrmMailUnit.h"
 
@@ -77,10 +79,10 @@ void TFrmMain::buildMenu()
     QMenu *process = bar->addMenu(QStringLiteral("Process"));
     process->setObjectName(QStringLiteral("Process1"));
     entry(process, QStringLiteral("CD Rent / Sell"), "CDKiralama1", "rent", &TFrmMain::CDKiralama1Click, true);
-    entry(process, QStringLiteral("CD Exchange"), "CDTakas1", "exchange", &TFrmMain::CDTakas1Click, false);
+    entry(process, QStringLiteral("CD Exchange"), "CDTakas1", "exchange", &TFrmMain::CDTakas1Click, true);
     process->addSeparator();
     entry(process, QStringLiteral("Cash Box Transactions"), "KasaHareketleri1", "cashbox", &TFrmMain::KasaHareketleri1Click, true);
-    entry(process, QStringLiteral("CD Check"), "CDKontrol1", "check", &TFrmMain::CDKontrol1Click, false);
+    entry(process, QStringLiteral("CD Check"), "CDKontrol1", "check", &TFrmMain::CDKontrol1Click, true);
     entry(process, QStringLiteral("CD-Navigator"), "CDNavigator1", "navigator", &TFrmMain::CDNavigator1Click, true);
     process->addSeparator();
     entry(process, QStringLiteral("Exit"), "k1", "exit", &TFrmMain::k1Click, true);
@@ -203,12 +205,18 @@ void TFrmMain::CDKiralama1Click()
 {
     OpenRentWindow();
 }
-void TFrmMain::CDTakas1Click() {}
+void TFrmMain::CDTakas1Click()
+{
+    OpenExchangeWindow(this);
+}
 void TFrmMain::KasaHareketleri1Click()
 {
     OpenCashBox();
 }
-void TFrmMain::CDKontrol1Click() {}
+void TFrmMain::CDKontrol1Click()
+{
+    OpenCheckWindow();
+}
 void TFrmMain::CDNavigator1Click()
 {
     OpenNavigator();

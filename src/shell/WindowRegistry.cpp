@@ -18,7 +18,10 @@
 
 // Rent and sell
 #include "catalogue/DlgBarkodOkuUnit.h"
+#include "rental/FrmCDIadeUnit.h"
 #include "rental/FrmCDKiraUnit.h"
+#include "rental/FrmCDKontrolUnit.h"
+#include "rental/FrmTakasUnit.h"
 #include "service/FrmServisUnit.h"
 #include "messaging/FrmMailArsivUnit.h"
 #include "messaging/FrmMailListUnit.h"
@@ -43,6 +46,9 @@ QPointer<TFrmGrafik> FrmGrafik;
 // Rent and sell
 QPointer<TFrmCDKira> FrmCDKira;
 QPointer<TDlgBarkodOku> DlgBarkodOku;
+QPointer<TFrmCdIade> FrmCdIade;
+QPointer<TFrmTakas> FrmTakas;
+QPointer<TFrmCDKontrol> FrmCDKontrol;
 QPointer<TFrmServis> FrmServis;
 
 
@@ -81,7 +87,7 @@ bool closeOtherWindows(QWidget *keep)
         FrmCDTanim.data(), FrmCDKayit.data(), FrmNavigator.data(), FrmMusteri.data(), FrmMusKayit.data(),
         DlgKamera.data(), DlgMiniResim.data(), DlgMiniAcik.data(), FrmHakkinda.data(), FrmCDKira.data(), FrmMailArsiv.data(), FrmMail.data(), FrmMailList.data(),
         FrmKasaHareket.data(), FrmKasaHareketGiris.data(), DlgKasaSifre.data(), DlgCDIst.data(), FrmGrafik.data(),
-        DlgBarkodOku.data()};
+        DlgBarkodOku.data(), FrmCdIade.data(), FrmTakas.data(), FrmCDKontrol.data()};
     for (const QPointer<QWidget> &w : registered) {
         if (!spared(w) && w->isVisible() && !w->close())
             return false;

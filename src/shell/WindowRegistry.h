@@ -33,6 +33,13 @@ class TFrmCDKira;
 class TDlgBarkodOku;
 extern QPointer<TFrmCDKira> FrmCDKira;
 extern QPointer<TDlgBarkodOku> DlgBarkodOku;
+// Returns, exchanges, the out-on-rent check
+class TFrmCdIade;
+class TFrmTakas;
+class TFrmCDKontrol;
+extern QPointer<TFrmCdIade> FrmCdIade;    // modal
+extern QPointer<TFrmTakas> FrmTakas;      // modal
+extern QPointer<TFrmCDKontrol> FrmCDKontrol;
 class TFrmServis;
 class TFrmMail;
 class TFrmMailList;

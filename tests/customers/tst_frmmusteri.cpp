@@ -12,6 +12,7 @@
 #include "customers/DlgMiniResimUnit.h"
 #include "customers/FrmMusKayitUnit.h"
 #include "customers/FrmMusteriUnit.h"
+#include "rental/FrmCDIadeUnit.h"
 #include "components/GridColumns.h"
 #include "customers/PhotoView.h"
 #include "rental/FrmCDKiraUnit.h"
@@ -617,9 +618,8 @@ void TestFrmMusteri::cdReturnWithoutRentals()
     addRegister();
     addTransaction(1, QStringLiteral("Returned Film"), QStringLiteral("Rent"), 1, 0, QDate(2026, 11, 2));
     TFrmMusteri *w = openWindow();
-    // Until the return window is part of the program both ways there are closed.
-    QVERIFY(!w->btnCDReturn->isEnabled());
-    QVERIFY(!w->PopupMenu1->actions().first()->isEnabled());
+    QVERIFY(w->btnCDReturn->isEnabled());
+    QVERIFY(w->PopupMenu1->actions().first()->isEnabled());
     m_prompts->expect(Icon::Information, NoRentalsText);
     w->CDReturnClick();
     QVERIFY(!Dm1->CDIade->isOpen());
@@ -634,14 +634,24 @@ void TestFrmMusteri::cdReturnHandsTheRentalOver()
     TFrmMusteri *w = openWindow();
     w->DBGrid2->setCurrentIndex(w->DBGrid2->model()->index(1, 0));
     QCOMPARE(Dm1->HareketTemp3->value(QStringLiteral("FilmAdi")).toString(), QStringLiteral("Second Out"));
+    const QVariant rental = Dm1->HareketTemp3->value(QStringLiteral("ID"));
+    bool seen = false;
+    whenShown<TFrmCdIade>(FrmCdIade, [&](TFrmCdIade *iade) {
+        seen = true;
+        QCOMPARE(iade->LabelCustomer->text(), QStringLiteral("Ahmet Demir"));
+        QCOMPARE(iade->LabelFilm->text(), QStringLiteral("Second Out"));
+        QCOMPARE(Dm1->CDIade->recordCount(), 1);
+        QCOMPARE(Dm1->CDIade->value(QStringLiteral("ID")), rental);
+        QVERIFY(DlgMiniResim && DlgMiniResim->isVisible());
+        QVERIFY(looksLike(DlgMiniResim->Image1->picture(), Qt::green));
+        iade->BitBtn2->click();
+    });
     w->CDReturnClick();
-    QVERIFY(Dm1->CDIade->isOpen());
-    QCOMPARE(Dm1->CDIade->recordCount(), 1);
-    QCOMPARE(Dm1->CDIade->value(QStringLiteral("ID")), Dm1->HareketTemp3->value(QStringLiteral("ID")));
-    QVERIFY(DlgMiniResim);
-    QCOMPARE(DlgMiniResim->windowTitle(), QStringLiteral("Customer's photo"));
-    QVERIFY(looksLike(DlgMiniResim->Image1->picture(), Qt::green));
-    Dm1->CDIade->close();
+    QVERIFY(seen);
+    // Closed without "Ok": the rental is still out, the photo window gone.
+    QVERIFY(!FrmCdIade);
+    QVERIFY(!DlgMiniResim);
+    QCOMPARE(scalar(QStringLiteral("Select CDDurum from Hareket Where ID=?"), {rental}).toInt(), 0);
 }
 
 void TestFrmMusteri::customerListPrintsWhatIsShown_data()

@@ -227,8 +227,8 @@ void TestFrmMain::menuEntries_data()
     QTest::addColumn<QString>("menu");
     QTest::addColumn<QStringList>("entries");
     QTest::newRow("Process") << "Process1"
-                             << QStringList{"CDKiralama1 CD Rent / Sell on", "CDTakas1 CD Exchange off", "-",
-                                            "KasaHareketleri1 Cash Box Transactions on", "CDKontrol1 CD Check off",
+                             << QStringList{"CDKiralama1 CD Rent / Sell on", "CDTakas1 CD Exchange on", "-",
+                                            "KasaHareketleri1 Cash Box Transactions on", "CDKontrol1 CD Check on",
                                             "CDNavigator1 CD-Navigator on", "-", "k1 Exit on"};
     QTest::newRow("Definitions") << "Definitions1"
                                  << QStringList{"CDTanmlamalar1 CD Definitions on",
@@ -266,7 +266,7 @@ void TestFrmMain::onlyBuiltWindowsCanBeOpened()
             enabled << a->objectName();
     }
     enabled.sort();
-    QCOMPARE(enabled, (QStringList{"CDKiralama1", "CDNavigator1", "CDTanmlamalar1", "Grafikler1", "Hakknda1",
+    QCOMPARE(enabled, (QStringList{"CDKiralama1", "CDKontrol1", "CDNavigator1", "CDTakas1", "CDTanmlamalar1", "Grafikler1", "Hakknda1",
                                    "KasaHareketleri1", "Kirastatistik1", "MailAriv1", "MailGnderimi1",
                                    "MteriTanmliamalar1", "Servis1", "Stokstatistik1", "k1"}));
 }

@@ -1,0 +1,171 @@
+#pragma once
+
+// What the return, check and exchange window tests share: a shop written
+// straight into the database, read back as the program reads it, and modal
+// windows acted on once they show.
+#include "components/DataSet.h"
+#include "data/Dm1Unit.h"
+#include "data/Dm2Unit.h"
+#include "data/TariffCache.h"
+#include "db/Database.h"
+#include "db/Money.h"
+#include "db/SqlDialect.h"
+#include "support/ScriptedPrompts.h"
+#include "support/TestSupport.h"
+
+#include <QPointer>
+#include <QSqlError>
+#include <QSqlQuery>
+#include <QTest>
+#include <QTimer>
+#include <functional>
+#include <memory>
+
+namespace RentalTest {
+
+inline QSqlQuery run(const QString &sql, const QVariantList &values = {})
+{
+    QSqlDatabase db = Database::connection();
+    QSqlQuery q(db);
+    q.prepare(sql);
+    for (int i = 0; i < values.size(); ++i)
+        SqlDialect::of(db).bind(q, i, values[i]);
+    if (!q.exec())
+        qWarning("%s: %s", qPrintable(sql), qPrintable(q.lastError().text()));
+    q.next();
+    return q;
+}
+
+inline int number(const QString &sql, const QVariantList &values = {})
+{
+    return run(sql, values).value(0).toInt();
+}
+
+// The first column of the first row as the program reads it: money with
+// four decimals, empty for NULL.
+inline QString text(const QString &sql, const QVariantList &values = {})
+{
+    // The program's datasets take named parameters: each '?' becomes one.
+    QString named = sql;
+    for (int i = 0, at = 0; (at = named.indexOf(QLatin1Char('?'), at)) >= 0; ++i)
+        named.replace(at, 1, QStringLiteral(":p%1").arg(i));
+    DataSet ds(QStringLiteral("Check"));
+    ds.setSql(named);
+    for (int i = 0; i < values.size(); ++i)
+        ds.setParameter(i, values[i]);
+    if (!ds.open())
+        qWarning("%s: %s", qPrintable(sql), qPrintable(ds.lastError()));
+    const QVariant v = ds.value(0);
+    if (v.isNull())
+        return QString();
+    if (v.metaType() == QMetaType::fromType<Money>())
+        return v.value<Money>().toDecimalString();
+    return v.toString();
+}
+
+inline int addCustomer(const QString &name, const QString &email = QString(), const QString &note = QString())
+{
+    static int no = 0;
+    return run(QStringLiteral("Insert Into Musteri (MusteriNo, AdSoyad, UyelikDurum, EMail, Aciklama) "
+                              "Values (?, ?, 0, ?, ?) Returning ID"),
+               {++no, name, email.isEmpty() ? QVariant() : email, note.isEmpty() ? QVariant() : note})
+        .value(0).toInt();
+}
+
+inline int addTitle(int cdNo, const QString &name, const QString &type, int stock, const QString &barcode = QString())
+{
+    return run(QStringLiteral("Insert Into CD (CDNo, FilmAdi, CDTur, Stok, Barkod, KiralamaSayi, KutuIcerik) "
+                              "Values (?, ?, ?, ?, ?, 0, 1) Returning ID"),
+               {cdNo, name, type, stock, barcode.isEmpty() ? QVariant() : barcode})
+        .value(0).toInt();
+}
+
+// An open rental as the rent window stores it: whole dates, the due date.
+inline int addRental(int customer, int title, const QString &type, const QDate &rent, int days,
+                     const QDate &due = QDate(), int onAccount = 0)
+{
+    const QDate d = due.isValid() ? due : rent.addDays(days);
+    return run(QStringLiteral("Insert Into Hareket (IslemTur, MusteriNo, CdNo, FilmTuru, KiraTarih, KiralamaGun, "
+                              "GelecekTarih, CDDurum, Kayit, Veresiye, TopTutar, IslemTarih) "
+                              "Values ('Rent', ?, ?, ?, ?, ?, ?, 0, 0, ?, ?, ?) Returning ID"),
+               {customer, title, type, QDateTime(rent, QTime()), days, QDateTime(d, QTime()), onAccount,
+                QVariant::fromValue(Money::fromDouble(12.5)), QDateTime(rent, QTime(10, 0))})
+        .value(0).toInt();
+}
+
+inline int stock(int title)
+{
+    return number(QStringLiteral("Select Stok from CD Where ID=?"), {title});
+}
+
+// What waits for a window to show; a test that ends without the window
+// showing drops its waits, so they never act in the next test.
+inline QObject &pendingWaits()
+{
+    static QObject owner;
+    return owner;
+}
+inline void dropPendingWaits()
+{
+    qDeleteAll(pendingWaits().findChildren<QTimer *>(Qt::FindDirectChildrenOnly));
+}
+
+// Runs the action once the window behind the reference is on screen: modal
+// windows are acted on from inside their own event loop.
+template <class W>
+void whenShown(QPointer<W> &ref, std::function<void(W *)> action)
+{
+    auto *poll = new QTimer(&pendingWaits());
+    QObject::connect(poll, &QTimer::timeout, poll, [poll, &ref, action] {
+        if (!ref || !ref->isVisible())
+            return;
+        poll->stop();
+        poll->deleteLater();
+        action(ref.data());
+    });
+    poll->start(5);
+}
+
+// A fresh shop: its own home, database, data modules, scripted prompts and
+// a tariff with penalties (VCD 1, DVD 1,50, DivX 2) and exchange fees.
+struct Shop
+{
+    std::unique_ptr<TestSupport::TestHome> home = std::make_unique<TestSupport::TestHome>();
+    std::unique_ptr<TestSupport::TestDatabase> db = std::make_unique<TestSupport::TestDatabase>();
+    std::unique_ptr<TDm1> dm1;
+    std::unique_ptr<TDm2> dm2;
+    ScriptedPrompts *prompts = nullptr;
+
+    bool open()
+    {
+        if (!db->open())
+            return false;
+        dm1 = std::make_unique<TDm1>();
+        dm2 = std::make_unique<TDm2>();
+        prompts = ScriptedPrompts::install();
+        TariffCache &t = TariffCache::instance();
+        t = TariffCache();
+        t.GunlukVCDCeza = Money::fromUnits(1);
+        t.GunlukDVDCeza = Money::fromDouble(1.5);
+        t.GunlukDivxCeza = Money::fromUnits(2);
+        t.TakasUcretiVCD = Money::fromUnits(3);
+        t.TakasUcretiDVD = Money::fromUnits(5);
+        t.GunlukDVD_Kira = Money::fromUnits(3);
+        t.PazarGunu = 1;
+        t.TarifeTur = 1;
+        return true;
+    }
+
+    ~Shop()
+    {
+        dropPendingWaits();
+        PromptService::install(nullptr);
+        dm2.reset();
+        dm1.reset();
+        Database::close(Database::ConnectionName);
+        db.reset();
+        home.reset();
+    }
+};
+
+} // namespace RentalTest
