@@ -284,8 +284,10 @@ TFrmCDKira::TFrmCDKira(QWidget *parent) : QWidget(parent)
     formLayout->addSpacing(8);
     formLayout->addWidget(totalBand);
     formLayout->addStretch();
-    form->setMinimumWidth(380);
-    form->setMaximumWidth(460);
+    // Wide enough for the longest caption beside the price and the due date
+    // with its weekday: a narrower form cut both off.
+    form->setMinimumWidth(470);
+    form->setMaximumWidth(540);
     for (QWidget *d : {static_cast<QWidget *>(DBDateEdit1), static_cast<QWidget *>(DBDate1),
                        static_cast<QWidget *>(SpinEdit1)})
         d->setMinimumWidth(d->fontMetrics().horizontalAdvance(QStringLiteral("00.00.00000")) + 40);
