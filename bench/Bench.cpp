@@ -19,6 +19,11 @@
 #include "components/PromptService.h"
 #include "data/TariffCache.h"
 #include "rental/FrmCDKiraUnit.h"
+#include "rental/FrmCDIadeUnit.h"
+#include "rental/FrmCDKontrolUnit.h"
+#include <QButtonGroup>
+#include <QPushButton>
+#include <QTimer>
 #include <QCheckBox>
 #include <QSpinBox>
 // cash box, charts
@@ -564,6 +569,67 @@ int main(int argc, char *argv[])
                          medianMs(rawFilter), QStringLiteral("<= 300 ms, <= 200 MB")});
         w->close();
         delete FrmCDKira.data();
+        settle();
+        PromptService::install(std::move(previous));
+    }
+
+    // The out-on-rent check window on each of its reports, and a return
+    // taken from it end to end: "CD Return", "Returned CD", "Ok".
+    {
+        struct AnswerYes : PromptService
+        {
+            Answer ask(Icon, Buttons b, const QString &, const QString &) override
+            {
+                return b == Buttons::YesNo ? Answer::Yes : Answer::Ok;
+            }
+        };
+        auto previous = PromptService::install(std::make_unique<AnswerYes>());
+        auto settle = [] { QApplication::processEvents(); };
+        for (int report = 1; report <= 6; ++report) {
+            std::vector<double> open;
+            for (int i = 0; i < runs; ++i) {
+                open.push_back(timeMs([&] {
+                    TFrmCDKontrol *w = OpenCheckWindow();
+                    w->RadioGroup1->button(report - 1)->setChecked(true);
+                    w->showReport(report);
+                    settle();
+                }));
+                FrmCDKontrol->close();
+                delete FrmCDKontrol.data();
+                settle();
+            }
+            table.push_back({QStringLiteral("check window: open on \"%1\"").arg(TFrmCDKontrol::ReportNames.value(report - 1)),
+                             medianMs(open), 0, QStringLiteral("<= 150 ms")});
+        }
+        TFrmCDKontrol *w = OpenCheckWindow();
+        w->RadioGroup1->button(0)->setChecked(true);
+        w->showReport(1);
+        settle();
+        std::vector<double> giveBack;
+        for (int i = 0; i < std::max(runs, 20) && !Dm1->CDKontrol->isEmpty(); ++i) {
+            Dm1->CDKontrol->moveTo(i);
+            // The clerk's part inside the modal window: tick, then Ok.
+            auto *act = new QTimer;
+            QObject::connect(act, &QTimer::timeout, act, [act] {
+                if (!FrmCdIade || !FrmCdIade->isVisible())
+                    return;
+                act->stop();
+                act->deleteLater();
+                FrmCdIade->DBCheckBox1->setChecked(true);
+                FrmCdIade->BitBtn1->click();
+                if (FrmCdIade)
+                    FrmCdIade->close();
+            });
+            act->start(0);
+            giveBack.push_back(timeMs([&] {
+                w->ToolButton1->click();
+                settle();
+            }));
+        }
+        table.push_back({QStringLiteral("check window: CD Return, Returned CD, Ok (%1 returns)").arg(giveBack.size()),
+                         medianMs(giveBack), 0, QStringLiteral("<= 30 ms")});
+        w->close();
+        delete FrmCDKontrol.data();
         settle();
         PromptService::install(std::move(previous));
     }
