@@ -94,10 +94,10 @@ TDm1::TDm1(QObject *parent) : QObject(parent)
         Doviz->setEditFormat(QLatin1StringView(f), Money4);
     }
 
-    // Its statement is set by each user before opening; the whole list is read
-    // at once because its users sort and print it.
+    // Its statement is set by each user before opening. The list opens with
+    // its first rows like any other: sorting it, printing it and collecting
+    // its addresses read the rest (a size-L shop has tens of thousands out).
     CDKontrol = makeDataSet(QStringLiteral("CDKontrol"), QString());
-    CDKontrol->setFetchAll(true);
     CDKontrol->setCaption(QStringLiteral("IslemTur"), QStringLiteral("İşlem Türü"));
     CDKontrol->setCaption(QStringLiteral("IslemTarih"), QStringLiteral("İşlem Tarihi"));
     CDKontrol->setCaption(QStringLiteral("KiralamaGun"), QStringLiteral("Gün"));

@@ -225,8 +225,12 @@ void TestDataModules::everyStatementOpens()
     for (const QString &c : columns.split(u' '))
         QVERIFY2(ds->fieldIndex(c) >= 0, qPrintable(dataset + u'.' + c));
     QCOMPARE(ds->recordCount() > 0, hasRows);
-    if (dataset == QLatin1String("CDKontrol"))
-        QCOMPARE(ds->fetchedCount(), ds->recordCount()); // read whole at opening
+    if (dataset == QLatin1String("CDKontrol")) {
+        // Opened with its first rows; sorted by a column title, the whole list.
+        ds->setSort(QStringLiteral("AdSoyad"), Qt::AscendingOrder);
+        QCOMPARE(ds->fetchedCount(), ds->recordCount());
+        ds->clearSort();
+    }
     if (hasRows) {
         // Every value of the first rows reads without error, as the grid will.
         for (int r = 0; r < std::min(ds->fetchedCount(), 20); ++r)
