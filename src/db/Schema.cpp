@@ -118,6 +118,9 @@ const IndexDef Indexes[] = {
     // A customer's open rentals (the rent and customer windows' lists): with
     // the state alone the database would walk every open transaction.
     {"IX_Hareket_MusteriDurum", "Hareket", "MusteriNo, CDDurum"},
+    // The rentals still out, apart from the sales that keep CDDurum 0 too
+    // (the check window's lists).
+    {"IX_Hareket_DurumTur", "Hareket", "CDDurum, IslemTur"},
     {"IX_Hareket_KiraTarih", "Hareket", "KiraTarih"},
     {"IX_Hareket_GelecekTarih", "Hareket", "GelecekTarih"},
     {"IX_Hareket_TeslimTarih", "Hareket", "TeslimTarih"},
