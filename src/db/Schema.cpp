@@ -115,12 +115,15 @@ const IndexDef Indexes[] = {
     {"IX_Hareket_MusteriNo", "Hareket", "MusteriNo"},
     {"IX_Hareket_CdNo", "Hareket", "CdNo"},
     {"IX_Hareket_CDDurum", "Hareket", "CDDurum"},
-    // A customer's open rentals (the rent and customer windows' lists): with
-    // the state alone the database would walk every open transaction.
-    {"IX_Hareket_MusteriDurum", "Hareket", "MusteriNo, CDDurum"},
-    // The rentals still out, apart from the sales that keep CDDurum 0 too
-    // (the check window's lists).
+    // The lists of rentals narrow by state and kind as well as by customer or
+    // day: each such list has an index that holds all three, so the database
+    // never walks every open transaction (nor every open sale) to find a
+    // customer's discs or a day's returns.
     {"IX_Hareket_DurumTur", "Hareket", "CDDurum, IslemTur"},
+    {"IX_Hareket_MusteriDurumTur", "Hareket", "MusteriNo, CDDurum, IslemTur"},
+    {"IX_Hareket_GelecekDurumTur", "Hareket", "GelecekTarih, CDDurum, IslemTur"},
+    {"IX_Hareket_TeslimDurumTur", "Hareket", "TeslimTarih, CDDurum, IslemTur"},
+    {"IX_Hareket_KiraDurumTur", "Hareket", "KiraTarih, CDDurum, IslemTur"},
     {"IX_Hareket_KiraTarih", "Hareket", "KiraTarih"},
     {"IX_Hareket_GelecekTarih", "Hareket", "GelecekTarih"},
     {"IX_Hareket_TeslimTarih", "Hareket", "TeslimTarih"},
