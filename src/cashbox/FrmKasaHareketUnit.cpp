@@ -78,14 +78,9 @@ TFrmKasaHareket::TFrmKasaHareket(QWidget *parent) : QWidget(parent)
         Dm1->Kasa->setCaption(QLatin1StringView(c[0]), QLatin1StringView(c[1]));
 
     // --- toolbar
-    auto *bar = new QToolBar(this);
-    bar->setObjectName(QStringLiteral("ToolBar1"));
-    bar->setIconSize(QSize(16, 16));
+    QToolBar *bar = Kit::toolBar(this);
     auto add = [bar](const char *name, const QString &caption, const char *picture, const QString &hint = QString()) {
-        QToolButton *b = Kit::toolButton(bar, QLatin1StringView(name), caption, QLatin1StringView(picture),
-                                         Kit::Caption::Under, hint);
-        bar->addWidget(b);
-        return b;
+        return Kit::addTool(bar, QLatin1String(name), caption, QLatin1String(picture), hint);
     };
     ToolButton7 = add("ToolButton7", QStringLiteral("New &Transaction"), "new", QStringLiteral("New Cash-Box Transaction"));
     ToolButton3 = add("ToolButton3", QStringLiteral("&Delete"), "delete");

@@ -9,6 +9,7 @@
 #include <QPointer>
 #include <QStatusBar>
 #include <QStyle>
+#include <QToolBar>
 #include <QToolButton>
 #include <QVBoxLayout>
 
@@ -56,6 +57,22 @@ QToolButton *toolButton(QWidget *parent, const QString &objectName, const QStrin
         b->setToolButtonStyle(Qt::ToolButtonIconOnly);
         break;
     }
+    return b;
+}
+
+QToolBar *toolBar(QWidget *parent, const QString &objectName)
+{
+    auto *bar = new QToolBar(parent);
+    bar->setObjectName(objectName);
+    bar->setIconSize(QSize(16, 16));
+    return bar;
+}
+
+QToolButton *addTool(QToolBar *bar, const QString &objectName, const QString &caption, const QString &pictureName,
+                     const QString &hint)
+{
+    QToolButton *b = toolButton(bar, objectName, caption, pictureName, Caption::Under, hint);
+    bar->addWidget(b);
     return b;
 }
 

@@ -12,6 +12,7 @@ class QFrame;
 class QHBoxLayout;
 class QLabel;
 class QStatusBar;
+class QToolBar;
 class QToolButton;
 class QWidget;
 
@@ -34,6 +35,12 @@ enum class Caption { Under, Beside, Hidden };
 QToolButton *toolButton(QWidget *parent, const QString &objectName, const QString &caption,
                         const QString &pictureName, Caption caption_ = Caption::Under,
                         const QString &hint = QString());
+
+// A window's toolbar (16 x 16 pictures) and a button added to it, its
+// caption under its picture.
+QToolBar *toolBar(QWidget *parent, const QString &objectName = QStringLiteral("ToolBar1"));
+QToolButton *addTool(QToolBar *bar, const QString &objectName, const QString &caption, const QString &pictureName,
+                     const QString &hint = QString());
 
 // The four buttons that move through a dataset: first, prior, next, last.
 // Object names tbFirst…tbLast; they follow the dataset's position (disabled

@@ -131,13 +131,9 @@ TFrmCDKira::TFrmCDKira(QWidget *parent) : QWidget(parent)
     setWindowIcon(Kit::picture(QStringLiteral("rent")));
 
     // --- toolbar
-    auto *bar = new QToolBar(this);
-    bar->setObjectName(QStringLiteral("ToolBar1"));
-    bar->setIconSize(QSize(16, 16));
-    auto add = [bar](const char *name, const QString &text, const char *picture, const QString &hint = QString()) {
-        QToolButton *b = Kit::toolButton(bar, QLatin1String(name), text, QLatin1String(picture), Kit::Caption::Under, hint);
-        bar->addWidget(b);
-        return b;
+    QToolBar *bar = Kit::toolBar(this);
+    auto add = [bar](const char *name, const QString &caption, const char *picture, const QString &hint = QString()) {
+        return Kit::addTool(bar, QLatin1String(name), caption, QLatin1String(picture), hint);
     };
     tbNew = add("tbNew", QStringLiteral("    New    "), "new", QStringLiteral("New transaction [Insert]"));
     ToolButton1 = add("ToolButton1", QStringLiteral("Post"), "post");

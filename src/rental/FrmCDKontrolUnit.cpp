@@ -78,13 +78,9 @@ TFrmCDKontrol::TFrmCDKontrol(QWidget *parent) : QWidget(parent)
     setWindowIcon(Kit::picture(QStringLiteral("check")));
 
     // --- toolbar
-    auto *bar = new QToolBar(this);
-    bar->setObjectName(QStringLiteral("ToolBar1"));
-    bar->setIconSize(QSize(16, 16));
-    auto add = [bar](const char *name, const QString &text, const char *picture, const QString &hint = QString()) {
-        QToolButton *b = Kit::toolButton(bar, QLatin1String(name), text, QLatin1String(picture), Kit::Caption::Under, hint);
-        bar->addWidget(b);
-        return b;
+    QToolBar *bar = Kit::toolBar(this);
+    auto add = [bar](const char *name, const QString &caption, const char *picture, const QString &hint = QString()) {
+        return Kit::addTool(bar, QLatin1String(name), caption, QLatin1String(picture), hint);
     };
     ToolButton2 = add("ToolButton2", QStringLiteral("       &E-Mail       "), "link", QStringLiteral("Send E-Mail to customer"));
     ToolButton1 = add("ToolButton1", QStringLiteral("&CD Return"), "return");

@@ -38,6 +38,7 @@
 #include <functional>
 
 using namespace TestSupport;
+using namespace TestSupport::Sql;
 using Icon = PromptService::Icon;
 using Answer = PromptService::Answer;
 
@@ -45,20 +46,6 @@ namespace {
 
 const QString Password = QStringLiteral("gizli");
 const QDate D(2024, 3, 11);
-
-QSqlQuery run(const QString &sql, const QVariantList &values = {})
-{
-    QSqlDatabase db = Database::connection();
-    QSqlQuery q(db);
-    if (!q.prepare(sql))
-        qWarning("%s: %s", qPrintable(sql), qPrintable(q.lastError().text()));
-    for (int i = 0; i < values.size(); ++i)
-        SqlDialect::of(db).bind(q, i, values[i]);
-    if (!q.exec())
-        qWarning("%s: %s", qPrintable(sql), qPrintable(q.lastError().text()));
-    q.next();
-    return q;
-}
 
 QVariant money(const char *text)
 {

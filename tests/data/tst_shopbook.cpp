@@ -14,6 +14,7 @@
 #include <functional>
 
 using namespace TestSupport;
+using namespace TestSupport::Sql;
 using Error = ShopResult::Error;
 
 namespace {
@@ -21,25 +22,6 @@ namespace {
 const QString Counter2 = QStringLiteral("CDCon2");
 const QString HareketSql = QStringLiteral("Select * from Hareket\nWhere CDDurum=0\nOrder by ID Desc");
 const QDate RentDay(2024, 3, 1);
-
-QSqlQuery run(const QString &sql, const QVariantList &values = {})
-{
-    QSqlDatabase db = Database::connection();
-    QSqlQuery q(db);
-    if (!q.prepare(sql))
-        qWarning("%s: %s", qPrintable(sql), qPrintable(q.lastError().text()));
-    for (int i = 0; i < values.size(); ++i)
-        SqlDialect::of(db).bind(q, i, values[i]);
-    if (!q.exec())
-        qWarning("%s: %s", qPrintable(sql), qPrintable(q.lastError().text()));
-    q.next();
-    return q;
-}
-
-int number(const QString &sql, const QVariantList &values = {})
-{
-    return run(sql, values).value(0).toInt();
-}
 
 Money money(const char *text)
 {

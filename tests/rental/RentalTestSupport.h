@@ -23,23 +23,8 @@
 
 namespace RentalTest {
 
-inline QSqlQuery run(const QString &sql, const QVariantList &values = {})
-{
-    QSqlDatabase db = Database::connection();
-    QSqlQuery q(db);
-    q.prepare(sql);
-    for (int i = 0; i < values.size(); ++i)
-        SqlDialect::of(db).bind(q, i, values[i]);
-    if (!q.exec())
-        qWarning("%s: %s", qPrintable(sql), qPrintable(q.lastError().text()));
-    q.next();
-    return q;
-}
-
-inline int number(const QString &sql, const QVariantList &values = {})
-{
-    return run(sql, values).value(0).toInt();
-}
+using TestSupport::Sql::number;
+using TestSupport::Sql::run;
 
 // The first column of the first row as the program reads it: money with
 // four decimals, empty for NULL.

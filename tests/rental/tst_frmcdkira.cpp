@@ -33,6 +33,7 @@
 #include <QToolButton>
 
 using namespace TestSupport;
+using namespace TestSupport::Sql;
 using Icon = PromptService::Icon;
 using Answer = PromptService::Answer;
 
@@ -56,26 +57,6 @@ public:
     std::vector<Report::Computed> computed;
 };
 
-// Values bound as the program binds them (dates, money), so the rows look
-// as if a counter had written them.
-QSqlQuery run(const QString &sql, const QVariantList &values = {})
-{
-    QSqlDatabase db = Database::connection();
-    QSqlQuery q(db);
-    if (values.isEmpty()) {
-        if (!q.exec(sql))
-            qWarning("%s: %s", qPrintable(sql), qPrintable(q.lastError().text()));
-    } else {
-        q.prepare(sql);
-        for (int i = 0; i < values.size(); ++i)
-            SqlDialect::of(db).bind(q, i, values[i]);
-        if (!q.exec())
-            qWarning("%s: %s", qPrintable(sql), qPrintable(q.lastError().text()));
-    }
-    q.next();
-    return q;
-}
-
 // The first column of the first row as the program reads it: money with four
 // decimals, dates as dd.MM.yyyy.
 QString text(const QString &sql, const QVariantList &values = {})
@@ -94,11 +75,6 @@ QString text(const QString &sql, const QVariantList &values = {})
     if (v.metaType().id() == QMetaType::QDateTime)
         return v.toDateTime().date().toString(QStringLiteral("dd.MM.yyyy"));
     return v.toString();
-}
-
-int number(const QString &sql, const QVariantList &values = {})
-{
-    return run(sql, values).value(0).toInt();
 }
 
 int addCustomer(const QString &name, int member)

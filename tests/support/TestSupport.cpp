@@ -1,5 +1,7 @@
 #include "support/TestSupport.h"
 
+#include "db/SqlDialect.h"
+
 #include <QFile>
 #include <QRandomGenerator>
 #include <QSqlError>
@@ -88,5 +90,35 @@ bool TestDatabase::open(const QString &connectionName)
     }
     return true;
 }
+
+
+namespace Sql {
+
+QSqlQuery run(const QString &sql, const QVariantList &values)
+{
+    QSqlDatabase db = Database::connection();
+    QSqlQuery q(db);
+    if (values.isEmpty()) {
+        // Without values nothing needs preparing (PostgreSQL cannot prepare DDL).
+        if (!q.exec(sql))
+            qWarning("%s: %s", qPrintable(sql), qPrintable(q.lastError().text()));
+    } else {
+        if (!q.prepare(sql))
+            qWarning("%s: %s", qPrintable(sql), qPrintable(q.lastError().text()));
+        for (int i = 0; i < values.size(); ++i)
+            SqlDialect::of(db).bind(q, i, values[i]);
+        if (!q.exec())
+            qWarning("%s: %s", qPrintable(sql), qPrintable(q.lastError().text()));
+    }
+    q.next();
+    return q;
+}
+
+int number(const QString &sql, const QVariantList &values)
+{
+    return run(sql, values).value(0).toInt();
+}
+
+} // namespace Sql
 
 } // namespace TestSupport

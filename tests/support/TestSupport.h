@@ -2,7 +2,9 @@
 
 #include "db/Database.h"
 
+#include <QSqlQuery>
 #include <QString>
+#include <QVariantList>
 #include <QTemporaryDir>
 #include <memory>
 
@@ -45,5 +47,16 @@ private:
     QTemporaryDir m_dir;
     QString m_adminConnection;
 };
+
+// Statements written straight into the shop, for tests that set up rows or
+// check them (brought in with `using namespace TestSupport::Sql`).
+namespace Sql {
+// Runs a statement on the shop's connection, the values bound by position as
+// the program binds them (dates, money), so rows look as a counter wrote
+// them; the query stands on its first row. A failure is printed.
+QSqlQuery run(const QString &sql, const QVariantList &values = {});
+// The first column of the first row as a whole number.
+int number(const QString &sql, const QVariantList &values = {});
+} // namespace Sql
 
 } // namespace TestSupport
