@@ -24,7 +24,6 @@
 #include <QTabWidget>
 #include <QVBoxLayout>
 
-
 namespace {
 
 const QString NameMissingText = QStringLiteral("You can t complete record without entering all essential changes !!!");
@@ -36,15 +35,6 @@ const QString SaveFailedText = QStringLiteral(
 
 // The membership date and deposit while there is no membership to date.
 const QColor DisabledBeige(245, 240, 220);
-
-Money moneyOf(const QVariant &v)
-{
-    if (v.isNull())
-        return Money();
-    if (v.metaType() == QMetaType::fromType<Money>())
-        return v.value<Money>();
-    return Money::fromDouble(v.toDouble());
-}
 
 QPushButton *pictureButton(QWidget *parent, const char *name, const QString &caption, QStyle::StandardPixmap icon)
 {
@@ -199,7 +189,7 @@ void TFrmMusKayit::showEvent(QShowEvent *event)
 
 void TFrmMusKayit::FormShow()
 {
-    m_depositAtShow = moneyOf(Dm1->Musteri->value(QStringLiteral("Depozito")));
+    m_depositAtShow = Money::fromVariant(Dm1->Musteri->value(QStringLiteral("Depozito")));
     DBEdit2->setFocus();
 }
 
@@ -303,7 +293,7 @@ void TFrmMusKayit::BtnSaveClick()
 
     // The question comes before anything is written: the clerk's answer must
     // not keep the database locked against the other counters.
-    const Money deposit = moneyOf(m->value(QStringLiteral("Depozito")));
+    const Money deposit = Money::fromVariant(m->value(QStringLiteral("Depozito")));
     const bool book = deposit != m_depositAtShow && deposit > Money() && Prompt::confirm(DepositQuestion);
 
     QString error;

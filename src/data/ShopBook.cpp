@@ -71,15 +71,6 @@ QVariant nullableInt(const std::optional<int> &v)
     return v ? QVariant(*v) : QVariant(QMetaType::fromType<int>());
 }
 
-Money moneyOf(const QVariant &v)
-{
-    if (v.isNull())
-        return Money();
-    if (v.metaType() == QMetaType::fromType<Money>())
-        return v.value<Money>();
-    return Money::fromDouble(v.toDouble());
-}
-
 bool isEditing(const DataSet *ds)
 {
     return ds && (ds->state() == DataSet::State::Insert || ds->state() == DataSet::State::Edit);
@@ -379,7 +370,7 @@ ShopResult ShopBook::postTransaction(DataSet *h, const PostingState &state, cons
         k.CDID = cdId;
         k.MusteriID = h->value(QStringLiteral("MusteriNo")).toInt();
         k.setIslem(medium + (rental ? QStringLiteral(" Rent") : QStringLiteral(" Sell")));
-        k.Borc = moneyOf(h->value(QStringLiteral("TopTutar")));
+        k.Borc = Money::fromVariant(h->value(QStringLiteral("TopTutar")));
         k.setTarih(h->value(QStringLiteral("KiraTarih")).toDateTime().date());
         k.Saat = QDateTime::currentDateTime();
         k.setAciklama(rental ? QStringLiteral("Rent / ") + title.filmAdi
@@ -443,7 +434,7 @@ ShopResult ShopBook::returnRental(DataSet *row, const QString &customerName)
         k.MusteriID = row->value(QStringLiteral("MusteriNo")).toInt();
         k.setIslem(QStringLiteral("Penalty for Delay"));
         if (collected)
-            k.Borc = moneyOf(row->value(QStringLiteral("CezaTutari")));
+            k.Borc = Money::fromVariant(row->value(QStringLiteral("CezaTutari")));
         k.setTarih(QDate::currentDate());
         k.Saat = QDateTime::currentDateTime();
         k.setAciklama(row->value(QStringLiteral("IslemTur")).toString() + QStringLiteral(" / Penalty for Delay / ")
@@ -528,7 +519,7 @@ ShopResult ShopBook::saveTitle(DataSet *cd, bool bookPurchase)
             TKasa k;
             k.CDID = cd->value(QStringLiteral("CDNo")).toInt(); // the purchase names the title by its shown number
             k.setIslem(QStringLiteral("Buying CD"));
-            k.Alacak = moneyOf(cd->value(QStringLiteral("MaliyetFiyat"))) * cd->value(QStringLiteral("Stok")).toLongLong();
+            k.Alacak = Money::fromVariant(cd->value(QStringLiteral("MaliyetFiyat"))) * cd->value(QStringLiteral("Stok")).toLongLong();
             k.setTarih(QDate::currentDate());
             k.Saat = QDateTime::currentDateTime();
             k.setAciklama(QStringLiteral("Buying CD / ") + cd->value(QStringLiteral("FilmAdi")).toString());
@@ -558,7 +549,7 @@ ShopResult ShopBook::saveCustomer(DataSet *m, bool bookDeposit)
         if (bookDeposit) {
             TKasa k; // a deposit concerns no disc
             k.setIslem(QStringLiteral("Other"));
-            k.Borc = moneyOf(m->value(QStringLiteral("Depozito")));
+            k.Borc = Money::fromVariant(m->value(QStringLiteral("Depozito")));
             k.setTarih(QDate::currentDate());
             k.Saat = QDateTime::currentDateTime();
             k.setAciklama(QStringLiteral("Deposit / ") + m->value(QStringLiteral("AdSoyad")).toString());

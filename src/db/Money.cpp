@@ -68,3 +68,12 @@ Money Money::times(double factor) const
 {
     return fromRaw(qint64(std::llround(double(m_raw) * factor)));
 }
+
+Money Money::fromVariant(const QVariant &value)
+{
+    if (value.isNull())
+        return Money();
+    if (value.metaType() == QMetaType::fromType<Money>())
+        return value.value<Money>();
+    return fromDouble(value.toDouble());
+}

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QMetaType>
+#include <QVariant>
 #include <QString>
 #include <QStringView>
 #include <compare>
@@ -20,6 +21,9 @@ public:
     static constexpr Money fromUnits(qint64 units) { return fromRaw(units * Scale); }
     // Rounds half away from zero to the fourth decimal.
     static Money fromDouble(double value);
+    // A stored or typed value: Money as it is, NULL as 0, a plain number
+    // converted.
+    static Money fromVariant(const QVariant &value);
     // Reads the plain database form: optional sign, digits, optional '.' and up
     // to four decimals ("-1234.5", "0.0001"). Anything else gives nullopt.
     static std::optional<Money> fromDecimalString(QStringView text);

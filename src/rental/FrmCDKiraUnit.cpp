@@ -69,13 +69,6 @@ QVariant moneyValue(Money m)
     return QVariant::fromValue(m);
 }
 
-Money moneyOf(const QVariant &v)
-{
-    if (v.metaType() == QMetaType::fromType<Money>())
-        return v.value<Money>();
-    return v.isNull() ? Money() : Money::fromDouble(v.toDouble());
-}
-
 QVariant wholeDate(const QDate &d)
 {
     return d.isValid() ? QVariant(QDateTime(d, QTime(0, 0))) : QVariant();
@@ -662,7 +655,7 @@ void TFrmCDKira::DBLookupComboBox2DropDown()
         DBComboBox2Change();
     } else if (process == Sell) {
         const auto price = Tariff::titleSalePrice(TariffCache::instance(), h->value(QStringLiteral("FilmTuru")).toString(),
-                                                  moneyOf(cd->value(QStringLiteral("SatisFiyat"))));
+                                                  Money::fromVariant(cd->value(QStringLiteral("SatisFiyat"))));
         if (price) {
             h->setValue(QStringLiteral("SatisFiyat"), moneyValue(*price));
             h->setValue(QStringLiteral("TopTutar"), moneyValue(*price));
@@ -939,8 +932,8 @@ void TFrmCDKira::tbSlipClick()
     const auto terms = Tariff::rentalTerms(TariffCache::instance(), 0, slip.discType, slip.startDate,
                                            h->value(QStringLiteral("KiralamaGun")).toInt());
     slip.chargedDays = terms ? terms->chargedDays : 0;
-    slip.unitPrice = Format::money(moneyOf(h->value(QStringLiteral("SatisFiyat"))));
-    slip.total = Format::money(moneyOf(h->value(QStringLiteral("TopTutar"))));
+    slip.unitPrice = Format::money(Money::fromVariant(h->value(QStringLiteral("SatisFiyat"))));
+    slip.total = Format::money(Money::fromVariant(h->value(QStringLiteral("TopTutar"))));
     slip.onAccount = h->value(QStringLiteral("Veresiye")).toInt() == 1;
     Report::showPreview(rentalSlip(slip));
 }
