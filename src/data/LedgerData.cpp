@@ -56,15 +56,24 @@ namespace LedgerData {
 
 bool showPeriod(DataSet *kasa, const LedgerPeriod &period)
 {
-    return openPeriod(kasa, LedgerSelect + PeriodCondition + kindCondition(period.kind) + QStringLiteral(" Order By ID Desc"),
-                      period);
+    // The period's rows lie between the first and the last ID its days hold:
+    // the list walks that stretch of the ledger backwards and shows its first
+    // rows at once, instead of sorting a year of movements first. The bounds
+    // are read again at each re-query, so a row stored meanwhile shows.
+    const QString kind = kindCondition(period.kind);
+    const QString stretch = QStringLiteral(" and ID >= (Select Min(IlkID) From KasaGun ") + PeriodCondition + kind
+                            + QStringLiteral(") and ID <= (Select Max(SonID) From KasaGun ") + PeriodCondition + kind
+                            + QStringLiteral(") ");
+    return openPeriod(kasa, LedgerSelect + PeriodCondition + kind + stretch + QStringLiteral(" Order By ID Desc"), period);
 }
 
 std::optional<LedgerTotals> totals(DataSet *temp, const LedgerPeriod &period, QString *error)
 {
     // The balance is computed from the two sums: a period whose rows leave one
     // amount empty still has a balance.
-    const QString sql = QStringLiteral(" Select Sum(Alacak) as TopAlacak, Sum(Borc) as TopBorc  From Kasa ") + PeriodCondition
+    // Summed from the ledger's day sums: the same figures as summing every
+    // row of the period, a few rows a day to read.
+    const QString sql = QStringLiteral(" Select Sum(Alacak) as TopAlacak, Sum(Borc) as TopBorc  From KasaGun ") + PeriodCondition
                         + kindCondition(period.kind);
     temp->close();
     temp->setSql(sql);
@@ -110,6 +119,18 @@ bool prepareRentingStatistics(DataSet *reportData, const QDate &first, const QDa
 
 // ------------------------------------------------------------------ charts
 
+namespace {
+
+// A period's rentals counted per title (per customer) first, from the index
+// alone; the titles' (customers') rows are then read once each instead of once
+// a rental. The counts are those of joining every rental.
+const QString RentalsPerTitle = QStringLiteral(
+    " (Select CdNo, Count(*) as Sayi From Hareket Where KiraTarih Between :T1 and :T2 Group by CdNo) H ");
+const QString RentalsPerCustomer = QStringLiteral(
+    " (Select MusteriNo, Count(*) as Sayi From Hareket Where KiraTarih Between :T1 and :T2 Group by MusteriNo) H ");
+
+} // namespace
+
 TGrafikData::TGrafikData(QObject *parent) : QObject(parent)
 {
     KasaGrafik = new DataSet(QStringLiteral("KasaGrafik"), this);
@@ -122,8 +143,8 @@ std::optional<QList<TGrafikData::Day>> TGrafikData::dailyTotals(const QDate &fir
     // the day's turnover.
     DataSet *q = KasaGrafik;
     q->close();
-    q->setSql(QStringLiteral(" Select Tarih,  Sum(Coalesce(BORC, 0)+Coalesce(ALACAK, 0)) as Ciro,  Sum(BORC) as BorcTop,  "
-                             "Sum(ALACAK) as AlacakTop  From KASA  Where Tarih Between :T1 and :T2  Group by Tarih "
+    q->setSql(QStringLiteral(" Select Tarih,  Sum(BORC+ALACAK) as Ciro,  Sum(BORC) as BorcTop,  "
+                             "Sum(ALACAK) as AlacakTop  From KasaGun  Where Tarih Between :T1 and :T2  Group by Tarih "
                              " Order by Tarih "));
     for (const char *f : {"Ciro", "BorcTop", "AlacakTop"})
         q->setFieldType(QLatin1StringView(f), ColumnType::Currency);
@@ -147,25 +168,26 @@ std::optional<QList<TGrafikData::Day>> TGrafikData::dailyTotals(const QDate &fir
 std::optional<QList<TGrafikData::Slice>> TGrafikData::incomeByKind(const QDate &first, const QDate &last)
 {
     // Income without an expense part: an empty expense is no expense.
-    return slices(QStringLiteral(" Select Islem,  Sum(BORC) as BorcTop  From KASA  Where Borc>0 and Coalesce(Alacak, 0)=0 "
+    // (GelirBorc holds the day's sum of exactly those rows.)
+    return slices(QStringLiteral(" Select Islem,  Sum(GelirBorc) as BorcTop  From KasaGun  Where GelirBorc>0 "
                                  "and Tarih Between :T1 And :T2 Group by Islem  Order by Islem "),
                   first, last, QStringLiteral("Islem"), QStringLiteral("BorcTop"), -1, nullptr);
 }
 
 std::optional<QList<TGrafikData::Slice>> TGrafikData::rentalsByGenre(const QDate &first, const QDate &last)
 {
-    return slices(QStringLiteral(" Select CD.KonuTur, Count(*) as ToplamSayi  From Hareket  Inner Join CD  on CD.ID=Hareket.CdNo "
-                                 " Where Hareket.KiraTarih Between :T1 and :T2 and CD.KonuTur is not null "
-                                 " Group by CD.KonuTur  Order by CD.KonuTur "),
+    return slices(QStringLiteral(" Select CD.KonuTur, Sum(H.Sayi) as ToplamSayi  From ") + RentalsPerTitle
+                      + QStringLiteral(" Inner Join CD  on CD.ID=H.CdNo  Where CD.KonuTur is not null "
+                                       " Group by CD.KonuTur  Order by CD.KonuTur "),
                   first, last, QStringLiteral("KonuTur"), QStringLiteral("ToplamSayi"), -1, nullptr);
 }
 
 std::optional<TGrafikData::Ranking> TGrafikData::rentalsByFilm(const QDate &first, const QDate &last, int limit)
 {
     Ranking r;
-    auto rows = slices(QStringLiteral(" Select CD.KonuTur, CD.FilmAdi, Count(*) as ToplamSayi  From Hareket  Inner Join CD  "
-                                      "on CD.ID=Hareket.CdNo  Where Hareket.KiraTarih Between :T1 and :T2 and CD.KonuTur is not null "
-                                      " Group by CD.KonuTur, CD.FilmAdi  Order by Count(*) Desc, CD.FilmAdi, CD.KonuTur "),
+    auto rows = slices(QStringLiteral(" Select CD.KonuTur, CD.FilmAdi, Sum(H.Sayi) as ToplamSayi  From ") + RentalsPerTitle
+                           + QStringLiteral(" Inner Join CD  on CD.ID=H.CdNo  Where CD.KonuTur is not null "
+                                            " Group by CD.KonuTur, CD.FilmAdi  Order by Sum(H.Sayi) Desc, CD.FilmAdi, CD.KonuTur "),
                        first, last, QStringLiteral("FilmAdi"), QStringLiteral("ToplamSayi"), limit, &r.allRows);
     if (!rows)
         return std::nullopt;
@@ -176,9 +198,9 @@ std::optional<TGrafikData::Ranking> TGrafikData::rentalsByFilm(const QDate &firs
 std::optional<TGrafikData::Ranking> TGrafikData::rentalsByCustomer(const QDate &first, const QDate &last, int limit)
 {
     Ranking r;
-    auto rows = slices(QStringLiteral(" Select Count(*) as ToplamSayi, Musteri.AdSoyad  From Hareket  Inner join Musteri "
-                                      " on (Musteri.ID=Hareket.MusteriNo)  Where KiraTarih Between :T1 and :T2 "
-                                      " Group by Musteri.AdSoyad  Order by Count(*) Desc, Musteri.AdSoyad "),
+    auto rows = slices(QStringLiteral(" Select Sum(H.Sayi) as ToplamSayi, Musteri.AdSoyad  From ") + RentalsPerCustomer
+                           + QStringLiteral(" Inner join Musteri  on (Musteri.ID=H.MusteriNo) "
+                                            " Group by Musteri.AdSoyad  Order by Sum(H.Sayi) Desc, Musteri.AdSoyad "),
                        first, last, QStringLiteral("AdSoyad"), QStringLiteral("ToplamSayi"), limit, &r.allRows);
     if (!rows)
         return std::nullopt;

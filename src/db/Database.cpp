@@ -165,6 +165,40 @@ bool addMissingIndexes(QSqlDatabase &db, QString *error)
     return true;
 }
 
+// The ledger's day sums are only as good as their triggers: a database that
+// lacks any of them (a new shop, an older one, one restored from an older
+// backup) has the sums made afresh from the ledger and the triggers made.
+bool ensureLedgerDays(QSqlDatabase &db, QString *error)
+{
+    const SqlDialect &dialect = SqlDialect::of(db);
+    QSqlQuery q(db);
+    if (!q.exec(dialect.backend() == Backend::SQLite
+                    ? QStringLiteral("SELECT lower(name) FROM sqlite_master WHERE type='trigger'")
+                    : QStringLiteral("SELECT lower(t.tgname) FROM pg_trigger t JOIN pg_class c ON c.oid = t.tgrelid "
+                                     "WHERE NOT t.tgisinternal AND c.relnamespace = "
+                                     "(SELECT oid FROM pg_namespace WHERE nspname = current_schema())"))) {
+        *error = q.lastError().text();
+        return false;
+    }
+    QSet<QString> present;
+    while (q.next())
+        present.insert(q.value(0).toString());
+    q.finish();
+    bool complete = true;
+    for (const QString &name : Schema::ledgerDayTriggerNames(dialect))
+        complete = complete && present.contains(name);
+    if (complete)
+        return true;
+    for (const QString &sql : Schema::ledgerDayStatements(dialect)) {
+        QString e;
+        if (!exec(db, sql, &e)) {
+            *error = QStringLiteral("Summing the ledger by day failed: %1").arg(e);
+            return false;
+        }
+    }
+    return true;
+}
+
 bool createSchema(QSqlDatabase &db, QString *error)
 {
     const SqlDialect &dialect = SqlDialect::of(db);
@@ -181,7 +215,7 @@ bool createSchema(QSqlDatabase &db, QString *error)
     }
     const QStringList missing = missingTables(db);
     if (missing.isEmpty()) {
-        if (!addMissingIndexes(db, error))
+        if (!addMissingIndexes(db, error) || !ensureLedgerDays(db, error))
             return false;
         return tx.commit() || (*error = tx.errorText(), false);
     }
@@ -206,7 +240,7 @@ bool createSchema(QSqlDatabase &db, QString *error)
                 }
             }
         }
-        if (!addMissingIndexes(db, error))
+        if (!addMissingIndexes(db, error) || !ensureLedgerDays(db, error))
             return false;
         if (!tx.commit()) {
             *error = QStringLiteral("Adding tables to the database failed: %1").arg(tx.errorText());
@@ -221,6 +255,8 @@ bool createSchema(QSqlDatabase &db, QString *error)
             return false;
         }
     }
+    if (!ensureLedgerDays(db, error))
+        return false;
     if (!tx.commit()) {
         *error = QStringLiteral("Creating the database failed: %1").arg(tx.errorText());
         return false;

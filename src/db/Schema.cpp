@@ -57,6 +57,18 @@ constexpr ColumnDef KasaLog[] = {
     {"Saat", T::DateTime},       {"Tarih", T::DateTime},        {"Aciklama", T::Text, 100},
 };
 
+// The ledger summed by day and kind of movement, kept by the database itself
+// (triggers on Kasa) so that every writer keeps it right. Totals and charts of
+// a long period read a few rows a day instead of every movement; IlkID and
+// SonID bound the IDs of the day's rows (a deletion may leave them wider than
+// needed, never narrower), so a period's list reads only its own stretch of
+// the ledger.
+constexpr ColumnDef KasaGun[] = {
+    {"ID", T::AutoNumber},       {"Tarih", T::DateTime},  {"Islem", T::Text, 50},
+    {"Adet", T::Integer},        {"Borc", T::Currency},   {"Alacak", T::Currency},
+    {"GelirBorc", T::Currency},  {"IlkID", T::Integer},   {"SonID", T::Integer},
+};
+
 constexpr ColumnDef Tarife[] = {
     {"ID", T::Integer},
     {"GunlukVCD_Kira", T::Currency},    {"GunlukDVD_Kira", T::Currency},
@@ -108,6 +120,7 @@ const TableDef Tables[] = {
     {"DagiticiFirma", DagiticiFirmaT},        {"FilmSirket", FilmSirket},
     {"FilmTur", FilmTur},
     {"KasaLog", KasaLog, true},
+    {"KasaGun", KasaGun, true},
 };
 
 // Every column a window filters, joins or orders by.
@@ -128,6 +141,9 @@ const IndexDef Indexes[] = {
     {"IX_Hareket_GelecekTarih", "Hareket", "GelecekTarih"},
     {"IX_Hareket_TeslimTarih", "Hareket", "TeslimTarih"},
     {"IX_Hareket_Barkod", "Hareket", "Barkod"},
+    // The renting charts count a period's rentals by title or by customer:
+    // the index alone answers them, without reading the rows.
+    {"IX_Hareket_KiraCdMusteri", "Hareket", "KiraTarih, CdNo, MusteriNo"},
     {"IX_Kasa_Tarih", "Kasa", "Tarih"},
     {"IX_Kasa_HareketID", "Kasa", "HareketID"},
     {"IX_Kasa_MusteriID", "Kasa", "MusteriID"},
@@ -148,6 +164,7 @@ const IndexDef Indexes[] = {
     {"IX_FilmSirket_FilmSirket", "FilmSirket", "FilmSirket"},
     {"IX_FilmTur_FilmTur", "FilmTur", "FilmTur"},
     {"IX_KasaLog_KasaID", "KasaLog", "KasaID"},
+    {"UX_KasaGun_TarihIslem", "KasaGun", "Tarih, Islem", true},
 };
 
 const QHash<QString, ColumnType> &typesByName()
@@ -252,6 +269,90 @@ QStringList createTableStatements(const SqlDialect &dialect, QStringView table)
                        .arg(ix.unique ? QStringLiteral("UNIQUE ") : QString(), QLatin1StringView(ix.name),
                             QLatin1StringView(ix.table), QLatin1StringView(ix.columns));
     }
+    return out;
+}
+
+// ------------------------------------------------------------- ledger days
+
+namespace {
+
+// A row's share of its day: an empty amount counts as 0; "income" is money in
+// with no money out on the same row (what the income chart counts).
+const char *const SqliteLedgerDayAdd = R"(
+  INSERT INTO KasaGun (Tarih, Islem, Adet, Borc, Alacak, GelirBorc, IlkID, SonID)
+  SELECT substr(NEW.Tarih, 1, 10), coalesce(NEW.Islem, ''), 1, coalesce(NEW.Borc, 0), coalesce(NEW.Alacak, 0),
+         CASE WHEN NEW.Borc > 0 AND coalesce(NEW.Alacak, 0) = 0 THEN NEW.Borc ELSE 0 END, NEW.ID, NEW.ID
+  WHERE NEW.Tarih IS NOT NULL
+  ON CONFLICT (Tarih, Islem) DO UPDATE SET Adet = Adet + 1, Borc = Borc + excluded.Borc,
+     Alacak = Alacak + excluded.Alacak, GelirBorc = GelirBorc + excluded.GelirBorc,
+     IlkID = min(IlkID, excluded.IlkID), SonID = max(SonID, excluded.SonID);
+)";
+
+const char *const SqliteLedgerDayRemove = R"(
+  UPDATE KasaGun SET Adet = Adet - 1, Borc = Borc - coalesce(OLD.Borc, 0), Alacak = Alacak - coalesce(OLD.Alacak, 0),
+     GelirBorc = GelirBorc - CASE WHEN OLD.Borc > 0 AND coalesce(OLD.Alacak, 0) = 0 THEN OLD.Borc ELSE 0 END
+  WHERE Tarih = substr(OLD.Tarih, 1, 10) AND Islem = coalesce(OLD.Islem, '');
+  DELETE FROM KasaGun WHERE Tarih = substr(OLD.Tarih, 1, 10) AND Islem = coalesce(OLD.Islem, '') AND Adet <= 0;
+)";
+
+const char *const PostgresLedgerDayFunction = R"(
+CREATE OR REPLACE FUNCTION kasagun_izle() RETURNS trigger LANGUAGE plpgsql AS $body$
+BEGIN
+  IF TG_OP IN ('DELETE', 'UPDATE') AND OLD.Tarih IS NOT NULL THEN
+    UPDATE KasaGun SET Adet = Adet - 1, Borc = Borc - coalesce(OLD.Borc, 0), Alacak = Alacak - coalesce(OLD.Alacak, 0),
+       GelirBorc = GelirBorc - CASE WHEN OLD.Borc > 0 AND coalesce(OLD.Alacak, 0) = 0 THEN OLD.Borc ELSE 0 END
+    WHERE Tarih = date_trunc('day', OLD.Tarih) AND Islem = coalesce(OLD.Islem, '');
+    DELETE FROM KasaGun WHERE Tarih = date_trunc('day', OLD.Tarih) AND Islem = coalesce(OLD.Islem, '') AND Adet <= 0;
+  END IF;
+  IF TG_OP IN ('INSERT', 'UPDATE') AND NEW.Tarih IS NOT NULL THEN
+    INSERT INTO KasaGun (Tarih, Islem, Adet, Borc, Alacak, GelirBorc, IlkID, SonID)
+    VALUES (date_trunc('day', NEW.Tarih), coalesce(NEW.Islem, ''), 1, coalesce(NEW.Borc, 0), coalesce(NEW.Alacak, 0),
+            CASE WHEN NEW.Borc > 0 AND coalesce(NEW.Alacak, 0) = 0 THEN NEW.Borc ELSE 0 END, NEW.ID, NEW.ID)
+    ON CONFLICT (Tarih, Islem) DO UPDATE SET Adet = KasaGun.Adet + 1, Borc = KasaGun.Borc + EXCLUDED.Borc,
+       Alacak = KasaGun.Alacak + EXCLUDED.Alacak, GelirBorc = KasaGun.GelirBorc + EXCLUDED.GelirBorc,
+       IlkID = least(KasaGun.IlkID, EXCLUDED.IlkID), SonID = greatest(KasaGun.SonID, EXCLUDED.SonID);
+  END IF;
+  RETURN NULL;
+END
+$body$
+)";
+
+} // namespace
+
+QStringList ledgerDayTriggerNames(const SqlDialect &dialect)
+{
+    if (dialect.backend() == Backend::PostgreSQL)
+        return {QStringLiteral("kasagun_izle")};
+    return {QStringLiteral("kasagun_ekle"), QStringLiteral("kasagun_sil"), QStringLiteral("kasagun_degistir")};
+}
+
+QStringList ledgerDayStatements(const SqlDialect &dialect)
+{
+    QStringList out;
+    // The days are summed afresh from the ledger: the triggers were missing,
+    // so the table may be empty or out of step.
+    out << QStringLiteral("DELETE FROM KasaGun");
+    const bool pg = dialect.backend() == Backend::PostgreSQL;
+    const QString day = pg ? QStringLiteral("date_trunc('day', Tarih)") : QStringLiteral("substr(Tarih, 1, 10)");
+    out << QStringLiteral("INSERT INTO KasaGun (Tarih, Islem, Adet, Borc, Alacak, GelirBorc, IlkID, SonID) "
+                          "SELECT %1, coalesce(Islem, ''), count(*), sum(coalesce(Borc, 0)), sum(coalesce(Alacak, 0)), "
+                          "sum(CASE WHEN Borc > 0 AND coalesce(Alacak, 0) = 0 THEN Borc ELSE 0 END), min(ID), max(ID) "
+                          "FROM Kasa WHERE Tarih IS NOT NULL GROUP BY %1, coalesce(Islem, '')")
+               .arg(day);
+    if (pg) {
+        out << QString::fromLatin1(PostgresLedgerDayFunction)
+            << QStringLiteral("CREATE OR REPLACE TRIGGER kasagun_izle AFTER INSERT OR UPDATE OR DELETE ON Kasa "
+                              "FOR EACH ROW EXECUTE FUNCTION kasagun_izle()");
+        return out;
+    }
+    out << QStringLiteral("DROP TRIGGER IF EXISTS kasagun_ekle") << QStringLiteral("DROP TRIGGER IF EXISTS kasagun_sil")
+        << QStringLiteral("DROP TRIGGER IF EXISTS kasagun_degistir")
+        << QStringLiteral("CREATE TRIGGER kasagun_ekle AFTER INSERT ON Kasa BEGIN %1 END")
+               .arg(QLatin1StringView(SqliteLedgerDayAdd))
+        << QStringLiteral("CREATE TRIGGER kasagun_sil AFTER DELETE ON Kasa BEGIN %1 END")
+               .arg(QLatin1StringView(SqliteLedgerDayRemove))
+        << QStringLiteral("CREATE TRIGGER kasagun_degistir AFTER UPDATE OF ID, Tarih, Islem, Borc, Alacak ON Kasa BEGIN %1 %2 END")
+               .arg(QLatin1StringView(SqliteLedgerDayRemove), QLatin1StringView(SqliteLedgerDayAdd));
     return out;
 }
 

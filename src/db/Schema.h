@@ -67,6 +67,12 @@ QString createIndexStatement(const IndexDef &index);
 // existing shop).
 QStringList createTableStatements(const SqlDialect &dialect, QStringView table);
 
+// The ledger's day sums (table KasaGun) are kept by triggers on Kasa. These
+// statements fill the table afresh from the ledger and (re)make the triggers;
+// the names tell whether a database has them all.
+QStringList ledgerDayStatements(const SqlDialect &dialect);
+QStringList ledgerDayTriggerNames(const SqlDialect &dialect);
+
 // The rows a new shop starts with: the account QORV/QORV, the tariff row 1
 // with every price 0, and an empty Config row.
 QStringList startingRowStatements();

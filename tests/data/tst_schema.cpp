@@ -10,6 +10,7 @@
 #include <QSemaphore>
 #include <QThread>
 #include <QSqlError>
+#include <QRegularExpression>
 #include <QSqlQuery>
 #include <QSqlRecord>
 #include <QTest>
@@ -40,11 +41,15 @@ private slots:
     void doubleQuotedTextIsAnError();
     void twoCountersWaitForEachOther();
     void olderShopGetsTheLedgerAudit();
+    void ledgerDaysFollowEveryWrite();
+    void olderShopGetsItsLedgerDays();
 
 private:
     QSqlDatabase db() const { return Database::connection(); }
     QVariant scalar(const QString &sql, std::optional<ColumnType> type = std::nullopt);
     void clear(const char *table);
+    QStringList ledgerDaysFromRows();
+    QStringList ledgerDaysKept();
 
     std::unique_ptr<TestDatabase> m_db;
 };
@@ -471,6 +476,127 @@ void TestSchema::olderShopGetsTheLedgerAudit()
         ? QStringLiteral("SELECT count(*) FROM sqlite_master WHERE type='index' AND lower(name)='ix_hareket_musteridurumtur'")
         : QStringLiteral("SELECT count(*) FROM pg_indexes WHERE indexname='ix_hareket_musteridurumtur'");
     QCOMPARE(scalar(indexes).toInt(), 1);
+    clear("Kasa");
+}
+
+// One day's sums as text; the amounts as numbers (backends print a sum of
+// no amounts as 0 or 0.0000).
+static QString dayLine(const QSqlQuery &q)
+{
+    QStringList parts{q.value(0).toString(), q.value(1).toString(), q.value(2).toString()};
+    for (int i = 3; i < 6; ++i)
+        parts << QString::number(q.value(i).toDouble(), 'f', 4);
+    return parts.join(u'|');
+}
+
+// The day sums as the ledger's rows give them, computed here from the rows.
+QStringList TestSchema::ledgerDaysFromRows()
+{
+    const QString day = backend() == Backend::SQLite ? QStringLiteral("substr(Tarih, 1, 10)")
+                                                     : QStringLiteral("to_char(Tarih, 'YYYY-MM-DD')");
+    QSqlQuery q(db());
+    const QString sql = QStringLiteral("SELECT %1, coalesce(Islem, ''), count(*), sum(coalesce(Borc, 0)), "
+                                       "sum(coalesce(Alacak, 0)), sum(CASE WHEN Borc > 0 AND (Alacak IS NULL OR Alacak = 0) "
+                                       "THEN Borc ELSE 0 END) FROM Kasa WHERE Tarih IS NOT NULL GROUP BY 1, 2 ORDER BY 1, 2")
+                            .arg(day);
+    QStringList out;
+    if (!q.exec(sql))
+        return {q.lastError().text()};
+    while (q.next())
+        out << dayLine(q);
+    return out;
+}
+
+// The day sums as the database keeps them; a row of the ledger outside its
+// day's ID bounds shows as a line of its own.
+QStringList TestSchema::ledgerDaysKept()
+{
+    const QString day = backend() == Backend::SQLite ? QStringLiteral("substr(Tarih, 1, 10)")
+                                                     : QStringLiteral("to_char(Tarih, 'YYYY-MM-DD')");
+    QSqlQuery q(db());
+    QStringList out;
+    if (!q.exec(QStringLiteral("SELECT %1, Islem, Adet, Borc, Alacak, GelirBorc FROM KasaGun ORDER BY 1, 2").arg(day)))
+        return {q.lastError().text()};
+    while (q.next())
+        out << dayLine(q);
+    const QString outside = backend() == Backend::SQLite
+        ? QStringLiteral("SELECT k.ID FROM Kasa k JOIN KasaGun g ON g.Tarih = substr(k.Tarih, 1, 10) "
+                         "AND g.Islem = coalesce(k.Islem, '') WHERE k.ID < g.IlkID OR k.ID > g.SonID")
+        : QStringLiteral("SELECT k.ID FROM Kasa k JOIN KasaGun g ON g.Tarih = date_trunc('day', k.Tarih) "
+                         "AND g.Islem = coalesce(k.Islem, '') WHERE k.ID < g.IlkID OR k.ID > g.SonID");
+    if (!q.exec(outside))
+        return {q.lastError().text()};
+    while (q.next())
+        out << QStringLiteral("row %1 outside its day's bounds").arg(q.value(0).toString());
+    return out;
+}
+
+void TestSchema::ledgerDaysFollowEveryWrite()
+{
+    // Whatever writes the ledger (the engine, a correction, a deletion, a
+    // writer that bypasses the program), the day sums stay those of the rows.
+    clear("Kasa");
+    QCOMPARE(ledgerDaysKept(), QStringList());
+    const char *const writes[] = {
+        "INSERT INTO Kasa (Islem, Borc, Tarih) VALUES ('DVD Rent', 30000, '2026-03-05')",
+        "INSERT INTO Kasa (Islem, Borc, Alacak, Tarih) VALUES ('DVD Rent', 15000, 5000, '2026-03-05')",
+        "INSERT INTO Kasa (Islem, Borc, Tarih) VALUES ('Penalty for Delay', 12345, '2026-03-05 18:30:00')",
+        "INSERT INTO Kasa (Islem, Alacak, Tarih) VALUES ('Other', 99999, '2026-03-06')",
+        "INSERT INTO Kasa (Islem, Borc, Tarih) VALUES (NULL, 100, '2026-03-06')",
+        "INSERT INTO Kasa (Islem, Borc, Tarih) VALUES ('Other', 700, NULL)",
+        "UPDATE Kasa SET Borc = 45000 WHERE Islem = 'DVD Rent' AND Alacak IS NULL",
+        "UPDATE Kasa SET Alacak = 1 WHERE Islem = 'Penalty for Delay'",
+        "UPDATE Kasa SET Tarih = '2026-03-07' WHERE Islem = 'Other' AND Tarih IS NOT NULL",
+        "UPDATE Kasa SET Tarih = '2026-03-08' WHERE Tarih IS NULL",
+        "UPDATE Kasa SET Islem = 'DVD Sell' WHERE Islem IS NULL",
+        "UPDATE Kasa SET Tarih = NULL WHERE Islem = 'DVD Sell'",
+        "DELETE FROM Kasa WHERE Islem = 'DVD Rent' AND Alacak IS NOT NULL",
+        "DELETE FROM Kasa WHERE Islem = 'Penalty for Delay'",
+        "INSERT INTO Kasa (Islem, Borc, Tarih) VALUES ('Penalty for Delay', 5, '2026-03-05')",
+    };
+    QSqlQuery q(db());
+    for (const char *write : writes) {
+        if (backend() == Backend::SQLite) {
+            QVERIFY2(q.exec(QString::fromLatin1(write)), qPrintable(q.lastError().text()));
+        } else {
+            // Amounts are written as ten-thousandths in the lines above.
+            QString sql = QString::fromLatin1(write);
+            static const QRegularExpression amount(QStringLiteral("\\b(\\d{3,})\\b(?![-:])"));
+            sql.replace(amount, QStringLiteral("(\\1 / 10000.0)"));
+            QVERIFY2(q.exec(sql), qPrintable(sql + u' ' + q.lastError().text()));
+        }
+        const QStringList kept = ledgerDaysKept();
+        QVERIFY2(kept == ledgerDaysFromRows(),
+                 qPrintable(QStringLiteral("after \"%1\":\n kept %2\n rows %3")
+                                .arg(QLatin1StringView(write), kept.join(u'/'), ledgerDaysFromRows().join(u'/'))));
+    }
+    QCOMPARE(ledgerDaysKept().size(), 4);
+    clear("Kasa");
+    QCOMPARE(ledgerDaysKept(), QStringList());
+}
+
+void TestSchema::olderShopGetsItsLedgerDays()
+{
+    // A shop from before the day sums (or one whose triggers were lost) has
+    // them made from its ledger when it is opened, and kept from then on.
+    clear("Kasa");
+    QSqlQuery q(db());
+    QVERIFY(q.exec(QStringLiteral("INSERT INTO Kasa (Islem, Borc, Tarih) VALUES ('Other', 2, '2026-01-02')")));
+    const QStringList drops = backend() == Backend::SQLite
+        ? QStringList{QStringLiteral("DROP TRIGGER kasagun_ekle"), QStringLiteral("DROP TRIGGER kasagun_sil"),
+                      QStringLiteral("DROP TRIGGER kasagun_degistir"), QStringLiteral("DROP TABLE KasaGun")}
+        : QStringList{QStringLiteral("DROP TRIGGER kasagun_izle ON Kasa"), QStringLiteral("DROP TABLE KasaGun")};
+    for (const QString &sql : drops)
+        QVERIFY2(q.exec(sql), qPrintable(q.lastError().text()));
+    QVERIFY(q.exec(QStringLiteral("INSERT INTO Kasa (Islem, Borc, Tarih) VALUES ('Other', 3, '2026-01-02')")));
+    q = QSqlQuery();
+    Database::close(Database::ConnectionName);
+    QVERIFY(m_db->open());
+    QCOMPARE(ledgerDaysKept().size(), 1);
+    QCOMPARE(ledgerDaysKept(), ledgerDaysFromRows());
+    QSqlQuery after(db());
+    QVERIFY(after.exec(QStringLiteral("INSERT INTO Kasa (Islem, Borc, Tarih) VALUES ('Other', 4, '2026-01-03')")));
+    QCOMPARE(ledgerDaysKept(), ledgerDaysFromRows());
     clear("Kasa");
 }
 
