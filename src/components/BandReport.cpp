@@ -6,6 +6,9 @@
 #include <QAbstractTextDocumentLayout>
 #include <QFontDatabase>
 #include <QFontMetricsF>
+#include <QGlyphRun>
+#include <QHash>
+#include <QRawFont>
 #include <QPageSize>
 #include <QPagedPaintDevice>
 #include <QPainter>
@@ -325,16 +328,102 @@ struct Canvas
         f.setItalic(e.italic);
         return f;
     }
+
+    // A long report draws a few hundred thousand texts in a handful of
+    // fonts: each font and its metrics are made once, and the painter's font
+    // and pen change only when they differ from the last text's.
+    struct Face
+    {
+        double pointSize;
+        bool bold, italic;
+        QFont font;
+        QFontMetricsF metrics;
+        QRawFont raw;
+        // The glyphs of a text shown before (dates, kinds and amounts repeat
+        // on every page); the advance is the run's own width.
+        struct Run
+        {
+            QGlyphRun glyphs;
+            double advance = 0;
+        };
+        QHash<QString, Run> runs;
+    };
+    mutable std::vector<Face> faces;
+    mutable const Face *current = nullptr;
+    mutable QColor currentColor;
+
+    // The text as glyphs of the face's own font, placed one after another:
+    // a report's texts are plain words and numbers, so looking the letters up
+    // is all the shaping they need. Empty when the font lacks a letter (the
+    // caller then draws the text the long way, with font fallback).
+    static const Face::Run *glyphRun(Face &face, const QString &text)
+    {
+        if (!face.raw.isValid())
+            return nullptr;
+        if (auto it = face.runs.constFind(text); it != face.runs.cend())
+            return it->glyphs.isEmpty() ? nullptr : &*it;
+        if (face.runs.size() > 50000)
+            face.runs.clear();
+        Face::Run run;
+        QList<quint32> indexes = face.raw.glyphIndexesForString(text);
+        bool complete = indexes.size() == text.size();
+        for (qsizetype i = 0; complete && i < indexes.size(); ++i)
+            complete = indexes[i] != 0 || text[i].isSpace();
+        if (complete) {
+            const QList<QPointF> advances = face.raw.advancesForGlyphIndexes(indexes);
+            QList<QPointF> positions;
+            positions.reserve(advances.size());
+            double x = 0;
+            for (const QPointF &a : advances) {
+                positions.append(QPointF(x, 0));
+                x += a.x();
+            }
+            run.glyphs.setRawFont(face.raw);
+            run.glyphs.setGlyphIndexes(indexes);
+            run.glyphs.setPositions(positions);
+            run.advance = x;
+        }
+        const Face::Run &stored = *face.runs.insert(text, run);
+        return stored.glyphs.isEmpty() ? nullptr : &stored;
+    }
+
+    Face &use(const Element &e) const
+    {
+        Face *face = nullptr;
+        for (Face &f : faces) {
+            if (f.pointSize == e.pointSize && f.bold == e.bold && f.italic == e.italic) {
+                face = &f;
+                break;
+            }
+        }
+        if (!face) {
+            const QFont f = font(e);
+            faces.reserve(16);
+            if (faces.size() == faces.capacity())
+                current = nullptr; // the vector moves its faces
+            QRawFont raw = QRawFont::fromFont(f);
+            raw.setPixelSize(e.pointSize * device->logicalDpiY() / 72.0);
+            faces.push_back({e.pointSize, e.bold, e.italic, f, QFontMetricsF(f, device), raw, {}});
+            face = &faces.back();
+        }
+        if (face != current) {
+            p->setFont(face->font);
+            current = face;
+        }
+        if (e.color != currentColor || p->pen().color() != e.color) {
+            p->setPen(e.color);
+            currentColor = e.color;
+        }
+        return *face;
+    }
 };
 
 void drawElementText(const Canvas &cv, const Element &e, double bandTop, double bandHeight, const QString &text)
 {
     if (text.isEmpty())
         return;
-    const QFont font = cv.font(e);
-    cv.p->setFont(font);
-    cv.p->setPen(e.color);
-    const QFontMetricsF fm(font, cv.device);
+    Canvas::Face &face = cv.use(e);
+    const QFontMetricsF &fm = face.metrics;
     const double top = bandTop + cv.mm(e.y);
     const double h = e.height > 0 ? cv.mm(e.height) : bandHeight - cv.mm(e.y);
     if (e.width > 0 && e.height > 0) {
@@ -344,18 +433,26 @@ void drawElementText(const Canvas &cv, const Element &e, double bandTop, double 
         return;
     }
     QString shown = text;
-    if (e.width > 0 && e.align != Align::Center)
+    const Canvas::Face::Run *run = Canvas::glyphRun(face, shown);
+    double advance = run ? run->advance : fm.horizontalAdvance(shown);
+    if (e.width > 0 && e.align != Align::Center && advance > cv.mm(e.width)) {
         shown = fm.elidedText(text, Qt::ElideRight, cv.mm(e.width));
-    const double w = fm.horizontalAdvance(shown) + 2;
-    double left = cv.mm(e.x);
+        run = Canvas::glyphRun(face, shown);
+        advance = run ? run->advance : fm.horizontalAdvance(shown);
+    }
+    // One line, centred on the band's height, on its baseline: the same
+    // place a text box of the line's own width would put it, without laying
+    // the text out as a paragraph first.
+    double x = cv.mm(e.x);
     if (e.align == Align::Right)
-        left = cv.mm(e.x) - w;
+        x -= advance;
     else if (e.align == Align::Center)
-        left = cv.mm(e.x + e.width / 2) - w / 2;
-    const QRectF r(left, top, w, h);
-    const Qt::Alignment a = Qt::AlignVCenter
-        | (e.align == Align::Right ? Qt::AlignRight : e.align == Align::Center ? Qt::AlignHCenter : Qt::AlignLeft);
-    cv.p->drawText(r, int(a) | Qt::TextSingleLine, shown);
+        x = cv.mm(e.x + e.width / 2) - advance / 2;
+    const double baseline = top + (h - (fm.ascent() + fm.descent())) / 2 + fm.ascent();
+    if (run)
+        cv.p->drawGlyphRun(QPointF(x, baseline), run->glyphs);
+    else
+        cv.p->drawText(QPointF(x, baseline), shown);
 }
 
 void drawBandBackground(const Canvas &cv, const Band &band, double top, const QColor &background)
