@@ -185,7 +185,7 @@ std::optional<QList<TGrafikData::Slice>> TGrafikData::rentalsByGenre(const QDate
 std::optional<TGrafikData::Ranking> TGrafikData::rentalsByFilm(const QDate &first, const QDate &last, int limit)
 {
     Ranking r;
-    auto rows = slices(QStringLiteral(" Select CD.KonuTur, CD.FilmAdi, Sum(H.Sayi) as ToplamSayi  From ") + RentalsPerTitle
+    auto rows = slices(QStringLiteral(" Select CD.KonuTur, CD.FilmAdi, Sum(H.Sayi) as ToplamSayi, Count(*) Over () as SiraSayisi  From ") + RentalsPerTitle
                            + QStringLiteral(" Inner Join CD  on CD.ID=H.CdNo  Where CD.KonuTur is not null "
                                             " Group by CD.KonuTur, CD.FilmAdi  Order by Sum(H.Sayi) Desc, CD.FilmAdi, CD.KonuTur "),
                        first, last, QStringLiteral("FilmAdi"), QStringLiteral("ToplamSayi"), limit, &r.allRows);
@@ -198,7 +198,7 @@ std::optional<TGrafikData::Ranking> TGrafikData::rentalsByFilm(const QDate &firs
 std::optional<TGrafikData::Ranking> TGrafikData::rentalsByCustomer(const QDate &first, const QDate &last, int limit)
 {
     Ranking r;
-    auto rows = slices(QStringLiteral(" Select Sum(H.Sayi) as ToplamSayi, Musteri.AdSoyad  From ") + RentalsPerCustomer
+    auto rows = slices(QStringLiteral(" Select Sum(H.Sayi) as ToplamSayi, Musteri.AdSoyad, Count(*) Over () as SiraSayisi  From ") + RentalsPerCustomer
                            + QStringLiteral(" Inner join Musteri  on (Musteri.ID=H.MusteriNo) "
                                             " Group by Musteri.AdSoyad  Order by Sum(H.Sayi) Desc, Musteri.AdSoyad "),
                        first, last, QStringLiteral("AdSoyad"), QStringLiteral("ToplamSayi"), limit, &r.allRows);
@@ -229,8 +229,16 @@ std::optional<QList<TGrafikData::Slice>> TGrafikData::slices(const QString &sql,
         const double number = x.metaType() == QMetaType::fromType<Money>() ? x.value<Money>().toDouble() : x.toDouble();
         out.append({q->value(l).toString(), number});
     }
-    if (allRows)
-        *allRows = q->eof() ? int(out.size()) : q->recordCount();
+    if (allRows) {
+        // A ranking's statement carries its number of rows on each row, so
+        // the rows past the chart's last bar are neither read nor counted
+        // again.
+        const int counted = q->fieldIndex(QStringLiteral("SiraSayisi"));
+        if (q->eof())
+            *allRows = int(out.size());
+        else
+            *allRows = counted >= 0 ? q->value(counted).toInt() : q->recordCount();
+    }
     q->close();
     return out;
 }
