@@ -7,6 +7,7 @@
 #include "data/LedgerData.h"
 
 #include <QBarCategoryAxis>
+#include <cmath>
 #include <QBarSeries>
 #include <QBarSet>
 #include <QChart>
@@ -345,8 +346,16 @@ bool TFrmGrafik::drawBars(QChart *c, bool films)
     auto *x = new QBarCategoryAxis(c);
     x->append(QStringLiteral(" "));
     auto *y = new QValueAxis(c);
+    // Counts are whole numbers: the scale steps by a whole 1, 2 or 5 times a
+    // power of ten, so every line it draws is a count a bar can reach.
+    double step = 1;
+    while (top / step > 8)
+        step *= (QString::number(step).startsWith(u'2') ? 2.5 : 2);
     y->setLabelFormat(QStringLiteral("%.0f"));
-    y->setRange(0, top > 0 ? top * 1.15 : 1);
+    y->setRange(0, std::ceil(std::max(top * 1.15, 1.0) / step) * step);
+    y->setTickType(QValueAxis::TicksDynamic);
+    y->setTickAnchor(0);
+    y->setTickInterval(step);
     c->addAxis(x, Qt::AlignBottom);
     c->addAxis(y, Qt::AlignLeft);
     series->attachAxis(x);
