@@ -5,12 +5,17 @@
 //
 // VEXARO_COUNTER_OPERATIONS (default 5000) sets each counter's operations.
 #include "ShopAudit.h"
+#include "components/DataSet.h"
+#include "data/ShopBook.h"
 #include "support/TestSupport.h"
 
 #include <QElapsedTimer>
 #include <QProcess>
 #include <QRegularExpression>
+#include <QSemaphore>
+#include <QSqlQuery>
 #include <QTest>
+#include <QThread>
 
 using namespace TestSupport;
 
@@ -20,7 +25,49 @@ class TestTwoCounters : public QObject
 
 private slots:
     void twoCountersKeepTheBooks();
+    void anotherCounterHoldsTheDatabase_data();
+    void anotherCounterHoldsTheDatabase();
 };
+
+namespace {
+
+// Another counter in the middle of a write, on its own thread and connection:
+// it holds the shop's write lock until told to go on or until holdMs passed.
+class OtherCounter : public QThread
+{
+public:
+    OtherCounter(const DatabaseTarget &target, int holdMs) : m_target(target), m_holdMs(holdMs) {}
+    QSemaphore locked, goOn;
+
+protected:
+    void run() override
+    {
+        const QString name = QStringLiteral("other");
+        if (Database::open(m_target, name, nullptr)) {
+            QSqlDatabase db = Database::connection(name);
+            for (const QString &sql : SqlDialect::of(db).beginWriteTransaction())
+                QSqlQuery(db).exec(sql);
+            locked.release();
+            goOn.tryAcquire(1, m_holdMs);
+            QSqlQuery(db).exec(QStringLiteral("ROLLBACK"));
+        } else {
+            locked.release();
+        }
+        Database::close(name);
+    }
+
+private:
+    DatabaseTarget m_target;
+    int m_holdMs;
+};
+
+void setLockWait(int ms)
+{
+    TestSupport::Sql::run(TestSupport::backend() == Backend::SQLite ? QStringLiteral("PRAGMA busy_timeout = %1").arg(ms)
+                                                                    : QStringLiteral("SET lock_timeout = %1").arg(ms));
+}
+
+} // namespace
 
 void TestTwoCounters::twoCountersKeepTheBooks()
 {
@@ -70,6 +117,60 @@ void TestTwoCounters::twoCountersKeepTheBooks()
     qInfo("%s: 2 x %d operations in %.1f s; inconsistencies (lost updates, duplicates, busy errors): %lld",
           qPrintable(backendName()), operations, ms / 1000.0, problems.size());
     QVERIFY2(problems.isEmpty(), qPrintable(problems.mid(0, 30).join(u'\n')));
+}
+
+void TestTwoCounters::anotherCounterHoldsTheDatabase_data()
+{
+    QTest::addColumn<int>("holdMs");
+    QTest::addColumn<bool>("done");
+    QTest::newRow("lets go while this counter waits") << 250 << true;
+    QTest::newRow("holds on past every retry") << 20000 << false;
+}
+
+// A new customer with a deposit while the other counter holds the database:
+// this one waits and tries again; in the end it stores all of it, or nothing
+// and tells the clerk so, the typed customer still in place.
+void TestTwoCounters::anotherCounterHoldsTheDatabase()
+{
+    QFETCH(int, holdMs);
+    QFETCH(bool, done);
+    TestHome home;
+    TestDatabase shop;
+    QVERIFY(shop.open());
+    OtherCounter other(shop.target(), holdMs);
+    other.start();
+    other.locked.acquire();
+    setLockWait(100); // this counter's wait, short so that the test is
+    DataSet m(QStringLiteral("Musteri"));
+    m.setSql(QStringLiteral("Select * from Musteri Order by ID"));
+    QVERIFY(m.open());
+    QVERIFY(m.insert());
+    m.setValue(QStringLiteral("MusteriNo"), 1);
+    m.setValue(QStringLiteral("AdSoyad"), QStringLiteral("Cust-1"));
+    m.setValue(QStringLiteral("Depozito"), QVariant::fromValue(Money::fromUnits(50)));
+    const ShopResult r = ShopBook().saveCustomer(&m, true);
+    other.goOn.release();
+    other.wait();
+    setLockWait(SqlDialect::LockWaitMs);
+    QCOMPARE(r.ok(), done);
+    const auto stored = [] {
+        return QStringLiteral("%1 customer(s), %2 deposit(s)").arg(Sql::number(QStringLiteral("Select Count(*) from Musteri")))
+            .arg(ShopAudit::ledgerRows());
+    };
+    QCOMPARE(stored(), done ? QStringLiteral("1 customer(s), 1 deposit(s)") : QStringLiteral("0 customer(s), 0 deposit(s)"));
+    if (done) {
+        QVERIFY(r.retries >= 1);
+        return;
+    }
+    QCOMPARE(r.error, ShopResult::Error::Busy);
+    QCOMPARE(r.message, QStringLiteral("The database is busy at another counter; nothing was changed. Please try again."));
+    QCOMPARE(r.retries, 2);
+    QCOMPARE(m.state(), DataSet::State::Insert);
+    QCOMPARE(m.value(QStringLiteral("AdSoyad")).toString(), QStringLiteral("Cust-1"));
+    // The clerk presses "Post" again once the other counter is done.
+    const ShopResult again = ShopBook().saveCustomer(&m, true);
+    QVERIFY2(again.ok(), qPrintable(again.message));
+    QCOMPARE(stored(), QStringLiteral("1 customer(s), 1 deposit(s)"));
 }
 
 QTEST_GUILESS_MAIN(TestTwoCounters)
