@@ -6,6 +6,9 @@
 
 #include <QDate>
 #include <QDateTime>
+#include <QRandomGenerator>
+#include <chrono>
+#include <thread>
 #include <utility>
 
 namespace {
@@ -16,6 +19,7 @@ using Params = QList<std::pair<QString, QVariant>>;
 const QString StockRefusedText = QStringLiteral("Less than one copy of tis Cd in stock, please check CD card !!!");
 const QString AlreadyReturnedText = QStringLiteral(
     "This rental has been returned or removed at another counter; nothing was saved.");
+const QString BusyText = QStringLiteral("The database is busy at another counter; nothing was changed. Please try again.");
 
 // Rent and sell
 const QString CountRentalSql = QStringLiteral(" Update CD Set  KiralamaSayi=KiralamaSayi+1  Where ID=:IDX ");
@@ -212,27 +216,43 @@ ShopResult takeCopy(Scratch &s, const QString &sql, const QString &param, int ti
 
 // Runs the steps inside one transaction. On any failure everything is rolled
 // back and the dataset the clerk typed into (if any) is put back as typed.
+// When another counter held the database past the lock wait, the whole write
+// runs again from its start (what it read may have changed meanwhile), a few
+// times; after that the clerk is told that nothing was changed.
 template <class Steps>
 ShopResult inOneWrite(const QString &connection, DataSet *typedInto, Steps &&steps)
 {
+    constexpr int Attempts = 3;
     std::optional<TypedRow> typed;
     if (typedInto)
         typed.emplace(typedInto);
     ShopResult result;
-    {
-        Transaction tx(Database::connection(connection));
-        if (!tx.isActive()) {
-            result = ShopResult::failed(Error::Database, tx.errorText());
-        } else {
-            Scratch scratch(connection);
-            result = steps(scratch);
-            if (result.ok() && !tx.commit())
+    for (int attempt = 1;; ++attempt) {
+        bool contended = false;
+        {
+            Transaction tx(Database::connection(connection));
+            if (!tx.isActive()) {
                 result = ShopResult::failed(Error::Database, tx.errorText());
+                contended = tx.contended();
+            } else {
+                Scratch scratch(connection);
+                result = steps(scratch);
+                if (result.ok() && !tx.commit()) {
+                    result = ShopResult::failed(Error::Database, tx.errorText());
+                    contended = tx.contended();
+                }
+            }
         }
+        if (!result.ok() && typed)
+            typed->restore();
+        if (contended && attempt == Attempts)
+            result = ShopResult::failed(Error::Busy, BusyText);
+        result.retries = attempt - 1;
+        if (!contended || attempt == Attempts)
+            return result;
+        // Counters that met once should not meet again at the same instant.
+        std::this_thread::sleep_for(std::chrono::milliseconds(QRandomGenerator::global()->bounded(10, 60) * attempt));
     }
-    if (!result.ok() && typed)
-        typed->restore();
-    return result;
 }
 
 // Keeps the ledger row as it is in the database, with who changes it and
@@ -257,6 +277,19 @@ bool auditLedgerRow(Scratch &s, const QVariant &kasaId, const QString &change)
     for (int i = 0; i < columns.size(); ++i)
         params.append({columns[i], old[i]});
     return s.exec(LedgerAuditSql, params);
+}
+
+// A delete that runs again after its write was undone: the row it took out of
+// the list is there again, and it is the row to delete, not its neighbour.
+ShopResult backInList(DataSet *ds, const QVariant &id, bool *removed)
+{
+    if (!*removed)
+        return {};
+    *removed = false;
+    ds->requery();
+    if (!ds->locate(QStringLiteral("ID"), id))
+        return ShopResult::failed(Error::Invalid, QStringLiteral("The row to delete is no longer there."));
+    return {};
 }
 
 ShopResult postRow(DataSet *row)
@@ -594,6 +627,8 @@ ShopResult ShopBook::deleteLedgerEntry(DataSet *kasa)
     if (id.isNull())
         return ShopResult::failed(Error::Invalid, QStringLiteral("There is no ledger row to delete."));
     ShopResult result = inOneWrite(m_connection, nullptr, [&](Scratch &s) -> ShopResult {
+        if (ShopResult r = backInList(kasa, id, &removed); !r.ok())
+            return r;
         if (!auditLedgerRow(s, id, QStringLiteral("Deletion")))
             return s.failure();
         if (!kasa->remove())
@@ -641,6 +676,8 @@ ShopResult deleteUnlessOut(const QString &connection, DataSet *ds, const QString
     const QVariant id = ds->value(QStringLiteral("ID"));
     bool removed = false;
     ShopResult result = inOneWrite(connection, nullptr, [&](Scratch &s) -> ShopResult {
+        if (ShopResult r = backInList(ds, id, &removed); !r.ok())
+            return r;
         int out = 0;
         if (!s.readInt(countSql, {{QStringLiteral("IDX"), id.toInt()}}, QStringLiteral("CounterX"), &out))
             return s.failure();

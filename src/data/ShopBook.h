@@ -19,12 +19,14 @@ struct ShopResult
         OpenRentals,     // a customer or title still has discs out on rent
         Invalid,         // the operation was asked with inconsistent input
         Database,        // the database refused a statement or the commit
+        Busy,            // other counters held the database too long; nothing was changed
     };
 
     Error error = Error::None;
     QString message;
     int id = 0;     // key of the main row written (Hareket, CD, Musteri, Kasa); 0 when nothing was written
     int number = 0; // the shown number used (CDNo, MusteriNo), where there is one
+    int retries = 0; // times the whole operation ran again because another counter held the database
 
     bool ok() const { return error == Error::None; }
     static ShopResult failed(Error error, const QString &message);

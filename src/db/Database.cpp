@@ -300,8 +300,8 @@ bool open(const DatabaseTarget &target, const QString &connectionName, QString *
         QSqlDatabase db = QSqlDatabase::addDatabase(dialect.driverName(), connectionName);
         if (target.backend == Backend::SQLite) {
             db.setDatabaseName(target.filePath);
-            // Two copies of the program on one file wait for each other.
-            db.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=15000"));
+            // Two copies of the program on one file wait for each other, bounded.
+            db.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=%1").arg(SqlDialect::LockWaitMs));
         } else {
             db.setHostName(target.host);
             db.setPort(target.port);
@@ -321,6 +321,10 @@ bool open(const DatabaseTarget &target, const QString &connectionName, QString *
                              .arg(target.host).arg(target.port).arg(target.name, db.lastError().text().simplified());
         } else if (target.backend == Backend::SQLite && !configureSqlite(db, target.filePath, error)) {
             // error set
+        } else if (target.backend == Backend::PostgreSQL
+                   && !exec(db, QStringLiteral("SET lock_timeout = %1").arg(SqlDialect::LockWaitMs), error)) {
+            // A server waits for a lock forever unless told otherwise; a counter
+            // waits as long as it would on the file.
         } else if (!createSchema(db, error)) {
             // error set
         } else {

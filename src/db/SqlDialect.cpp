@@ -4,6 +4,7 @@
 
 #include <QDateTime>
 #include <QSqlDriver>
+#include <QSqlError>
 #include <QSqlField>
 #include <QSqlQuery>
 #include <QSqlRecord>
@@ -233,9 +234,22 @@ std::vector<std::optional<ColumnType>> SqlDialect::resultTypes(const QSqlQuery &
     return out;
 }
 
-QString SqlDialect::beginWriteTransaction() const
+QStringList SqlDialect::beginWriteTransaction() const
 {
-    return m_backend == Backend::SQLite ? QStringLiteral("BEGIN IMMEDIATE") : QStringLiteral("BEGIN");
+    if (m_backend == Backend::SQLite)
+        return {QStringLiteral("BEGIN IMMEDIATE")};
+    return {QStringLiteral("BEGIN"), QStringLiteral("SELECT pg_advisory_xact_lock(38264918)")};
+}
+
+bool SqlDialect::isContention(const QSqlError &error)
+{
+    const QString code = error.nativeErrorCode();
+    bool number = false;
+    const int sqliteCode = code.toInt(&number) & 0xff; // the primary code of an extended one
+    if (number)
+        return sqliteCode == SQLITE_BUSY || sqliteCode == SQLITE_LOCKED;
+    // PostgreSQL's SQLSTATE: lock_not_available, deadlock_detected, serialization_failure.
+    return code == QLatin1String("55P03") || code == QLatin1String("40P01") || code == QLatin1String("40001");
 }
 
 std::optional<ColumnType> sqliteDeclaredType(const char *decl)

@@ -3,6 +3,8 @@
 #include "db/Schema.h"
 
 #include <QSqlDatabase>
+#include <QSqlError>
+#include <QStringList>
 #include <QVariant>
 #include <optional>
 #include <vector>
@@ -51,10 +53,22 @@ public:
     // nullopt and are read as the driver gives them.
     std::vector<std::optional<ColumnType>> resultTypes(const QSqlQuery &query) const;
 
-    // The text a write transaction starts with. SQLite takes the write lock at
-    // once, so two counters that read "largest number plus one" queue instead
-    // of both reading the same largest number.
-    QString beginWriteTransaction() const;
+    // The statements a write transaction starts with. Both backends take the
+    // shop's write lock at once (SQLite: IMMEDIATE; PostgreSQL: one advisory
+    // lock held to the end of the transaction), so writes from two counters
+    // queue: two counters that read "largest number plus one" do not both
+    // read the same largest number, and two writes never wait on each other
+    // in a circle. Every write is a few statements long, so the queue is short.
+    QStringList beginWriteTransaction() const;
+
+    // Whether the statement failed because another connection held what it
+    // needed longer than the wait allows (SQLite busy or locked; PostgreSQL
+    // lock timeout, deadlock, serialization failure): run again, it may pass.
+    static bool isContention(const QSqlError &error);
+
+    // How long a statement waits for another counter's lock before it fails
+    // as contention; the engine tries a write a few times over.
+    static constexpr int LockWaitMs = 5000;
 
 private:
     explicit SqlDialect(Backend backend) : m_backend(backend) {}

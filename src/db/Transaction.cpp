@@ -22,12 +22,14 @@ QHash<QString, ConnectionState> &states()
     return s;
 }
 
-bool run(QSqlDatabase &db, const QString &sql, QString *error)
+bool run(QSqlDatabase &db, const QString &sql, QString *error, bool *contended = nullptr)
 {
     QSqlQuery q(db);
     if (!q.exec(sql)) {
         if (error)
             *error = q.lastError().text();
+        if (contended)
+            *contended = SqlDialect::isContention(q.lastError());
         return false;
     }
     return true;
@@ -39,8 +41,14 @@ Transaction::Transaction(const QSqlDatabase &db) : m_db(db)
 {
     ConnectionState &st = states()[m_db.connectionName()];
     if (st.depth == 0) {
-        if (!run(m_db, SqlDialect::of(m_db).beginWriteTransaction(), &m_error))
-            return;
+        const QStringList begin = SqlDialect::of(m_db).beginWriteTransaction();
+        for (qsizetype i = 0; i < begin.size(); ++i) {
+            if (!run(m_db, begin[i], &m_error, &m_contended)) {
+                if (i > 0)
+                    run(m_db, QStringLiteral("ROLLBACK"), nullptr);
+                return;
+            }
+        }
         m_outermost = true;
         st.doomed = false;
     }
@@ -68,7 +76,7 @@ bool Transaction::commit()
         m_error = QStringLiteral("A part of the change failed; nothing was saved.");
         return false;
     }
-    if (!run(m_db, QStringLiteral("COMMIT"), &m_error)) {
+    if (!run(m_db, QStringLiteral("COMMIT"), &m_error, &m_contended)) {
         run(m_db, QStringLiteral("ROLLBACK"), nullptr);
         return false;
     }

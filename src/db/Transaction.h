@@ -21,6 +21,9 @@ public:
     void rollback();
     // The database's message when beginning or committing failed.
     QString errorText() const { return m_error; }
+    // Beginning or committing failed because another connection held the
+    // database too long: the whole write may be tried again from its start.
+    bool contended() const { return m_contended; }
 
     // Whether a write is open on the connection (reads must then see it).
     static bool inProgress(const QString &connectionName);
@@ -29,5 +32,6 @@ private:
     QSqlDatabase m_db;
     bool m_active = false;
     bool m_outermost = false;
+    bool m_contended = false;
     QString m_error;
 };

@@ -1,0 +1,205 @@
+// One counter of the shop driven by a script instead of a clerk: random rents,
+// sales, returns, exchanges, new customers with a deposit and new titles with
+// their purchase, all through the engine, on the few newest titles and
+// customers so that counters meet on the same rows.
+//
+//   shopcounter DATABASE SEED OPERATIONS TAG
+//
+// DATABASE is a SQLite file or a postgresql:// address; OPERATIONS 0 runs
+// until killed. TAG makes the names of the rows it creates its own. It prints
+// "READY" once the database is open, one line per operation ("OK rent",
+// "REFUSED sell", "BUSY …", "ERROR …") after the engine answered, and at the
+// end "DONE ok=… refused=… retries=… busy=… errors=… negative=…".
+#include "components/DataSet.h"
+#include "data/ShopBook.h"
+#include "db/Database.h"
+
+#include <QCoreApplication>
+#include <QDate>
+#include <QRandomGenerator>
+#include <QSqlQuery>
+#include <cstdio>
+
+namespace {
+
+struct Row
+{
+    int id = 0, number = 0;
+    QString name, kind;
+};
+
+// The newest rows of a table: where the counters' work concentrates.
+QList<Row> newest(const QString &sql)
+{
+    QSqlQuery q(Database::connection());
+    QList<Row> rows;
+    q.exec(sql);
+    while (q.next())
+        rows.append({q.value(0).toInt(), q.value(1).toInt(), q.value(2).toString(), q.value(3).toString()});
+    return rows;
+}
+
+class Counter
+{
+public:
+    Counter(quint32 seed, const QString &tag) : m_rng(seed), m_tag(tag) {}
+
+    QString step(ShopResult *result)
+    {
+        const int dice = int(m_rng.bounded(100));
+        if (dice < 30)
+            return *result = rentOrSell(QStringLiteral("Rent")), QStringLiteral("rent");
+        if (dice < 40)
+            return *result = rentOrSell(QStringLiteral("Sell")), QStringLiteral("sell");
+        if (dice < 65) {
+            const QList<Row> out = newest(QStringLiteral(
+                "Select ID, 0, '', '' from Hareket Where CDDurum=0 and IslemTur='Rent' Order by ID Desc Limit 6"));
+            if (out.isEmpty())
+                return *result = rentOrSell(QStringLiteral("Rent")), QStringLiteral("rent");
+            return *result = giveBack(pick(out).id), QStringLiteral("return");
+        }
+        if (dice < 75)
+            return *result = exchange(), QStringLiteral("exchange");
+        if (dice < 85)
+            return *result = newCustomer(), QStringLiteral("customer");
+        return *result = newTitle(), QStringLiteral("title");
+    }
+
+private:
+    template <class T>
+    const T &pick(const QList<T> &list) { return list[qsizetype(m_rng.bounded(quint32(list.size())))]; }
+    QString name(const char *kind) { return QStringLiteral("%1-%2-%3").arg(QLatin1StringView(kind), m_tag).arg(++m_made); }
+
+    Row title()
+    {
+        return pick(newest(QStringLiteral("Select ID, CDNo, FilmAdi, CDTur from CD Order by ID Desc Limit 8")));
+    }
+
+    ShopResult rentOrSell(const QString &kind)
+    {
+        const Row t = title();
+        const Row customer = pick(newest(QStringLiteral("Select ID, MusteriNo, '', '' from Musteri Order by ID Desc Limit 5")));
+        DataSet h(QStringLiteral("Hareket"));
+        h.setSql(QStringLiteral("Select * from Hareket Where ID=-1"));
+        h.open();
+        h.insert();
+        h.setValue(QStringLiteral("IslemTur"), kind);
+        h.setValue(QStringLiteral("MusteriNo"), customer.id);
+        h.setValue(QStringLiteral("CdNo"), t.id);
+        h.setValue(QStringLiteral("FilmTuru"), t.kind);
+        h.setValue(QStringLiteral("KiraTarih"), QDate::currentDate());
+        h.setValue(QStringLiteral("KiralamaGun"), 2);
+        h.setValue(QStringLiteral("TopTutar"), QVariant::fromValue(Money::fromUnits(4)));
+        return m_book.postTransaction(&h, {0, 0, true}, {t.id, t.number, t.name});
+    }
+
+    ShopResult giveBack(int hareketId)
+    {
+        DataSet row(QStringLiteral("Iade"));
+        row.setSql(QStringLiteral("Select * from Hareket Where ID=:IDX"));
+        row.setParameter(QStringLiteral("IDX"), hareketId);
+        row.open();
+        row.edit();
+        row.setValue(QStringLiteral("CDDurum"), 1);
+        row.setValue(QStringLiteral("TeslimTarih"), QDate::currentDate());
+        row.setValue(QStringLiteral("CezaGunSayi"), 1);
+        row.setValue(QStringLiteral("CezaDurum"), 1); // every return here collects a penalty
+        row.setValue(QStringLiteral("CezaTutari"), QVariant::fromValue(Money::fromRaw(25000)));
+        return m_book.returnRental(&row, QStringLiteral("Counter %1").arg(m_tag));
+    }
+
+    ShopResult exchange()
+    {
+        ShopBook::TTakas t;
+        t.CDNo = m_book.nextNumber(ShopBook::ShownNumber::CDNo).number; // as the window proposes it
+        t.CDTur = QStringLiteral("VCD");
+        t.FilmAdi = name("Swap");
+        t.KutuIcerik = 1;
+        t.Ucret = Money::fromRaw(15000);
+        t.TakasID = title().id;
+        return m_book.exchange(t);
+    }
+
+    ShopResult newCustomer()
+    {
+        DataSet m(QStringLiteral("Musteri"));
+        m.setSql(QStringLiteral("Select * from Musteri Where ID=-1"));
+        m.open();
+        m.insert();
+        m.setValue(QStringLiteral("MusteriNo"), m_book.nextNumber(ShopBook::ShownNumber::MusteriNo).number);
+        m.setValue(QStringLiteral("AdSoyad"), name("Cust"));
+        m.setValue(QStringLiteral("Depozito"), QVariant::fromValue(Money::fromUnits(50)));
+        return m_book.saveCustomer(&m, true);
+    }
+
+    ShopResult newTitle()
+    {
+        DataSet cd(QStringLiteral("CD"));
+        cd.setSql(QStringLiteral("Select * from CD Where ID=-1"));
+        cd.open();
+        cd.insert();
+        cd.setValue(QStringLiteral("CDNo"), m_book.nextNumber(ShopBook::ShownNumber::CDNo).number);
+        cd.setValue(QStringLiteral("CDTur"), QStringLiteral("DVD"));
+        cd.setValue(QStringLiteral("FilmAdi"), name("Buy"));
+        cd.setValue(QStringLiteral("Stok"), int(m_rng.bounded(1, 4)));
+        cd.setValue(QStringLiteral("KiralamaSayi"), 0);
+        cd.setValue(QStringLiteral("MaliyetFiyat"), QVariant::fromValue(Money::fromRaw(125000)));
+        return m_book.saveTitle(&cd, true);
+    }
+
+    QRandomGenerator m_rng;
+    QString m_tag;
+    int m_made = 0;
+    ShopBook m_book;
+};
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    QCoreApplication app(argc, argv);
+    const QStringList args = app.arguments();
+    if (args.size() != 5) {
+        std::fprintf(stderr, "usage: shopcounter DATABASE SEED OPERATIONS TAG\n");
+        return 2;
+    }
+    QString error;
+    const std::optional<DatabaseTarget> target = args[1].startsWith(QLatin1String("postgres"))
+        ? DatabaseTarget::fromUrl(args[1], &error) : DatabaseTarget::sqliteFile(args[1]);
+    if (!target || !Database::open(*target, Database::ConnectionName, &error)) {
+        std::fprintf(stderr, "%s\n", qPrintable(error));
+        return 1;
+    }
+    std::printf("READY\n");
+    std::fflush(stdout);
+
+    Counter counter(args[2].toUInt(), args[4]);
+    const int operations = args[3].toInt();
+    int ok = 0, refused = 0, retries = 0, busy = 0, errors = 0, negative = 0;
+    for (int i = 0; operations == 0 || i < operations; ++i) {
+        ShopResult r;
+        const QString kind = counter.step(&r);
+        retries += r.retries;
+        QByteArray line;
+        if (r.ok()) {
+            ++ok;
+            line = "OK " + kind.toLatin1();
+        } else if (r.error == ShopResult::Error::StockRefused || r.error == ShopResult::Error::AlreadyReturned) {
+            ++refused;
+            line = "REFUSED " + kind.toLatin1();
+        } else {
+            ++(r.error == ShopResult::Error::Busy ? busy : errors);
+            line = (r.error == ShopResult::Error::Busy ? "BUSY " : "ERROR ") + kind.toLatin1() + ": " + r.message.toUtf8();
+        }
+        // A shelf below nothing is what a lost update between counters would show.
+        QSqlQuery q(Database::connection());
+        if (q.exec(QStringLiteral("Select Count(*) from CD Where Stok<0")) && q.next() && q.value(0).toInt() > 0)
+            ++negative;
+        std::printf("%s\n", line.constData());
+        std::fflush(stdout);
+    }
+    std::printf("DONE ok=%d refused=%d retries=%d busy=%d errors=%d negative=%d\n", ok, refused, retries, busy,
+                errors, negative);
+    Database::close(Database::ConnectionName);
+    return 0;
+}
