@@ -96,8 +96,8 @@ FUZZ_BUILD_DIR=${VEXARO_FUZZ_BUILD_DIR:-build-fuzz}
 FUZZ_SECONDS=${VEXARO_FUZZ_SECONDS:-60}
 FUZZ_TARGETS=(number date money_roundtrip locate)
 fuzz() {
-  CC=clang CXX=clang++ cmake -S . -B "$FUZZ_BUILD_DIR" -G Ninja -DVEXARO_FUZZ=ON -DCMAKE_BUILD_TYPE=Debug >/dev/null
-  cmake --build "$FUZZ_BUILD_DIR" -j2
+  CC=clang CXX=clang++ cmake -S . -B "$FUZZ_BUILD_DIR" -G Ninja -DVEXARO_FUZZ=ON -DCMAKE_BUILD_TYPE=Debug >/dev/null \
+    && cmake --build "$FUZZ_BUILD_DIR" -j2 || { echo "setup.sh: the fuzz targets do not build." >&2; return 1; }
   local scratch failed=0 t log runs root=$PWD
   scratch=$(mktemp -d)
   for t in "${FUZZ_TARGETS[@]}"; do
@@ -105,9 +105,9 @@ fuzz() {
     log="$scratch/$t.log"
     local seeds=()
     [ -d "tests/fuzz/corpus/$t" ] && seeds=("$root/tests/fuzz/corpus/$t")
-    if (cd "$scratch" && "$root/$FUZZ_BUILD_DIR/fuzz_$t" -max_total_time="$FUZZ_SECONDS" -print_final_stats=1 \
+    if (cd "$scratch" && "$root/$FUZZ_BUILD_DIR/tests/fuzz/fuzz_$t" -max_total_time="$FUZZ_SECONDS" -print_final_stats=1 \
           -rss_limit_mb=4096 "$scratch/$t" "${seeds[@]}") >"$log" 2>&1; then
-      runs=$(sed -nE 's/^stat::number_of_executed_units: *([0-9]+)/\1/p' "$log")
+      runs=$(sed -nE 's/^stat::number_of_executed_units: *([0-9]+)/\1/p' "$log" | tail -n 1)
       echo "fuzz_$t: ${runs:-?} executions in ${FUZZ_SECONDS} s, no crash"
     else
       echo "fuzz_$t: FAILED (crash or sanitizer report); its output:" >&2
