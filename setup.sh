@@ -21,6 +21,9 @@ PACKAGES=(
   ca-certificates
   # the mail tests make the STARTTLS test server's certificate with it
   openssl
+  # the fuzz targets: clang, and its libFuzzer and sanitizer runtimes
+  # (libclang_rt.fuzzer, libclang_rt.asan, libclang_rt.ubsan)
+  clang libclang-rt-14-dev
 )
 BUILD_DIR=${VEXARO_BUILD_DIR:-build}
 
@@ -85,6 +88,38 @@ configure() {
   exit 1
 }
 
+# The libFuzzer targets (tests/fuzz): a second build directory made with
+# clang, each target run for FUZZ_SECONDS on its seeds. New inputs it finds go
+# to a scratch folder, not into the sources. Fails on any crash or sanitizer
+# report, naming the target; prints each target's executions.
+FUZZ_BUILD_DIR=${VEXARO_FUZZ_BUILD_DIR:-build-fuzz}
+FUZZ_SECONDS=${VEXARO_FUZZ_SECONDS:-60}
+FUZZ_TARGETS=(number date money_roundtrip locate)
+fuzz() {
+  CC=clang CXX=clang++ cmake -S . -B "$FUZZ_BUILD_DIR" -G Ninja -DVEXARO_FUZZ=ON -DCMAKE_BUILD_TYPE=Debug >/dev/null \
+    && cmake --build "$FUZZ_BUILD_DIR" -j2 || { echo "setup.sh: the fuzz targets do not build." >&2; return 1; }
+  local scratch failed=0 t log runs root=$PWD
+  scratch=$(mktemp -d)
+  for t in "${FUZZ_TARGETS[@]}"; do
+    mkdir -p "$scratch/$t"
+    log="$scratch/$t.log"
+    local seeds=()
+    [ -d "tests/fuzz/corpus/$t" ] && seeds=("$root/tests/fuzz/corpus/$t")
+    if (cd "$scratch" && "$root/$FUZZ_BUILD_DIR/tests/fuzz/fuzz_$t" -max_total_time="$FUZZ_SECONDS" -print_final_stats=1 \
+          -rss_limit_mb=4096 "$scratch/$t" "${seeds[@]}") >"$log" 2>&1; then
+      runs=$(sed -nE 's/^stat::number_of_executed_units: *([0-9]+)/\1/p' "$log" | tail -n 1)
+      echo "fuzz_$t: ${runs:-?} executions in ${FUZZ_SECONDS} s, no crash"
+    else
+      echo "fuzz_$t: FAILED (crash or sanitizer report); its output:" >&2
+      grep -vE '^#[0-9]+\s+(NEW|REDUCE|pulse|INITED)' "$log" | tail -n 60 >&2
+      echo "  the input that failed is kept in $scratch (crash-*, leak-*, timeout-*)" >&2
+      failed=1
+    fi
+  done
+  [ "$failed" = 0 ] && rm -rf "$scratch"
+  return $failed
+}
+
 build() {
   configure
   cmake --build "$BUILD_DIR" -j2
@@ -99,9 +134,18 @@ case "${1:-}" in
   test)
     install_missing
     build
+    fuzz_status=0
+    fuzz || fuzz_status=$?
     cd "$BUILD_DIR"
-    # Tests draw windows offscreen; no display is needed.
-    QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j2 --timeout 1200
+    # Tests draw windows offscreen; no display is needed. CTest's summary
+    # comes last; a fuzz failure still fails the command.
+    ctest_status=0
+    QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j2 --timeout 1200 || ctest_status=$?
+    if [ "$fuzz_status" != 0 ]; then
+      echo "setup.sh: a fuzz target failed (see above)." >&2
+      exit 1
+    fi
+    exit "$ctest_status"
     ;;
   *)
     echo "usage: $0 run|test" >&2

@@ -872,6 +872,34 @@ bool DataSet::post()
     }
     const int idCol = fieldIndex(QStringLiteral("ID"));
     const TableDef *table = Schema::table(m_table);
+    // A text longer than its column is refused here, naming the field and its
+    // limit, before anything is written: the database would refuse it too, but
+    // in its own words (a CHECK constraint on SQLite, "value too long for type
+    // character varying" on PostgreSQL) that mean nothing at the counter. Only
+    // what this post writes is measured, so a row an older version stored with
+    // a longer text can still be saved with its other fields changed.
+    for (int i = 0; i < fieldCount(); ++i) {
+        const ColumnDef *def = Schema::column(m_table, m_fields[size_t(i)]);
+        if (!def || def->type != ColumnType::Text || def->size <= 0 || m_buffer[i].isNull())
+            continue;
+        if (m_state == State::Edit) {
+            const QVariant before = m_rows.value(slotAt(m_current), i);
+            if (before == m_buffer[i] && !before.isNull())
+                continue;
+        }
+        const QString text = m_buffer[i].toString();
+        // Characters as the database counts them (a pair of UTF-16 halves is one).
+        const qsizetype length =
+            text.size() - std::count_if(text.begin(), text.end(), [](QChar c) { return c.isLowSurrogate(); });
+        if (length > def->size) {
+            const QString caption = fieldInfo(i).caption;
+            fail(QStringLiteral("%1 holds at most %2 characters; the text typed has %3. Nothing was saved.")
+                     .arg(caption.isEmpty() ? QString::fromLatin1(def->name) : caption)
+                     .arg(def->size)
+                     .arg(length));
+            return false;
+        }
+    }
     QSqlDatabase db = database();
     const SqlDialect &dialect = SqlDialect::of(db);
     QSqlQuery q(db);

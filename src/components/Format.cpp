@@ -1,7 +1,9 @@
 #include "components/Format.h"
 
 #include <QLocale>
+#include <QRegularExpression>
 #include <cmath>
+#include <limits>
 
 namespace Format {
 namespace {
@@ -49,19 +51,10 @@ Pattern parsePattern(QStringView text)
     return p;
 }
 
-QString formatRaw(qint64 raw, const Pattern &p)
+// Writes a magnitude already rounded to the pattern's decimals: whole units
+// and ten-thousandths.
+QString formatParts(bool negative, quint64 units, quint64 frac, const Pattern &p)
 {
-    // Round the ten-thousandths to the pattern's decimals, half away from zero.
-    qint64 step = 1;
-    for (int i = p.maxDec; i < 4; ++i)
-        step *= 10;
-    const bool negative = raw < 0;
-    quint64 abs = negative ? quint64(-(raw + 1)) + 1 : quint64(raw);
-    abs = (abs + quint64(step / 2)) / quint64(step) * quint64(step);
-
-    const quint64 units = abs / quint64(Money::Scale);
-    const quint64 frac = abs % quint64(Money::Scale);
-
     QString intDigits = units == 0 ? QString() : QString::number(units);
     while (intDigits.size() < p.minInt)
         intDigits.prepend(u'0');
@@ -74,13 +67,25 @@ QString formatRaw(qint64 raw, const Pattern &p)
         decimals.chop(1);
 
     QString out = p.prefix;
-    if (negative && abs != 0)
+    if (negative && (units != 0 || frac != 0))
         out += u'-';
     out += intDigits;
     if (!decimals.isEmpty())
         out += DecimalSeparator + decimals;
     out += p.suffix;
     return out;
+}
+
+QString formatRaw(qint64 raw, const Pattern &p)
+{
+    // Round the ten-thousandths to the pattern's decimals, half away from zero.
+    qint64 step = 1;
+    for (int i = p.maxDec; i < 4; ++i)
+        step *= 10;
+    const bool negative = raw < 0;
+    quint64 abs = negative ? quint64(-(raw + 1)) + 1 : quint64(raw);
+    abs = (abs + quint64(step / 2)) / quint64(step) * quint64(step);
+    return formatParts(negative, abs / quint64(Money::Scale), abs % quint64(Money::Scale), p);
 }
 
 } // namespace
@@ -115,11 +120,15 @@ QString number(double value, QStringView pattern)
 
 QString number(qint64 value, QStringView pattern)
 {
-    return formatRaw(value * Money::Scale, compiled(pattern));
+    // Whole numbers may lie beyond what an amount can hold: written as they are.
+    const bool negative = value < 0;
+    return formatParts(negative, negative ? quint64(-(value + 1)) + 1 : quint64(value), 0, compiled(pattern));
 }
 
 std::optional<Money> parseMoney(QStringView text, QString *error)
 {
+    // The largest whole part an amount holds (INT64_MAX ten-thousandths).
+    constexpr qint64 MaxUnits = std::numeric_limits<qint64>::max() / Money::Scale;
     const QStringView t = text.trimmed();
     auto fail = [&]() -> std::optional<Money> {
         if (error)
@@ -139,9 +148,9 @@ std::optional<Money> parseMoney(QStringView text, QString *error)
     for (; i < t.size(); ++i) {
         const QChar c = t[i];
         if (c.isDigit() && c.unicode() < 128) {
-            if (units > 92233720368546LL) // keeps units * 10000 inside 64 bits
-                return fail();
             units = units * 10 + c.digitValue();
+            if (units > MaxUnits)
+                return fail();
             ++digits;
             ++groupDigits;
         } else if (c == ThousandSeparator) {
@@ -171,17 +180,27 @@ std::optional<Money> parseMoney(QStringView text, QString *error)
         return fail();
     for (int d = fracDigits; d < 4; ++d)
         frac *= 10;
-    qint64 raw = units * Money::Scale + frac + (roundUp ? 1 : 0);
-    return Money::fromRaw(negative ? -raw : raw);
+    // The magnitude in ten-thousandths; a negative amount may reach one more.
+    const quint64 magnitude = quint64(units) * quint64(Money::Scale) + quint64(frac) + (roundUp ? 1 : 0);
+    if (magnitude > quint64(std::numeric_limits<qint64>::max()) + (negative ? 1 : 0))
+        return fail();
+    return Money::fromRaw(negative ? qint64(0 - magnitude) : qint64(magnitude));
 }
 
 std::optional<qint64> parseInteger(QStringView text, QString *error)
 {
     const QStringView t = text.trimmed();
     bool ok = false;
-    const qint64 value = t.toLongLong(&ok);
+    qint64 value = t.toLongLong(&ok);
     if (!ok) {
-        // Accept grouped thousands ("1.250") as typed in money fields.
+        // Grouped thousands as shown ("1.250", "9.223.372.036.854.775.807"),
+        // read whole: an amount could not hold the largest of them.
+        static const QRegularExpression grouped(QStringLiteral("^[+-]?[0-9]{1,3}(\\.[0-9]{3})+$"));
+        if (grouped.match(t).hasMatch())
+            value = t.toString().remove(ThousandSeparator).toLongLong(&ok);
+    }
+    if (!ok) {
+        // A whole amount as typed in money fields ("1.250,00").
         const auto m = parseMoney(t);
         if (m && m->raw() % Money::Scale == 0)
             return m->raw() / Money::Scale;
