@@ -181,7 +181,7 @@ private:
     static QByteArray pgText(const char *sql)
     {
         QByteArray text(sql);
-        text.replace("?1", "$1").replace("?2", "$2").replace("last_insert_rowid()", "lastval()");
+        text.replace("?1", "$1").replace("?2", "$2").replace("last_insert_rowid()", "(SELECT lastval())");
         text.replace("sqlite_master", "pg_catalog.pg_tables");
         return text;
     }

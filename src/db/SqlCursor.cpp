@@ -516,6 +516,9 @@ public:
         auto &idle = pool()[key];
         while (!fresh && !idle.isEmpty()) {
             PGconn *c = idle.takeLast();
+            // The last list's rollback, sent without waiting, has long come back.
+            while (PGresult *r = PQgetResult(c))
+                PQclear(r);
             if (PQstatus(c) == CONNECTION_OK && PQtransactionStatus(c) == PQTRANS_IDLE)
                 return c;
             PQfinish(c);
@@ -558,7 +561,7 @@ public:
     static void release(const QSqlDatabase &db, PGconn *c)
     {
         auto &idle = pool()[keyOf(db)];
-        if (idle.size() < 4 && PQstatus(c) == CONNECTION_OK && PQtransactionStatus(c) == PQTRANS_IDLE)
+        if (idle.size() < 4 && PQstatus(c) == CONNECTION_OK)
             idle.append(c);
         else
             PQfinish(c);
@@ -653,14 +656,10 @@ public:
         // Inside a write the rows must include it: the shared connection,
         // read at once. So too for what a cursor cannot hold (not a query),
         // and when the server refuses the list a connection of its own.
-        if (!Transaction::inProgress(m_connection) && isQuery(sql) && openReader()) {
-            const int opened = declare(sql, params);
-            if (opened > 0) {
-                if (!describe(typeOverrides))
-                    return false;
-                m_atEnd = false;
+        if (!Transaction::inProgress(m_connection) && isQuery(sql)) {
+            const int opened = open(sql, params, typeOverrides);
+            if (opened > 0)
                 return true;
-            }
             if (opened < 0)
                 return false;
         }
@@ -724,9 +723,14 @@ public:
         m_rows = m_row = 0;
         m_serverDone = false;
         if (m_conn) {
-            if (PQtransactionStatus(m_conn) != PQTRANS_IDLE)
-                PQclear(PQexec(m_conn, "ROLLBACK")); // read only: nothing to keep; closes the cursor
-            PgReaderPool::release(m_db, m_conn);
+            // Read only: nothing to keep. The rollback ends the transaction
+            // and the cursor; its answer is collected when the connection is
+            // next taken, so letting go of a list costs no wait.
+            if (PQtransactionStatus(m_conn) != PQTRANS_IDLE && !PQsendQuery(m_conn, "ROLLBACK")) {
+                PQfinish(m_conn);
+            } else {
+                PgReaderPool::release(m_db, m_conn);
+            }
             m_conn = nullptr;
         }
         m_shared.reset();
@@ -735,6 +739,7 @@ public:
 
 private:
     static constexpr int MaxChunk = 10000;
+    static constexpr int FirstRows = 40; // about a screenful, read as the list opens
 
     static bool isQuery(const QString &sql)
     {
@@ -753,28 +758,11 @@ private:
         m_error = m_shared->errorText();
     }
 
-    // A connection of the list's own with a read-only transaction begun.
-    bool openReader()
-    {
-        QString error;
-        for (bool fresh : {false, true}) { // an idle connection the server has since closed is replaced once
-            m_conn = PgReaderPool::acquire(m_db, fresh, &error);
-            if (!m_conn)
-                return false;
-            PGresult *r = PQexec(m_conn, "BEGIN READ ONLY");
-            const bool ok = PQresultStatus(r) == PGRES_COMMAND_OK;
-            PQclear(r);
-            if (ok)
-                return true;
-            PQfinish(m_conn);
-            m_conn = nullptr;
-        }
-        return false;
-    }
-
-    // 1: the cursor is open; -1: the statement failed (the error is set);
-    // 0: the statement is not one a cursor holds, to be run the other way.
-    int declare(const QString &sql, const QHash<QString, QVariant> &params)
+    // Opens the cursor on a connection of the list's own and reads the first
+    // rows, all in one round trip to the server (libpq's pipeline): begin,
+    // declare, describe, fetch. 1: open; -1: the statement failed (the error
+    // is set); 0: no connection of its own could be had (run it the other way).
+    int open(const QString &sql, const QHash<QString, QVariant> &params, const QHash<QString, ColumnType> &typeOverrides)
     {
         QStringList names;
         const QByteArray text = "DECLARE vx_list NO SCROLL CURSOR FOR " + positionalParameters(sql, &names).toUtf8();
@@ -801,26 +789,81 @@ private:
             values[k] = data[k].constData();
             lengths[k] = int(data[k].size());
         }
-        PGresult *r = PQexecParams(m_conn, text.constData(), int(names.size()), types.data(), values.data(),
-                                   lengths.data(), formats.data(), 0);
-        const bool ok = PQresultStatus(r) == PGRES_COMMAND_OK;
-        PQclear(r);
-        if (ok)
+        const QByteArray firstFetch = "FETCH FORWARD " + QByteArray::number(FirstRows + 1) + " FROM vx_list";
+
+        QString error;
+        for (bool fresh : {false, true}) { // an idle connection the server has since closed is replaced once
+            m_conn = PgReaderPool::acquire(m_db, fresh, &error);
+            if (!m_conn)
+                return 0;
+            const bool sent = PQenterPipelineMode(m_conn)
+                && PQsendQueryParams(m_conn, "BEGIN READ ONLY", 0, nullptr, nullptr, nullptr, nullptr, 0)
+                && PQsendQueryParams(m_conn, text.constData(), int(names.size()), types.data(), values.data(),
+                                     lengths.data(), formats.data(), 0)
+                && PQsendDescribePortal(m_conn, "vx_list")
+                && PQsendQueryParams(m_conn, firstFetch.constData(), 0, nullptr, nullptr, nullptr, nullptr, 0)
+                && PQpipelineSync(m_conn);
+            if (!sent) {
+                PQfinish(m_conn);
+                m_conn = nullptr;
+                continue;
+            }
+            // One result (then a null) per statement, then the sync.
+            PGresult *results[4] = {};
+            for (PGresult *&r : results) {
+                r = PQgetResult(m_conn);
+                while (PGresult *extra = PQgetResult(m_conn))
+                    PQclear(extra);
+            }
+            while (PGresult *r = PQgetResult(m_conn)) {
+                const bool sync = PQresultStatus(r) == PGRES_PIPELINE_SYNC;
+                PQclear(r);
+                if (sync)
+                    break;
+            }
+            PQexitPipelineMode(m_conn);
+            const bool began = PQresultStatus(results[0]) == PGRES_COMMAND_OK;
+            const bool ok = began && PQresultStatus(results[1]) == PGRES_COMMAND_OK
+                && PQresultStatus(results[2]) == PGRES_COMMAND_OK && PQresultStatus(results[3]) == PGRES_TUPLES_OK;
+            if (!ok) {
+                for (PGresult *r : results) {
+                    if (m_error.isEmpty() && r && PQresultStatus(r) == PGRES_FATAL_ERROR)
+                        m_error = QString::fromUtf8(PQresultErrorMessage(r)).simplified();
+                }
+            }
+            if (ok)
+                describe(results[2], typeOverrides);
+            PQclear(results[0]);
+            PQclear(results[1]);
+            PQclear(results[2]);
+            if (!began && fresh == false && PQstatus(m_conn) != CONNECTION_OK) {
+                PQclear(results[3]);
+                PQfinish(m_conn);
+                m_conn = nullptr;
+                m_error.clear();
+                continue;
+            }
+            if (!ok) {
+                PQclear(results[3]);
+                if (m_error.isEmpty())
+                    m_error = QString::fromUtf8(PQerrorMessage(m_conn)).simplified();
+                release();
+                return -1;
+            }
+            m_res = results[3];
+            m_rows = PQntuples(m_res);
+            m_row = 0;
+            m_serverDone = m_rows <= FirstRows;
+            m_atEnd = m_rows == 0;
+            if (m_atEnd)
+                release(); // an empty result: the transaction ends at once
             return 1;
-        m_error = QString::fromUtf8(PQerrorMessage(m_conn)).simplified();
-        release();
-        return -1;
+        }
+        return 0;
     }
 
-    bool describe(const QHash<QString, ColumnType> &typeOverrides)
+    void describe(const PGresult *d, const QHash<QString, ColumnType> &typeOverrides)
     {
-        PGresult *d = PQdescribePortal(m_conn, "vx_list");
-        if (PQresultStatus(d) != PGRES_COMMAND_OK) {
-            m_error = QString::fromUtf8(PQerrorMessage(m_conn)).simplified();
-            PQclear(d);
-            release();
-            return false;
-        }
         const int n = PQnfields(d);
         m_names.assign(size_t(n), QString());
         m_types.assign(size_t(n), std::nullopt);
@@ -834,8 +877,6 @@ private:
                 t = ColumnType::Integer;
             m_types[size_t(i)] = t;
         }
-        PQclear(d);
-        return true;
     }
 
     // One value of the current row, from the server's text form: NUMERIC
