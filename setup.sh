@@ -14,8 +14,8 @@ PACKAGES=(
   # Charts CMake package needs the OpenGL module's CMake files (libqt6opengl6-dev)
   qt6-base-dev libqt6sql6-sqlite libqt6sql6-psql qt6-charts-dev libqt6opengl6-dev
   qt6-multimedia-dev gstreamer1.0-plugins-good libgl-dev
-  # mail, SQLite C API
-  libcurl4-openssl-dev libsqlite3-dev
+  # mail, SQLite C API, PostgreSQL client library (lists read through a cursor)
+  libcurl4-openssl-dev libsqlite3-dev libpq-dev
   # test peers: PostgreSQL (initdb, pg_ctl), SMTP server, PDF text, a real X screen, fonts
   postgresql python3 python3-aiosmtpd poppler-utils xvfb xauth fonts-dejavu-core fonts-liberation
   ca-certificates
@@ -52,6 +52,7 @@ package_for() {
     Core|Gui|Widgets|Sql|PrintSupport|Network|Test|Qt6|Qt6Core|Qt6Gui|Qt6Widgets|Qt6Sql|Qt6PrintSupport|Qt6Network|Qt6Test) echo "qt6-base-dev" ;;
     CURL) echo "libcurl4-openssl-dev" ;;
     SQLite3) echo "libsqlite3-dev" ;;
+    PostgreSQL) echo "libpq-dev" ;;
     OpenGL::GL|WrapOpenGL|GL) echo "libgl-dev" ;;
     *) echo "" ;;
   esac

@@ -1,8 +1,11 @@
 // vexaro-bench: times what the clerk waits for on a generated shop, beside
-// the same SQL run directly through SQLite, and prints a table of medians.
+// the same SQL run directly through SQLite (or libpq), and prints a table of
+// medians.
 //
-//   vexaro-bench [--size S|M|L] [--runs N] [--shop DIR]
+//   vexaro-bench [--size S|M|L] [--runs N] [--shop DIR] [--database postgresql://user@host:port/db]
 //
+// With --database the shop lives on that PostgreSQL server (generated there
+// when the database is empty) and the raw column uses libpq.
 // The shop is generated once (by vexaro-shopgen, in its own process so that
 // its memory does not count here) into DIR, by default a folder per size
 // under the system's temporary folder, and reused by later runs.
@@ -50,7 +53,9 @@
 #include <QSqlDriver>
 #include <algorithm>
 #include <cstdio>
+#include <cstdlib>
 #include <functional>
+#include <libpq-fe.h>
 #include <sqlite3.h>
 #include <sys/resource.h>
 
@@ -85,15 +90,38 @@ struct Row
     QString target;
 };
 
-// The same statements straight through SQLite, on a connection of its own.
+// The same statements straight through the database's own client library
+// (SQLite's C API, or libpq for a PostgreSQL server), on a connection of its own.
 class Raw
 {
 public:
-    explicit Raw(const QString &file)
+    explicit Raw(const DatabaseTarget &target)
     {
-        sqlite3_open_v2(file.toUtf8().constData(), &m_db, SQLITE_OPEN_READWRITE, nullptr);
+        if (target.backend == Backend::SQLite) {
+            sqlite3_open_v2(target.filePath.toUtf8().constData(), &m_db, SQLITE_OPEN_READWRITE, nullptr);
+            return;
+        }
+        const QByteArray host = target.host.toUtf8(), port = QByteArray::number(target.port),
+                         name = target.name.toUtf8(), user = target.user.toUtf8(), password = target.password.toUtf8();
+        std::vector<const char *> keys{"host", "port", "dbname", "user", "client_encoding"};
+        std::vector<const char *> values{host.constData(), port.constData(), name.constData(), user.constData(), "UTF8"};
+        if (!password.isEmpty()) {
+            keys.push_back("password");
+            values.push_back(password.constData());
+        }
+        keys.push_back(nullptr);
+        values.push_back(nullptr);
+        m_pg = PQconnectdbParams(keys.data(), values.data(), 0);
+        if (PQstatus(m_pg) != CONNECTION_OK)
+            std::fprintf(stderr, "raw libpq connection: %s", PQerrorMessage(m_pg));
     }
-    ~Raw() { sqlite3_close(m_db); }
+    ~Raw()
+    {
+        if (m_pg)
+            PQfinish(m_pg);
+        else
+            sqlite3_close(m_db);
+    }
 
     // Reads n rows (all of them when n < 0) of a statement, every column by
     // its own type (a number as a number, a text as text), as a program that
@@ -101,6 +129,8 @@ public:
     // first equals stopValue, or the number of rows read.
     int read(const char *sql, int n, int stopColumn = -1, qint64 stopValue = 0, bool asText = false)
     {
+        if (m_pg)
+            return readPg(sql, n, stopColumn, stopValue, asText);
         sqlite3_stmt *st = nullptr;
         sqlite3_prepare_v2(m_db, sql, -1, &st, nullptr);
         int rows = 0;
@@ -130,6 +160,13 @@ public:
 
     void exec(const char *sql, qint64 a, qint64 b)
     {
+        if (m_pg) {
+            const QByteArray text = pgText(sql), pa = QByteArray::number(a), pb = QByteArray::number(b);
+            const char *values[] = {pa.constData(), pb.constData()};
+            const int params = text.contains("$2") ? 2 : text.contains("$1") ? 1 : 0;
+            PQclear(PQexecParams(m_pg, text.constData(), params, nullptr, values, nullptr, nullptr, 0));
+            return;
+        }
         sqlite3_stmt *st = nullptr;
         sqlite3_prepare_v2(m_db, sql, -1, &st, nullptr);
         sqlite3_bind_int64(st, 1, a);
@@ -139,7 +176,62 @@ public:
     }
 
 private:
+    // The statements are written for SQLite; PostgreSQL numbers parameters
+    // "$1" and names the few SQLite functions otherwise.
+    static QByteArray pgText(const char *sql)
+    {
+        QByteArray text(sql);
+        text.replace("?1", "$1").replace("?2", "$2").replace("last_insert_rowid()", "(SELECT lastval())");
+        text.replace("sqlite_master", "pg_catalog.pg_tables");
+        return text;
+    }
+
+    // Through a cursor in chunks, as a client that keeps a long list would
+    // read it (the whole result at once would cost its size in memory).
+    int readPg(const char *sql, int n, int stopColumn, qint64 stopValue, bool asText)
+    {
+        const bool own = PQtransactionStatus(m_pg) == PQTRANS_IDLE;
+        if (own)
+            PQclear(PQexec(m_pg, "BEGIN READ ONLY"));
+        PQclear(PQexec(m_pg, "DECLARE vx_raw NO SCROLL CURSOR FOR " + pgText(sql)));
+        int rows = 0;
+        size_t bytes = 0;
+        bool done = false;
+        while (!done && (n < 0 || rows < n)) {
+            const int want = n < 0 ? 10000 : std::min(10000, n - rows);
+            PGresult *r = PQexec(m_pg, QByteArray("FETCH FORWARD " + QByteArray::number(want) + " FROM vx_raw").constData());
+            const int got = PQresultStatus(r) == PGRES_TUPLES_OK ? PQntuples(r) : 0;
+            done = got < want;
+            for (int i = 0; i < got; ++i, ++rows) {
+                if (stopColumn >= 0) {
+                    if (std::strtoll(PQgetvalue(r, i, stopColumn), nullptr, 10) == stopValue) {
+                        done = true;
+                        break;
+                    }
+                    continue;
+                }
+                for (int c = 0; c < PQnfields(r); ++c) {
+                    if (PQgetisnull(r, i, c))
+                        continue;
+                    const char *v = PQgetvalue(r, i, c);
+                    switch (asText ? 0 : PQftype(r, c)) {
+                    case 20: case 21: case 23: bytes += size_t(std::strtoll(v, nullptr, 10) & 1); break;
+                    case 700: case 701: case 1700: bytes += size_t(std::strtod(v, nullptr) > 0); break;
+                    default: bytes += size_t(PQgetlength(r, i, c));
+                    }
+                }
+            }
+            PQclear(r);
+        }
+        PQclear(PQexec(m_pg, "CLOSE vx_raw"));
+        if (own)
+            PQclear(PQexec(m_pg, "COMMIT"));
+        m_sink += bytes;
+        return rows;
+    }
+
     sqlite3 *m_db = nullptr;
+    PGconn *m_pg = nullptr;
     size_t m_sink = 0;
 };
 
@@ -150,8 +242,10 @@ int fail(const QString &message)
 }
 
 // Runs vexaro-shopgen on the shop folder; its exit code, or -1 when it did not run to the end.
-int runShopGen(const QString &shop, const QStringList &arguments)
+int runShopGen(const QString &shop, const QString &databaseUrl, QStringList arguments)
 {
+    if (!databaseUrl.isEmpty())
+        arguments << QStringLiteral("--database") << databaseUrl;
     QProcess gen;
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert(QStringLiteral("VEXARO_HOME"), shop);
@@ -166,11 +260,19 @@ int runShopGen(const QString &shop, const QStringList &arguments)
 
 // A shop is reused only when a generation of this size finished in it; a
 // half-written one (an interrupted run) is thrown away and made again.
-bool ensureShop(const QString &shop, const QString &file, const QString &size)
+bool ensureShop(const QString &shop, const QString &file, const QString &databaseUrl, const QString &size)
 {
     const QStringList sizeArgs{QStringLiteral("--size"), size};
+    if (!databaseUrl.isEmpty()) {
+        // A server's database is not thrown away here: the generator fills
+        // only an empty one, and says so otherwise.
+        if (runShopGen(shop, databaseUrl, QStringList{QStringLiteral("--check")} + sizeArgs) == 0)
+            return true;
+        std::fprintf(stderr, "Generating a size-%s shop in %s ...\n", qPrintable(size), qPrintable(databaseUrl));
+        return runShopGen(shop, databaseUrl, sizeArgs) == 0;
+    }
     if (QFileInfo::exists(file)) {
-        if (runShopGen(shop, QStringList{QStringLiteral("--check")} + sizeArgs) == 0)
+        if (runShopGen(shop, databaseUrl, QStringList{QStringLiteral("--check")} + sizeArgs) == 0)
             return true;
         std::fprintf(stderr, "The shop in %s is not a whole size-%s shop; generating it again.\n", qPrintable(shop),
                      qPrintable(size));
@@ -178,7 +280,7 @@ bool ensureShop(const QString &shop, const QString &file, const QString &size)
     for (const char *suffix : {"", "-wal", "-shm", "-journal"})
         QFile::remove(file + QLatin1StringView(suffix));
     std::fprintf(stderr, "Generating a size-%s shop in %s ...\n", qPrintable(size), qPrintable(shop));
-    if (runShopGen(shop, sizeArgs) == 0)
+    if (runShopGen(shop, databaseUrl, sizeArgs) == 0)
         return true;
     for (const char *suffix : {"", "-wal", "-shm", "-journal"})
         QFile::remove(file + QLatin1StringView(suffix));
@@ -195,6 +297,7 @@ int main(int argc, char *argv[])
     QString size = QStringLiteral("L");
     int runs = 7;
     QString shop;
+    QString databaseUrl; // a PostgreSQL server instead of the shop folder's SQLite file
     for (qsizetype i = 1; i + 1 < args.size(); ++i) {
         if (args[i] == QLatin1String("--size"))
             size = args[++i].toUpper();
@@ -202,10 +305,20 @@ int main(int argc, char *argv[])
             runs = std::max(1, args[++i].toInt());
         else if (args[i] == QLatin1String("--shop"))
             shop = args[++i];
+        else if (args[i] == QLatin1String("--database"))
+            databaseUrl = args[++i];
     }
     if (shop.isEmpty())
         shop = QDir::tempPath() + QStringLiteral("/vexaro-bench-") + size;
     const QString file = shop + QStringLiteral("/Database/CD.db");
+    DatabaseTarget target = DatabaseTarget::sqliteFile(file);
+    if (!databaseUrl.isEmpty()) {
+        QString why;
+        const auto server = DatabaseTarget::fromUrl(databaseUrl, &why);
+        if (!server)
+            return fail(why);
+        target = *server;
+    }
 
     // Two benchmarks on one shop would time each other, and the second would
     // reuse a shop the first is still writing: one at a time per shop.
@@ -221,7 +334,7 @@ int main(int argc, char *argv[])
                         .arg(pid)
                         .arg(shop));
     }
-    if (!ensureShop(shop, file, size))
+    if (!ensureShop(shop, file, databaseUrl, size))
         return fail(QStringLiteral("generating the shop failed"));
 
     std::vector<Row> table;
@@ -236,7 +349,10 @@ int main(int argc, char *argv[])
             QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
             env.insert(QStringLiteral("VEXARO_HOME"), shop);
             env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
-            env.remove(QStringLiteral("VEXARO_DATABASE"));
+            if (databaseUrl.isEmpty())
+                env.remove(QStringLiteral("VEXARO_DATABASE"));
+            else
+                env.insert(QStringLiteral("VEXARO_DATABASE"), databaseUrl);
             p.setProcessEnvironment(env);
             QElapsedTimer t;
             t.start();
@@ -264,7 +380,7 @@ int main(int argc, char *argv[])
     std::vector<double> startup;
     for (int i = 0; i < runs; ++i) {
         startup.push_back(timeMs([&] {
-            if (!Database::open(DatabaseTarget::sqliteFile(file), Database::ConnectionName, &error))
+            if (!Database::open(target, Database::ConnectionName, &error))
                 std::fprintf(stderr, "%s\n", qPrintable(error));
             TDm1 dm1;
             TDm2 dm2;
@@ -274,10 +390,10 @@ int main(int argc, char *argv[])
     }
     TDm1 dm1;
     TDm2 dm2;
-    Raw raw(file);
+    Raw raw(target);
     std::vector<double> rawOpen;
     for (int i = 0; i < runs; ++i)
-        rawOpen.push_back(timeMs([&] { Raw r(file); r.read("SELECT count(*) FROM sqlite_master", -1); }));
+        rawOpen.push_back(timeMs([&] { Raw r(target); r.read("SELECT count(*) FROM sqlite_master", -1); }));
     table.push_back({QStringLiteral("start-up: open the database, create Dm1 and Dm2"), medianMs(startup), medianMs(rawOpen), QString()});
 
     const char *listSql = "Select * from Hareket order by ID Desc";
@@ -710,7 +826,7 @@ int main(int argc, char *argv[])
                          QStringLiteral("<= 2000 ms")});
     }
 
-    std::printf("VEXARO benchmark, size %s shop (%s), median of %d runs\n\n", qPrintable(size), qPrintable(file), runs);
+    std::printf("VEXARO benchmark, size %s shop (%s), median of %d runs\n\n", qPrintable(size), qPrintable(target.describe()), runs);
     std::printf("%-62s %12s %12s %8s  %s\n", "what the clerk waits for", "VEXARO ms", "raw SQL ms", "ratio", "target");
     for (const Row &r : table)
         if (r.raw > 0)

@@ -10,6 +10,10 @@
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QSqlRecord>
+#include <charconv>
+#include <cmath>
+#include <cstring>
+#include <libpq-fe.h>
 #include <sqlite3.h>
 
 QStringList sqlParameterNames(const QString &sql)
@@ -48,6 +52,44 @@ QHash<QString, QSet<SqlCursor *>> &openCursors()
 {
     static QHash<QString, QSet<SqlCursor *>> s;
     return s;
+}
+
+// "YYYY-MM-DD" or "YYYY-MM-DD HH:MM:SS" to a Julian day and seconds of
+// the day (-1 for a whole date), by hand: this runs for every date of
+// every row read.
+bool parseDate(const unsigned char *s, int n, qint64 *julianDay, int *secs)
+{
+    auto num = [s](int at, int len) {
+        int v = 0;
+        for (int k = 0; k < len; ++k) {
+            const int d = s[at + k] - '0';
+            if (d < 0 || d > 9)
+                return -1;
+            v = v * 10 + d;
+        }
+        return v;
+    };
+    if (n < 10)
+        return false;
+    const int y = num(0, 4), m = num(5, 2), d = num(8, 2);
+    static constexpr int monthDays[] = {31, 29, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+    if (y < 1 || m < 1 || m > 12 || d < 1 || d > monthDays[m - 1])
+        return false;
+    if (m == 2 && d == 29 && !(y % 4 == 0 && (y % 100 != 0 || y % 400 == 0)))
+        return false;
+    const int a = (14 - m) / 12;
+    const qint64 yy = y + 4800 - a;
+    const int mm = m + 12 * a - 3;
+    *julianDay = d + (153 * mm + 2) / 5 + 365 * yy + yy / 4 - yy / 100 + yy / 400 - 32045;
+    *secs = -1;
+    if (n >= 19) {
+        const int hh = num(11, 2), mi = num(14, 2), ss = num(17, 2);
+        if (hh < 0 || hh > 23 || mi < 0 || mi > 59 || ss < 0 || ss > 59)
+            return false;
+        const int total = hh * 3600 + mi * 60 + ss;
+        *secs = total == 0 ? -1 : total;
+    }
+    return true;
 }
 
 // ---------------------------------------------------------------- SQLite
@@ -288,44 +330,6 @@ private:
         return false;
     }
 
-    // "YYYY-MM-DD" or "YYYY-MM-DD HH:MM:SS" to a Julian day and seconds of
-    // the day (-1 for a whole date), by hand: this runs for every date of
-    // every row read.
-    static bool parseDate(const unsigned char *s, int n, qint64 *julianDay, int *secs)
-    {
-        auto num = [s](int at, int len) {
-            int v = 0;
-            for (int k = 0; k < len; ++k) {
-                const int d = s[at + k] - '0';
-                if (d < 0 || d > 9)
-                    return -1;
-                v = v * 10 + d;
-            }
-            return v;
-        };
-        if (n < 10)
-            return false;
-        const int y = num(0, 4), m = num(5, 2), d = num(8, 2);
-        static constexpr int monthDays[] = {31, 29, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
-        if (y < 1 || m < 1 || m > 12 || d < 1 || d > monthDays[m - 1])
-            return false;
-        if (m == 2 && d == 29 && !(y % 4 == 0 && (y % 100 != 0 || y % 400 == 0)))
-            return false;
-        const int a = (14 - m) / 12;
-        const qint64 yy = y + 4800 - a;
-        const int mm = m + 12 * a - 3;
-        *julianDay = d + (153 * mm + 2) / 5 + 365 * yy + yy / 4 - yy / 100 + yy / 400 - 32045;
-        *secs = -1;
-        if (n >= 19) {
-            const int hh = num(11, 2), mi = num(14, 2), ss = num(17, 2);
-            if (hh < 0 || hh > 23 || mi < 0 || mi > 59 || ss < 0 || ss > 59)
-                return false;
-            const int total = hh * 3600 + mi * 60 + ss;
-            *secs = total == 0 ? -1 : total;
-        }
-        return true;
-    }
-
     // Reads through the column's value object: one call into SQLite per
     // column instead of one per question asked of it.
     void put(RowStore::Writer &w, int c)
@@ -493,13 +497,476 @@ private:
     bool m_hasRow = false;
 };
 
+
+// A list's own connection to the server, in a read-only transaction with a
+// cursor: the server hands the rows over a chunk at a time, so a list of a
+// million rows costs the counter only the rows read so far, and the first
+// rows come as soon as the server has them (a cursor's plan favours them).
+// The cursor's snapshot is taken when it opens: rows not read yet stay as they
+// were then, as on SQLite's reading connection.
+
+// Idle list connections, reused from one list to the next: a connection costs
+// the server a process and the counter a round of authentication.
+class PgReaderPool
+{
+public:
+    static PGconn *acquire(const QSqlDatabase &db, bool fresh, QString *error)
+    {
+        const QString key = keyOf(db);
+        auto &idle = pool()[key];
+        while (!fresh && !idle.isEmpty()) {
+            PGconn *c = idle.takeLast();
+            // The last list's rollback, sent without waiting, has long come back.
+            while (PGresult *r = PQgetResult(c))
+                PQclear(r);
+            if (PQstatus(c) == CONNECTION_OK && PQtransactionStatus(c) == PQTRANS_IDLE)
+                return c;
+            PQfinish(c);
+        }
+        const QByteArray host = db.hostName().toUtf8(), port = QByteArray::number(db.port()),
+                         name = db.databaseName().toUtf8(), user = db.userName().toUtf8(),
+                         password = db.password().toUtf8();
+        std::vector<const char *> keys, values;
+        auto add = [&](const char *k, const QByteArray &v) {
+            if (!v.isEmpty()) {
+                keys.push_back(k);
+                values.push_back(v.constData());
+            }
+        };
+        add("host", host);
+        if (db.port() > 0)
+            add("port", port);
+        add("dbname", name);
+        add("user", user);
+        add("password", password);
+        static const QByteArray fixed[][2] = {
+            {"connect_timeout", "10"},
+            {"client_encoding", "UTF8"},
+            {"application_name", "vexaro list"},
+            // Dates read back in the one form the rows are parsed from.
+            {"options", "-c DateStyle=ISO,YMD -c IntervalStyle=postgres"},
+        };
+        for (const auto &kv : fixed)
+            add(kv[0].constData(), kv[1]);
+        keys.push_back(nullptr);
+        values.push_back(nullptr);
+        PGconn *c = PQconnectdbParams(keys.data(), values.data(), 0);
+        if (PQstatus(c) != CONNECTION_OK) {
+            *error = QString::fromUtf8(PQerrorMessage(c)).simplified();
+            PQfinish(c);
+            return nullptr;
+        }
+        return c;
+    }
+    static void release(const QSqlDatabase &db, PGconn *c)
+    {
+        auto &idle = pool()[keyOf(db)];
+        if (idle.size() < 4 && PQstatus(c) == CONNECTION_OK)
+            idle.append(c);
+        else
+            PQfinish(c);
+    }
+    static void closeAll(const QString &connectionName)
+    {
+        const QString prefix = connectionName + u'\n';
+        for (auto it = pool().begin(); it != pool().end();) {
+            if (it.key().startsWith(prefix)) {
+                for (PGconn *c : std::as_const(it.value()))
+                    PQfinish(c);
+                it = pool().erase(it);
+            } else {
+                ++it;
+            }
+        }
+    }
+
+private:
+    static QString keyOf(const QSqlDatabase &db)
+    {
+        return QStringList{db.connectionName(), db.hostName(), QString::number(db.port()), db.databaseName(),
+                           db.userName()}
+            .join(u'\n');
+    }
+    static QHash<QString, QList<PGconn *>> &pool()
+    {
+        static QHash<QString, QList<PGconn *>> p;
+        return p;
+    }
+};
+
+// The statement with its named parameters (":T1") turned into PostgreSQL's
+// numbered ones ("$1"), scanned as sqlParameterNames() scans it.
+QString positionalParameters(const QString &sql, QStringList *names)
+{
+    QString out;
+    out.reserve(sql.size() + 8);
+    QChar quote;
+    for (qsizetype i = 0; i < sql.size(); ++i) {
+        const QChar c = sql[i];
+        if (!quote.isNull()) {
+            if (c == quote)
+                quote = QChar();
+            out += c;
+            continue;
+        }
+        if (c == u'\'' || c == u'"') {
+            quote = c;
+        } else if (c == u':' && i + 1 < sql.size() && (sql[i + 1].isLetter() || sql[i + 1] == u'_')
+                   && (i == 0 || sql[i - 1] != u':')) {
+            qsizetype j = i + 1;
+            while (j < sql.size() && (sql[j].isLetterOrNumber() || sql[j] == u'_'))
+                ++j;
+            const QString name = sql.mid(i + 1, j - i - 1);
+            qsizetype at = -1;
+            for (qsizetype k = 0; k < names->size() && at < 0; ++k)
+                at = (*names)[k].compare(name, Qt::CaseInsensitive) == 0 ? k : -1;
+            if (at < 0) {
+                at = names->size();
+                names->append(name);
+            }
+            out += u'$' + QString::number(at + 1);
+            i = j - 1;
+            continue;
+        }
+        out += c;
+    }
+    return out;
+}
+
+class PgCursor final : public SqlCursor
+{
+public:
+    explicit PgCursor(const QSqlDatabase &db) : m_db(db), m_connection(db.connectionName())
+    {
+        openCursors()[m_connection].insert(this);
+    }
+    ~PgCursor() override
+    {
+        release();
+        openCursors()[m_connection].remove(this);
+    }
+
+    bool mustBeReadAtOnce() const override { return m_shared && !m_shared->atEnd(); }
+
+    bool exec(const QString &sql, const QHash<QString, QVariant> &params,
+              const QHash<QString, ColumnType> &typeOverrides) override
+    {
+        release();
+        m_error.clear();
+        // Inside a write the rows must include it: the shared connection,
+        // read at once. So too for what a cursor cannot hold (not a query),
+        // and when the server refuses the list a connection of its own.
+        if (!Transaction::inProgress(m_connection) && isQuery(sql)) {
+            const int opened = open(sql, params, typeOverrides);
+            if (opened > 0)
+                return true;
+            if (opened < 0)
+                return false;
+        }
+        m_shared = std::make_unique<QtCursor>(m_db);
+        const bool ok = m_shared->exec(sql, params, typeOverrides);
+        syncShared();
+        return ok;
+    }
+
+    bool execNoRows(const QString &sql, const QHash<QString, QVariant> &params, int *rowsAffected) override
+    {
+        release(); // writes go through the shared connection
+        QtCursor shared(m_db);
+        const bool ok = shared.execNoRows(sql, params, rowsAffected);
+        m_error = shared.errorText();
+        return ok;
+    }
+
+    int fetch(int n, RowStore &store, std::vector<int> &got) override
+    {
+        if (m_shared) {
+            const int done = m_shared->fetch(n, store, got);
+            syncShared();
+            return done;
+        }
+        int done = 0;
+        while (done < n && m_conn) {
+            if (m_row >= m_rows) {
+                if (m_serverDone)
+                    break;
+                // One row more than asked: whether the list goes on is then
+                // known without another trip to the server.
+                const int want = std::min(n - done, MaxChunk) + 1;
+                PQclear(m_res);
+                m_res = PQexec(m_conn, QByteArray("FETCH FORWARD " + QByteArray::number(want) + " FROM vx_list").constData());
+                if (PQresultStatus(m_res) != PGRES_TUPLES_OK) {
+                    m_error = QString::fromUtf8(PQerrorMessage(m_conn)).simplified();
+                    release();
+                    break;
+                }
+                m_rows = PQntuples(m_res);
+                m_row = 0;
+                m_serverDone = m_rows < want;
+            }
+            for (; m_row < m_rows && done < n; ++m_row, ++done) {
+                RowStore::Writer w = store.writer();
+                for (int c = 0; c < int(m_types.size()); ++c)
+                    put(w, c);
+                got.push_back(w.finish());
+            }
+        }
+        if (m_serverDone && m_row >= m_rows)
+            release(); // every row is read: the transaction ends, the connection goes back
+        return done;
+    }
+
+    void release() override
+    {
+        PQclear(m_res);
+        m_res = nullptr;
+        m_rows = m_row = 0;
+        m_serverDone = false;
+        if (m_conn) {
+            // Read only: nothing to keep. The rollback ends the transaction
+            // and the cursor; its answer is collected when the connection is
+            // next taken, so letting go of a list costs no wait.
+            if (PQtransactionStatus(m_conn) != PQTRANS_IDLE && !PQsendQuery(m_conn, "ROLLBACK")) {
+                PQfinish(m_conn);
+            } else {
+                PgReaderPool::release(m_db, m_conn);
+            }
+            m_conn = nullptr;
+        }
+        m_shared.reset();
+        m_atEnd = true;
+    }
+
+private:
+    static constexpr int MaxChunk = 10000;
+    static constexpr int FirstRows = 40; // about a screenful, read as the list opens
+
+    static bool isQuery(const QString &sql)
+    {
+        const QStringView s = QStringView(sql).trimmed();
+        return s.startsWith(u"select", Qt::CaseInsensitive) || s.startsWith(u"with", Qt::CaseInsensitive)
+            || s.startsWith(u'(');
+    }
+
+    void syncShared()
+    {
+        m_names.clear();
+        m_types = m_shared->columnTypes();
+        for (int i = 0; i < m_shared->columnCount(); ++i)
+            m_names.push_back(m_shared->columnName(i));
+        m_atEnd = m_shared->atEnd();
+        m_error = m_shared->errorText();
+    }
+
+    // Opens the cursor on a connection of the list's own and reads the first
+    // rows, all in one round trip to the server (libpq's pipeline): begin,
+    // declare, describe, fetch. 1: open; -1: the statement failed (the error
+    // is set); 0: no connection of its own could be had (run it the other way).
+    int open(const QString &sql, const QHash<QString, QVariant> &params, const QHash<QString, ColumnType> &typeOverrides)
+    {
+        QStringList names;
+        const QByteArray text = "DECLARE vx_list NO SCROLL CURSOR FOR " + positionalParameters(sql, &names).toUtf8();
+        const SqlDialect &dialect = SqlDialect::postgresql();
+        std::vector<QByteArray> data(size_t(names.size()));
+        std::vector<const char *> values(size_t(names.size()), nullptr);
+        std::vector<int> lengths(size_t(names.size()), 0), formats(size_t(names.size()), 0);
+        std::vector<Oid> types(size_t(names.size()), 0); // the server infers each from where it stands
+        for (qsizetype i = 0; i < names.size(); ++i) {
+            const QVariant v = dialect.toDb(params.value(names[i].toLower()));
+            if (v.isNull() || !v.isValid())
+                continue;
+            const size_t k = size_t(i);
+            switch (v.metaType().id()) {
+            case QMetaType::Bool: data[k] = v.toBool() ? "true" : "false"; break;
+            case QMetaType::Double: case QMetaType::Float: data[k] = QByteArray::number(v.toDouble(), 'g', 17); break;
+            case QMetaType::QByteArray:
+                data[k] = v.toByteArray();
+                formats[k] = 1;
+                types[k] = 17; // bytea, sent as it is
+                break;
+            default: data[k] = v.toString().toUtf8(); break;
+            }
+            values[k] = data[k].constData();
+            lengths[k] = int(data[k].size());
+        }
+        const QByteArray firstFetch = "FETCH FORWARD " + QByteArray::number(FirstRows + 1) + " FROM vx_list";
+
+        QString error;
+        for (bool fresh : {false, true}) { // an idle connection the server has since closed is replaced once
+            m_conn = PgReaderPool::acquire(m_db, fresh, &error);
+            if (!m_conn)
+                return 0;
+            const bool sent = PQenterPipelineMode(m_conn)
+                && PQsendQueryParams(m_conn, "BEGIN READ ONLY", 0, nullptr, nullptr, nullptr, nullptr, 0)
+                && PQsendQueryParams(m_conn, text.constData(), int(names.size()), types.data(), values.data(),
+                                     lengths.data(), formats.data(), 0)
+                && PQsendDescribePortal(m_conn, "vx_list")
+                && PQsendQueryParams(m_conn, firstFetch.constData(), 0, nullptr, nullptr, nullptr, nullptr, 0)
+                && PQpipelineSync(m_conn);
+            if (!sent) {
+                PQfinish(m_conn);
+                m_conn = nullptr;
+                continue;
+            }
+            // One result (then a null) per statement, then the sync.
+            PGresult *results[4] = {};
+            for (PGresult *&r : results) {
+                r = PQgetResult(m_conn);
+                while (PGresult *extra = PQgetResult(m_conn))
+                    PQclear(extra);
+            }
+            while (PGresult *r = PQgetResult(m_conn)) {
+                const bool sync = PQresultStatus(r) == PGRES_PIPELINE_SYNC;
+                PQclear(r);
+                if (sync)
+                    break;
+            }
+            PQexitPipelineMode(m_conn);
+            const bool began = PQresultStatus(results[0]) == PGRES_COMMAND_OK;
+            const bool ok = began && PQresultStatus(results[1]) == PGRES_COMMAND_OK
+                && PQresultStatus(results[2]) == PGRES_COMMAND_OK && PQresultStatus(results[3]) == PGRES_TUPLES_OK;
+            if (!ok) {
+                for (PGresult *r : results) {
+                    if (m_error.isEmpty() && r && PQresultStatus(r) == PGRES_FATAL_ERROR)
+                        m_error = QString::fromUtf8(PQresultErrorMessage(r)).simplified();
+                }
+            }
+            if (ok)
+                describe(results[2], typeOverrides);
+            PQclear(results[0]);
+            PQclear(results[1]);
+            PQclear(results[2]);
+            if (!began && fresh == false && PQstatus(m_conn) != CONNECTION_OK) {
+                PQclear(results[3]);
+                PQfinish(m_conn);
+                m_conn = nullptr;
+                m_error.clear();
+                continue;
+            }
+            if (!ok) {
+                PQclear(results[3]);
+                if (m_error.isEmpty())
+                    m_error = QString::fromUtf8(PQerrorMessage(m_conn)).simplified();
+                release();
+                return -1;
+            }
+            m_res = results[3];
+            m_rows = PQntuples(m_res);
+            m_row = 0;
+            m_serverDone = m_rows <= FirstRows;
+            m_atEnd = m_rows == 0;
+            if (m_atEnd)
+                release(); // an empty result: the transaction ends at once
+            return 1;
+        }
+        return 0;
+    }
+
+    void describe(const PGresult *d, const QHash<QString, ColumnType> &typeOverrides)
+    {
+        const int n = PQnfields(d);
+        m_names.assign(size_t(n), QString());
+        m_types.assign(size_t(n), std::nullopt);
+        m_oids.assign(size_t(n), 0);
+        for (int i = 0; i < n; ++i) {
+            m_names[size_t(i)] = QString::fromUtf8(PQfname(d, i));
+            m_oids[size_t(i)] = PQftype(d, i);
+            const auto o = typeOverrides.constFind(m_names[size_t(i)].toLower());
+            auto t = o != typeOverrides.cend() ? std::optional<ColumnType>(*o) : postgresColumnType(int(m_oids[size_t(i)]));
+            if (t == ColumnType::AutoNumber)
+                t = ColumnType::Integer;
+            m_types[size_t(i)] = t;
+        }
+    }
+
+    // One value of the current row, from the server's text form: NUMERIC
+    // arrives as its exact decimal digits.
+    void put(RowStore::Writer &w, int c)
+    {
+        if (PQgetisnull(m_res, m_row, c)) {
+            w.putNull();
+            return;
+        }
+        const char *v = PQgetvalue(m_res, m_row, c);
+        const int len = PQgetlength(m_res, m_row, c);
+        const auto integer = [&] {
+            qint64 x = 0;
+            std::from_chars(v, v + len, x);
+            return x;
+        };
+        const auto real = [&] {
+            double x = 0;
+            if (std::from_chars(v, v + len, x).ec != std::errc())
+                x = QByteArray(v, len).toDouble(); // NaN, Infinity
+            return x;
+        };
+        const auto blob = [&] {
+            size_t size = 0;
+            unsigned char *b = PQunescapeBytea(reinterpret_cast<const unsigned char *>(v), &size);
+            w.putBlob(reinterpret_cast<const char *>(b), int(size));
+            PQfreemem(b);
+        };
+        const auto &type = m_types[size_t(c)];
+        if (!type) {
+            switch (m_oids[size_t(c)]) {
+            case 20: case 21: case 23: case 26: w.putInt(integer()); return; // int8, int2, int4, oid
+            case 700: case 701: w.putDouble(real()); return;
+            case 16: w.putInt(v[0] == 't' ? 1 : 0); return; // bool
+            case 17: blob(); return;
+            default: w.putText(v, len); return;
+            }
+        }
+        switch (*type) {
+        case ColumnType::AutoNumber:
+        case ColumnType::Integer:
+            if (memchr(v, '.', size_t(len)))
+                w.putInt(std::llround(real()));
+            else
+                w.putInt(integer());
+            return;
+        case ColumnType::Currency: {
+            const auto m = Money::fromDecimalString(QString::fromLatin1(v, len));
+            w.putInt(m ? m->raw() : Money::fromDouble(real()).raw());
+            return;
+        }
+        case ColumnType::Double:
+            w.putDouble(real());
+            return;
+        case ColumnType::Text:
+        case ColumnType::Memo:
+            w.putText(v, len);
+            return;
+        case ColumnType::Blob:
+            blob();
+            return;
+        case ColumnType::DateTime: {
+            qint64 jd;
+            int secs;
+            if (parseDate(reinterpret_cast<const unsigned char *>(v), len, &jd, &secs))
+                w.putJulianDay(jd, secs);
+            else
+                w.putNull();
+            return;
+        }
+        }
+    }
+
+    QSqlDatabase m_db;
+    QString m_connection;
+    std::unique_ptr<QtCursor> m_shared; // the statement runs on the shared connection instead
+    PGconn *m_conn = nullptr;
+    PGresult *m_res = nullptr;          // the chunk being handed out
+    int m_rows = 0, m_row = 0;
+    bool m_serverDone = false;          // the cursor has given its last row
+    std::vector<Oid> m_oids;
+};
 } // namespace
 
 std::unique_ptr<SqlCursor> SqlCursor::create(const QSqlDatabase &db)
 {
     if (SqlDialect::of(db).backend() == Backend::SQLite)
         return std::make_unique<SqliteCursor>(db);
-    return std::make_unique<QtCursor>(db);
+    return std::make_unique<PgCursor>(db);
 }
 
 void SqlCursor::releaseAll(const QString &connectionName)
@@ -510,4 +977,5 @@ void SqlCursor::releaseAll(const QString &connectionName)
     const QSqlDatabase db = QSqlDatabase::database(connectionName, false);
     if (db.isValid() && SqlDialect::of(db).backend() == Backend::SQLite)
         SqliteCursor::closeReaders(db);
+    PgReaderPool::closeAll(connectionName);
 }

@@ -14,8 +14,11 @@
 // second) on a reading connection of its own to the same file: the rows not
 // yet read stay as they were at opening, while the shared connection goes on
 // seeing and writing the newest data. Inside a write the statement runs on
-// the shared connection, so that it sees the write's own rows. On PostgreSQL the client library
-// receives the whole result at once and the rows are converted as needed.
+// the shared connection, so that it sees the write's own rows. On PostgreSQL
+// the statement runs the same way on a connection of its own, as a server-side
+// cursor in a read-only transaction, fetched in chunks as the rows are asked
+// for (libpq straight, as QPSQL takes in the whole result of a statement); a
+// statement inside a write runs on the shared connection and is read at once.
 class SqlCursor
 {
 public:

@@ -189,10 +189,8 @@ QVariant SqlDialect::fromDb(const QVariant &value, ColumnType type) const
     return value;
 }
 
-namespace {
-
 // PostgreSQL type ids of the types the schema uses.
-std::optional<ColumnType> typeFromPgOid(int oid)
+std::optional<ColumnType> postgresColumnType(int oid)
 {
     switch (oid) {
     case 1700: return ColumnType::Currency;           // numeric
@@ -206,8 +204,6 @@ std::optional<ColumnType> typeFromPgOid(int oid)
     default: return std::nullopt;                     // int8 counts and the rest
     }
 }
-
-} // namespace
 
 std::vector<std::optional<ColumnType>> SqlDialect::resultTypes(const QSqlQuery &query) const
 {
@@ -224,7 +220,7 @@ std::vector<std::optional<ColumnType>> SqlDialect::resultTypes(const QSqlQuery &
         if (stmt)
             t = sqliteDeclaredType(sqlite3_column_decltype(stmt, i));
         else if (m_backend == Backend::PostgreSQL)
-            t = typeFromPgOid(rec.field(i).typeID());
+            t = postgresColumnType(rec.field(i).typeID());
         // An expression column: its name may still be a schema column ("Max(CDNo)
         // as CDNo"), but an unknown alias stays untyped.
         if (!t && m_backend == Backend::SQLite)

@@ -83,3 +83,7 @@ QDateTime parseCanonicalDateTime(QStringView text);
 // The kind of a SQLite column from the type it was declared with in the schema
 // ("CURRENCY", "VARCHAR(50)"...); nullopt for expressions and other types.
 std::optional<ColumnType> sqliteDeclaredType(const char *declaration);
+
+// The kind of a PostgreSQL result column from its type id; nullopt for int8
+// counts and the types the schema does not use.
+std::optional<ColumnType> postgresColumnType(int oid);

@@ -48,6 +48,7 @@ private slots:
     void longResultsAreReadLazily();
     void moneyAndDatesKeepTheirValue();
     void aListLeftHalfReadDoesNotHoldBackOtherWork();
+    void theServerHandsOverALongListInChunks();
     void viewsAndEditsStayConsistent();
 
 private:
@@ -626,6 +627,54 @@ void TestDataSet::aListLeftHalfReadDoesNotHoldBackOtherWork()
     QCOMPARE(list.recordCount(), 300);
     list.close();
     Database::close(QStringLiteral("second"));
+}
+
+void TestDataSet::theServerHandsOverALongListInChunks()
+{
+    if (backend() != Backend::PostgreSQL)
+        QSKIP("a server-side cursor: PostgreSQL only (SQLite steps its statement)");
+    QVERIFY(q_exec(db(), QStringLiteral("INSERT INTO Kasa (HareketID, Islem, Borc) "
+                                        "SELECT n, 'DVD Rent', n * 1.2345 FROM generate_series(1, 2500) n")));
+    const auto listsReading = [this] {
+        return count(QStringLiteral("SELECT count(*) FROM pg_stat_activity WHERE datname = current_database() "
+                                    "AND state = 'idle in transaction' AND query LIKE 'FETCH%'"));
+    };
+
+    // The server works out a row only when it is fetched: a row that fails
+    // far down does not keep the list from opening with its first rows.
+    DataSet late(QStringLiteral("late"));
+    late.setSql(QStringLiteral("Select n as HareketID, 6000 / (3000 - n) as q From generate_series(1, 5000) n"));
+    QVERIFY2(late.open(), qPrintable(late.lastError()));
+    QCOMPARE(late.value(QStringLiteral("q")).toInt(), 2);
+    late.fetchAll();
+    QVERIFY(late.fetchedCount() < 3000);
+    late.close();
+
+    DataSet ds(QStringLiteral("Kasa"));
+    ds.setSql(QStringLiteral("Select * from Kasa Order By HareketID"));
+    QVERIFY2(ds.open(), qPrintable(ds.lastError()));
+    QCOMPARE(ds.fetchedCount(), DataSet::FirstChunkSize);
+    QCOMPARE(listsReading(), 1); // its own connection holds the cursor, half read
+    QVERIFY(ds.locate(QStringLiteral("HareketID"), 1800));
+    QCOMPARE(ds.value(QStringLiteral("Borc")).value<Money>(), Money::fromRaw(1800 * 12345));
+    for (int n = 1801; n <= 2500; ++n) {
+        ds.next();
+        QCOMPARE(ds.value(QStringLiteral("HareketID")).toInt(), n);
+    }
+    QCOMPARE(ds.value(QStringLiteral("Borc")).value<Money>().toDecimalString(), QStringLiteral("3086.2500"));
+    ds.next();
+    QVERIFY(ds.eof());
+    QCOMPARE(ds.recordCount(), 2500);
+    QTRY_COMPARE(listsReading(), 0); // read to the end: the cursor's transaction is over
+
+    // A write on the shared connection shows on re-query, before the rows of
+    // the list read since.
+    QVERIFY(q_exec(db(), QStringLiteral("UPDATE Kasa SET HareketID = 0 WHERE HareketID = 2500")));
+    QVERIFY(ds.requery());
+    QCOMPARE(ds.value(QStringLiteral("Borc")).value<Money>().toDecimalString(), QStringLiteral("3086.2500"));
+    QCOMPARE(listsReading(), 1);
+    ds.close();
+    QTRY_COMPARE(listsReading(), 0);
 }
 
 void TestDataSet::viewsAndEditsStayConsistent()
