@@ -195,6 +195,8 @@ const QList<SafeFragment> SafeFragments = {
     // Lookup list: a table and its column taken from LookupLists.
     {"data/Dm1Unit.cpp", "table"},
     {"data/Dm1Unit.cpp", "column"},
+    // The ledger's day: one of two literal expressions, by backend.
+    {"db/Schema.cpp", "day"},
     // The ledger's kind condition, one of a fixed set of literals; the renting
     // statistics' conditions, literals with bound values.
     {"data/LedgerData.cpp", "kindCondition(period.kind)"},

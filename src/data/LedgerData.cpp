@@ -60,11 +60,12 @@ bool showPeriod(DataSet *kasa, const LedgerPeriod &period)
     // the list walks that stretch of the ledger backwards and shows its first
     // rows at once, instead of sorting a year of movements first. The bounds
     // are read again at each re-query, so a row stored meanwhile shows.
-    const QString kind = kindCondition(period.kind);
-    const QString stretch = QStringLiteral(" and ID >= (Select Min(IlkID) From KasaGun ") + PeriodCondition + kind
-                            + QStringLiteral(") and ID <= (Select Max(SonID) From KasaGun ") + PeriodCondition + kind
-                            + QStringLiteral(") ");
-    return openPeriod(kasa, LedgerSelect + PeriodCondition + kind + stretch + QStringLiteral(" Order By ID Desc"), period);
+    return openPeriod(kasa,
+                      LedgerSelect + PeriodCondition + kindCondition(period.kind)
+                          + QStringLiteral(" and ID >= (Select Min(IlkID) From KasaGun ") + PeriodCondition
+                          + kindCondition(period.kind) + QStringLiteral(") and ID <= (Select Max(SonID) From KasaGun ")
+                          + PeriodCondition + kindCondition(period.kind) + QStringLiteral(")  Order By ID Desc"),
+                      period);
 }
 
 std::optional<LedgerTotals> totals(DataSet *temp, const LedgerPeriod &period, QString *error)
