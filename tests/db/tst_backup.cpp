@@ -10,6 +10,7 @@
 #include <QDir>
 #include <QFile>
 #include <QSqlError>
+#include <QScopeGuard>
 #include <QSqlQuery>
 #include <QTest>
 #include <QThread>
@@ -46,6 +47,10 @@ protected:
                     break;
                 }
                 committed.storeRelease(n);
+                // A counter pauses between sales: without it this loop
+                // would hold the write lock nearly all the time, and the
+                // other connections would wait for it in vain.
+                QThread::usleep(500);
             }
         }
         QSqlDatabase::removeDatabase(QStringLiteral("writer"));
@@ -128,6 +133,11 @@ void TestBackup::copyWhileAnotherConnectionWrites()
 
     Writer writer(m_db->target().filePath);
     writer.start();
+    // A failed check leaves the function early: the writer still stops.
+    const auto stopWriter = qScopeGuard([&writer] {
+        writer.stop.storeRelease(1);
+        writer.wait();
+    });
     QTRY_VERIFY_WITH_TIMEOUT(writer.committed.loadAcquire() >= 50 || !writer.error.isEmpty(), 20000);
     for (int round = 0; round < 4; ++round) {
         const QString copy = folder + QStringLiteral("/copy%1.MDB").arg(round);
@@ -137,13 +147,16 @@ void TestBackup::copyWhileAnotherConnectionWrites()
         if (round == 3) {
             pending = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("pending"));
             pending.setDatabaseName(m_db->target().filePath);
-            QVERIFY(pending.open() && pending.transaction());
+            pending.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=15000"));
+            // Takes the write lock at once: a deferred transaction would meet
+            // the writer's newer commits and be refused instead of waiting.
+            QVERIFY(pending.open() && QSqlQuery(pending).exec(QStringLiteral("BEGIN IMMEDIATE")));
             QVERIFY(QSqlQuery(pending).exec(QStringLiteral("Insert Into FilmTur (FilmTur) Values ('uncommitted')")));
         }
         QVERIFY2(Backup::toFile(Database::connection(), copy, &error), qPrintable(error));
         const int after = writer.committed.loadAcquire();
         if (round == 3) {
-            pending.rollback();
+            QSqlQuery(pending).exec(QStringLiteral("ROLLBACK"));
             pending.close();
             pending = QSqlDatabase();
             QSqlDatabase::removeDatabase(QStringLiteral("pending"));
