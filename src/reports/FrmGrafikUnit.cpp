@@ -7,7 +7,6 @@
 #include "data/LedgerData.h"
 
 #include <QBarCategoryAxis>
-#include <cmath>
 #include <QBarSeries>
 #include <QBarSet>
 #include <QChart>
@@ -28,6 +27,7 @@
 #include <QTreeWidget>
 #include <QValueAxis>
 #include <QVBoxLayout>
+#include <cmath>
 
 namespace {
 
@@ -337,9 +337,13 @@ bool TFrmGrafik::drawBars(QChart *c, bool films)
     for (const TGrafikData::Slice &s : ranking->rows) {
         auto *set = new QBarSet(s.label + QStringLiteral("  (") + countText(s.value) + u')', series);
         set->append(s.value);
+        // The count stands above the bar, on the chart's background: dark
+        // whatever the bar's colour.
+        set->setLabelColor(QColor(Qt::black));
         series->append(set);
         top = std::max(top, s.value);
     }
+    series->setBarWidth(0.9);
     series->setLabelsVisible(true);
     series->setLabelsPosition(QAbstractBarSeries::LabelsOutsideEnd);
     c->addSeries(series);
