@@ -11,6 +11,7 @@
 #include <QRawFont>
 #include <QPageSize>
 #include <QPagedPaintDevice>
+#include <QPaintEngine>
 #include <QPainter>
 #include <QPdfWriter>
 #include <QTextBlock>
@@ -356,9 +357,11 @@ struct Canvas
     // a report's texts are plain words and numbers, so looking the letters up
     // is all the shaping they need. Empty when the font lacks a letter (the
     // caller then draws the text the long way, with font fallback).
-    static const Face::Run *glyphRun(Face &face, const QString &text)
+    const Face::Run *glyphRun(Face &face, const QString &text) const
     {
-        if (!face.raw.isValid())
+        // A preview records its pages as pictures, which would keep a copy
+        // of the font with every run: there the painter lays text out itself.
+        if (!face.raw.isValid() || p->paintEngine()->type() == QPaintEngine::Picture)
             return nullptr;
         if (auto it = face.runs.constFind(text); it != face.runs.cend())
             return it->glyphs.isEmpty() ? nullptr : &*it;
@@ -433,11 +436,11 @@ void drawElementText(const Canvas &cv, const Element &e, double bandTop, double 
         return;
     }
     QString shown = text;
-    const Canvas::Face::Run *run = Canvas::glyphRun(face, shown);
+    const Canvas::Face::Run *run = cv.glyphRun(face, shown);
     double advance = run ? run->advance : fm.horizontalAdvance(shown);
     if (e.width > 0 && e.align != Align::Center && advance > cv.mm(e.width)) {
         shown = fm.elidedText(text, Qt::ElideRight, cv.mm(e.width));
-        run = Canvas::glyphRun(face, shown);
+        run = cv.glyphRun(face, shown);
         advance = run ? run->advance : fm.horizontalAdvance(shown);
     }
     // One line, centred on the band's height, on its baseline: the same
