@@ -152,6 +152,9 @@ const IndexDef Indexes[] = {
     {"IX_CD_Barkod", "CD", "Barkod"},
     {"UX_CD_CDNo", "CD", "CDNo", true},
     {"IX_CD_KonuTur", "CD", "KonuTur, CDTur"},
+    // The rent window lists the titles of one disc type by name, at each
+    // choice of type and after each posting: read in order from the index.
+    {"IX_CD_CDTurFilmAdi", "CD", "CDTur, FilmAdi"},
     {"IX_CD_CDFaturaNo", "CD", "CDFaturaNo"},
     {"IX_Musteri_AdSoyad", "Musteri", "AdSoyad"},
     {"UX_Musteri_MusteriNo", "Musteri", "MusteriNo", true},
