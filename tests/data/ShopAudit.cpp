@@ -56,6 +56,15 @@ QStringList inconsistencies(int seedStock)
                QStringLiteral("Select Count(*) from (Select CDNo from CD Group by CDNo Having Count(*)>1) d"));
     expectNone(QStringLiteral("titles below zero copies"), QStringLiteral("Select Count(*) from CD Where Stok<0"));
 
+    // The ledger's day sums agree with its rows, kind by kind, both ways.
+    const QString rows = QStringLiteral("Select coalesce(Islem, ''), Count(*), Sum(coalesce(Borc, 0)), Sum(coalesce(Alacak, 0)) "
+                                        "from Kasa Where Tarih is not null Group by coalesce(Islem, '')");
+    const QString days = QStringLiteral("Select Islem, Sum(Adet), Sum(Borc), Sum(Alacak) from KasaGun Group by Islem");
+    expectNone(QStringLiteral("kinds whose ledger rows the day sums do not match"),
+               QStringLiteral("Select Count(*) from (") + rows + QStringLiteral(" Except ") + days + QStringLiteral(") d"));
+    expectNone(QStringLiteral("kinds whose day sums the ledger rows do not match"),
+               QStringLiteral("Select Count(*) from (") + days + QStringLiteral(" Except ") + rows + QStringLiteral(") d"));
+
     // What the rows say happened to each title.
     QHash<int, int> out, rentals;
     QSqlQuery h = run(QStringLiteral("Select CdNo, Sum(Case When CDDurum=0 Then 1 Else 0 End), "
