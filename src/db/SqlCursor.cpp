@@ -16,18 +16,23 @@
 #include <libpq-fe.h>
 #include <sqlite3.h>
 
-QStringList sqlParameterNames(const QString &sql)
+namespace {
+
+// Walks a statement's named parameters (":T1"), skipping text inside quotes
+// and PostgreSQL casts ("::text"): collects each name once, in order of first
+// use, and when asked writes the statement with each one as PostgreSQL's
+// numbered parameter ("$1") instead.
+void scanParameters(const QString &sql, QStringList *names, QString *numbered)
 {
-    QStringList names;
+    if (numbered)
+        numbered->reserve(sql.size() + 8);
     QChar quote;
     for (qsizetype i = 0; i < sql.size(); ++i) {
         const QChar c = sql[i];
         if (!quote.isNull()) {
             if (c == quote)
                 quote = QChar();
-            continue;
-        }
-        if (c == u'\'' || c == u'"') {
+        } else if (c == u'\'' || c == u'"') {
             quote = c;
         } else if (c == u':' && i + 1 < sql.size() && (sql[i + 1].isLetter() || sql[i + 1] == u'_')
                    && (i == 0 || sql[i - 1] != u':')) {
@@ -35,14 +40,29 @@ QStringList sqlParameterNames(const QString &sql)
             while (j < sql.size() && (sql[j].isLetterOrNumber() || sql[j] == u'_'))
                 ++j;
             const QString name = sql.mid(i + 1, j - i - 1);
-            bool seen = false;
-            for (const QString &n : std::as_const(names))
-                seen = seen || n.compare(name, Qt::CaseInsensitive) == 0;
-            if (!seen)
-                names << name;
+            qsizetype at = -1;
+            for (qsizetype k = 0; k < names->size() && at < 0; ++k)
+                at = (*names)[k].compare(name, Qt::CaseInsensitive) == 0 ? k : -1;
+            if (at < 0) {
+                at = names->size();
+                names->append(name);
+            }
+            if (numbered)
+                *numbered += u'$' + QString::number(at + 1);
             i = j - 1;
+            continue;
         }
+        if (numbered)
+            *numbered += c;
     }
+}
+
+} // namespace
+
+QStringList sqlParameterNames(const QString &sql)
+{
+    QStringList names;
+    scanParameters(sql, &names, nullptr);
     return names;
 }
 
@@ -595,41 +615,11 @@ private:
 };
 
 // The statement with its named parameters (":T1") turned into PostgreSQL's
-// numbered ones ("$1"), scanned as sqlParameterNames() scans it.
+// numbered ones ("$1"); `names` receives the names in that order.
 QString positionalParameters(const QString &sql, QStringList *names)
 {
     QString out;
-    out.reserve(sql.size() + 8);
-    QChar quote;
-    for (qsizetype i = 0; i < sql.size(); ++i) {
-        const QChar c = sql[i];
-        if (!quote.isNull()) {
-            if (c == quote)
-                quote = QChar();
-            out += c;
-            continue;
-        }
-        if (c == u'\'' || c == u'"') {
-            quote = c;
-        } else if (c == u':' && i + 1 < sql.size() && (sql[i + 1].isLetter() || sql[i + 1] == u'_')
-                   && (i == 0 || sql[i - 1] != u':')) {
-            qsizetype j = i + 1;
-            while (j < sql.size() && (sql[j].isLetterOrNumber() || sql[j] == u'_'))
-                ++j;
-            const QString name = sql.mid(i + 1, j - i - 1);
-            qsizetype at = -1;
-            for (qsizetype k = 0; k < names->size() && at < 0; ++k)
-                at = (*names)[k].compare(name, Qt::CaseInsensitive) == 0 ? k : -1;
-            if (at < 0) {
-                at = names->size();
-                names->append(name);
-            }
-            out += u'$' + QString::number(at + 1);
-            i = j - 1;
-            continue;
-        }
-        out += c;
-    }
+    scanParameters(sql, names, &out);
     return out;
 }
 
