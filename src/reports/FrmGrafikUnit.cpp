@@ -352,9 +352,10 @@ bool TFrmGrafik::drawBars(QChart *c, bool films)
     auto *y = new QValueAxis(c);
     // Counts are whole numbers: the scale steps by a whole 1, 2 or 5 times a
     // power of ten, so every line it draws is a count a bar can reach.
+    const double steps[] = {1, 2, 5};
     double step = 1;
-    while (top / step > 8)
-        step *= (QString::number(step).startsWith(u'2') ? 2.5 : 2);
+    for (int k = 1; top / step > 8; ++k)
+        step = steps[k % 3] * std::pow(10.0, k / 3);
     y->setLabelFormat(QStringLiteral("%.0f"));
     y->setRange(0, std::ceil(std::max(top * 1.15, 1.0) / step) * step);
     y->setTickType(QValueAxis::TicksDynamic);
