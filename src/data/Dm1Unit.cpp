@@ -257,6 +257,11 @@ void TDm1::HareketAfterScroll()
 {
     if (!m_rentWindow)
         return;
+    // A transaction being typed keeps its form: a return taken meanwhile in
+    // another window moves CDIade, and would otherwise overwrite the day count
+    // being typed with the stored row's (empty while inserting).
+    if (Hareket->state() == DataSet::State::Insert || Hareket->state() == DataSet::State::Edit)
+        return;
     m_rentPort->updateControlStates();
     const QVariant days = Hareket->value(QStringLiteral("KiralamaGun"));
     m_rentPort->setDayCountText(days.isNull() ? QStringLiteral("0") : days.toString());

@@ -1,5 +1,7 @@
 #include "data/ShopBook.h"
 
+#include "data/Tariff.h"
+
 #include "components/DataSet.h"
 #include "data/Session.h"
 #include "db/Transaction.h"
@@ -369,6 +371,13 @@ ShopResult ShopBook::postTransaction(DataSet *h, const PostingState &state, cons
         return r;
     if (h->value(QStringLiteral("CdNo")).toInt() != title.id)
         return ShopResult::failed(Error::Invalid, QStringLiteral("The chosen title is not the transaction's title."));
+    // A negative count would make the return charge for days before the
+    // rent; a huge one froze the due-date count and stored year 9999.
+    if (const int days = h->value(QStringLiteral("KiralamaGun")).toInt();
+        days < 0 || days > Tariff::MaxRentalDays)
+        return ShopResult::failed(Error::Invalid, QStringLiteral("The number of rented days must be between 0 and %1; "
+                                                                 "nothing was stored.")
+                                                      .arg(Tariff::MaxRentalDays));
 
     return inOneWrite(m_connection, h, [&](Scratch &s) -> ShopResult {
         const bool inserting = h->state() == DataSet::State::Insert;

@@ -46,8 +46,10 @@ std::optional<Money> rentalPrice(const TariffCache &tariff, int membership, QStr
     return std::nullopt;
 }
 
-Money dailyRate(const TariffCache &tariff, int membership, QStringView discType)
+Money dailyRate(const TariffCache &tariff, int membership, QStringView discType, Money shownPrice)
 {
+    if (isGameMedium(discType))
+        return shownPrice;
     return rentalPrice(tariff, membership, discType).value_or(Money());
 }
 
@@ -74,6 +76,23 @@ std::optional<Money> titleSalePrice(const TariffCache &tariff, QStringView discT
     return tariffSalePrice(tariff, discType);
 }
 
+std::optional<Money> gameSalePrice(QStringView discType, Money titlePrice, Money shownPrice)
+{
+    if (!isGameMedium(discType))
+        return std::nullopt;
+    return titlePrice.isZero() ? shownPrice : titlePrice;
+}
+
+qint64 sundaysAfter(QDate start, qint64 days)
+{
+    if (days <= 0 || !start.isValid())
+        return 0;
+    // Every whole week holds one Sunday; the rest holds one when it reaches
+    // the next Sunday after the start.
+    const qint64 untilSunday = start.dayOfWeek() == Qt::Sunday ? 7 : Qt::Sunday - start.dayOfWeek();
+    return days / 7 + (days % 7 >= untilSunday ? 1 : 0);
+}
+
 QDate dueDate(const TariffCache &tariff, QDate start, int days)
 {
     if (!start.isValid())
@@ -83,26 +102,22 @@ QDate dueDate(const TariffCache &tariff, QDate start, int days)
 }
 
 std::optional<RentalTerms> rentalTerms(const TariffCache &tariff, int membership, QStringView discType,
-                                       QDate start, int days)
+                                       QDate start, int days, Money shownPrice)
 {
-    if (days < 0 || !start.isValid())
+    if (days < 0 || days > MaxRentalDays || !start.isValid())
         return std::nullopt;
 
     RentalTerms terms;
     terms.dueDate = dueDate(tariff, start, days);
     terms.chargedDays = days;
-    if (tariff.PazarGunu == 0) {
-        // The start day is never counted; the last day of the period is, even
-        // when the due date has moved past it.
-        for (int i = 1; i <= days; ++i) {
-            if (isSunday(start.addDays(i)))
-                --terms.chargedDays;
-        }
-    }
+    // The start day is never counted; the last day of the period is, even
+    // when the due date has moved past it.
+    if (tariff.PazarGunu == 0)
+        terms.chargedDays -= int(sundaysAfter(start, days));
     if (terms.chargedDays == 0)
         terms.chargedDays = 1;
 
-    const Money rate = dailyRate(tariff, membership, discType);
+    const Money rate = dailyRate(tariff, membership, discType, shownPrice);
     // A flat tariff prices a rental once, however long it runs.
     terms.total = tariff.TarifeTur == 1 ? rate * terms.chargedDays : rate;
     return terms;

@@ -29,10 +29,16 @@ bool isGameMedium(QStringView discType);
 // a membership other than 0 or 1): the price field then keeps what it holds.
 std::optional<Money> rentalPrice(const TariffCache &tariff, int membership, QStringView discType);
 
-// The rate a rental's total is worked from: rentalPrice, or 0 where the tariff
-// has no price. Shop rule: games and a transaction whose disc type is not
-// chosen yet rent for nothing until the clerk types a price.
-Money dailyRate(const TariffCache &tariff, int membership, QStringView discType);
+// The rate a rental's total is worked from. A film rents at the tariff's
+// price for the customer's membership; a game, for which the tariff has no
+// price, at the price shown in the form (`shownPrice`: the clerk types it, or
+// the title's own price fills it); a transaction whose disc type is not chosen
+// yet at 0.
+Money dailyRate(const TariffCache &tariff, int membership, QStringView discType, Money shownPrice = Money());
+
+// The longest rental the counter takes, in days. Longer counts are refused
+// before anything is worked out or stored.
+inline constexpr int MaxRentalDays = 999;
 
 // The sale price the tariff sets when the disc type of a sale is chosen: the
 // medium's sale price, 0 for a game; nullopt for an empty or unknown type
@@ -44,6 +50,11 @@ std::optional<Money> tariffSalePrice(const TariffCache &tariff, QStringView disc
 // this price once (the tariff's TarifeTur concerns rentals only). nullopt for
 // games and an empty type: neither price nor total is set then.
 std::optional<Money> titleSalePrice(const TariffCache &tariff, QStringView discType, Money titlePrice);
+
+// A game sells at the price shown in the form; the title's own price fills
+// it when the title is chosen and is not 0, else the price stays as typed.
+// nullopt for anything but a game.
+std::optional<Money> gameSalePrice(QStringView discType, Money titlePrice, Money shownPrice);
 
 // The day a rental of `days` days from `start` is due back: start + days, or
 // the Monday after when that day is a Sunday and Sundays are not rental days
@@ -62,10 +73,15 @@ struct RentalTerms
 // Without Sunday rental days (PazarGunu 0) every Sunday after the start day up
 // to and including start + days is free; a rental is charged at least one day.
 // With TarifeTur 1 the total is the rate times the charged days, otherwise the
-// rate once. nullopt for a negative day count or an invalid start: nothing is
+// rate once. The rate is dailyRate's, `shownPrice` included. nullopt for a
+// day count below 0 or above MaxRentalDays, or an invalid start: nothing is
 // worked out then.
 std::optional<RentalTerms> rentalTerms(const TariffCache &tariff, int membership, QStringView discType,
-                                       QDate start, int days);
+                                       QDate start, int days, Money shownPrice = Money());
+
+// Sundays among the `days` days after `start` (start + 1 .. start + days),
+// counted in whole weeks plus the rest; 0 for days <= 0.
+qint64 sundaysAfter(QDate start, qint64 days);
 
 // "Sunday" .. "Saturday"; empty for an invalid date.
 QString weekdayName(QDate date);

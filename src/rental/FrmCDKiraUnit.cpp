@@ -209,7 +209,9 @@ TFrmCDKira::TFrmCDKira(QWidget *parent) : QWidget(parent)
     DBDateEdit1->setDataSource(Dm1->HareketData, QStringLiteral("KiraTarih"));
     SpinEdit1 = new QSpinBox(form);
     SpinEdit1->setObjectName(QStringLiteral("SpinEdit1"));
-    SpinEdit1->setRange(INT_MIN, INT_MAX);
+    // A count past the longest rental is refused where it is typed, and by
+    // the engine again at Post.
+    SpinEdit1->setRange(0, Tariff::MaxRentalDays);
     SpinEdit1->setMaximumWidth(110);
     DBDate1 = new DBDateEdit(form);
     DBDate1->setObjectName(QStringLiteral("DBDate1"));
@@ -478,6 +480,8 @@ TFrmCDKira::TFrmCDKira(QWidget *parent) : QWidget(parent)
     connect(DBComboBox1, &QComboBox::activated, this, &TFrmCDKira::DBLookupComboBox2DropDown);
     connect(DBLookupComboBox2, &QComboBox::activated, this, &TFrmCDKira::DBLookupComboBox2DropDown);
     connect(SpinEdit1, &QSpinBox::valueChanged, this, &TFrmCDKira::SpinEdit1Change);
+    // A game is priced from its "Price": the total follows it as it is typed.
+    connect(DBEdit3, &QLineEdit::textEdited, this, &TFrmCDKira::gamePriceTyped);
     connect(DBDateEdit1, &QDateEdit::dateChanged, this, &TFrmCDKira::SpinEdit1Change);
     connect(DBDate1, &QDateEdit::dateChanged, this,
             [this](const QDate &d) { LabelWeekday->setText(d == DBDate1->minimumDate() ? QString() : Tariff::weekdayName(d)); });
@@ -654,8 +658,11 @@ void TFrmCDKira::DBLookupComboBox2DropDown()
     if (process == Rent) {
         DBComboBox2Change();
     } else if (process == Sell) {
-        const auto price = Tariff::titleSalePrice(TariffCache::instance(), h->value(QStringLiteral("FilmTuru")).toString(),
-                                                  Money::fromVariant(cd->value(QStringLiteral("SatisFiyat"))));
+        const QString type = h->value(QStringLiteral("FilmTuru")).toString();
+        const Money titlePrice = Money::fromVariant(cd->value(QStringLiteral("SatisFiyat")));
+        auto price = Tariff::titleSalePrice(TariffCache::instance(), type, titlePrice);
+        if (!price)
+            price = Tariff::gameSalePrice(type, titlePrice, shownPrice());
         if (price) {
             h->setValue(QStringLiteral("SatisFiyat"), moneyValue(*price));
             h->setValue(QStringLiteral("TopTutar"), moneyValue(*price));
@@ -668,18 +675,40 @@ void TFrmCDKira::SpinEdit1Change()
     DataSet *h = Dm1->Hareket;
     if (isEditing(h) && !SpinEdit1->cleanText().trimmed().isEmpty() && SpinEdit1->value() >= 0) {
         const QDate start = DBDateEdit1->date() == DBDateEdit1->minimumDate() ? QDate() : DBDateEdit1->date();
-        // Games and a type not chosen yet have no tariff rate: they rent for 0
-        // until the clerk types a price.
+        // A game has no tariff rate: it rents at the "Price" shown.
         const auto terms = Tariff::rentalTerms(TariffCache::instance(), PricingMembership,
-                                               h->value(QStringLiteral("FilmTuru")).toString(), start, SpinEdit1->value());
+                                               h->value(QStringLiteral("FilmTuru")).toString(), start, SpinEdit1->value(),
+                                               shownPrice());
         if (terms) {
             h->setValue(QStringLiteral("GelecekTarih"), wholeDate(terms->dueDate));
-            if (h->value(QStringLiteral("IslemTur")).toString() == Rent)
+            const QString process = h->value(QStringLiteral("IslemTur")).toString();
+            if (process == Rent)
                 h->setValue(QStringLiteral("TopTutar"), moneyValue(terms->total));
+            // A film's sale total is set with its title; a game sells at the
+            // price shown, whenever that changes.
+            else if (process == Sell && Tariff::isGameMedium(h->value(QStringLiteral("FilmTuru")).toString()))
+                h->setValue(QStringLiteral("TopTutar"), moneyValue(shownPrice()));
         }
     }
     const QDate due = DBDate1->date();
     LabelWeekday->setText(due == DBDate1->minimumDate() ? QString() : Tariff::weekdayName(due));
+}
+
+// The "Price" as the form shows it: what the clerk is typing, or the row's.
+Money TFrmCDKira::shownPrice() const
+{
+    if (DBEdit3->isModified()) {
+        if (const auto typed = Format::parseMoney(DBEdit3->text()))
+            return *typed;
+    }
+    return Money::fromVariant(Dm1->Hareket->value(QStringLiteral("SatisFiyat")));
+}
+
+void TFrmCDKira::gamePriceTyped()
+{
+    DataSet *h = Dm1->Hareket;
+    if (isEditing(h) && Tariff::isGameMedium(h->value(QStringLiteral("FilmTuru")).toString()))
+        SpinEdit1Change();
 }
 
 // -------------------------------------------------------------- the barcode
@@ -929,11 +958,13 @@ void TFrmCDKira::tbSlipClick()
     slip.discType = h->value(QStringLiteral("FilmTuru")).toString();
     slip.startDate = h->value(QStringLiteral("KiraTarih")).toDateTime().date();
     slip.dueDate = h->value(QStringLiteral("GelecekTarih")).toDateTime().date();
-    const auto terms = Tariff::rentalTerms(TariffCache::instance(), 0, slip.discType, slip.startDate,
-                                           h->value(QStringLiteral("KiralamaGun")).toInt());
-    slip.chargedDays = terms ? terms->chargedDays : 0;
-    slip.unitPrice = Format::money(Money::fromVariant(h->value(QStringLiteral("SatisFiyat"))));
-    slip.total = Format::money(Money::fromVariant(h->value(QStringLiteral("TopTutar"))));
+    // What was booked, never worked out again: the tariff may have changed
+    // since, and a member's price or a flat tariff gave this total.
+    const Money unit = Money::fromVariant(h->value(QStringLiteral("SatisFiyat")));
+    const Money total = Money::fromVariant(h->value(QStringLiteral("TopTutar")));
+    slip.chargedDays = RentalSlipData::daysCharged(unit, total);
+    slip.unitPrice = Format::money(unit);
+    slip.total = Format::money(total);
     slip.onAccount = h->value(QStringLiteral("Veresiye")).toInt() == 1;
     Report::showPreview(rentalSlip(slip));
 }

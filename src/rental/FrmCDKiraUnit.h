@@ -4,6 +4,8 @@
 
 #include "data/WindowPorts.h"
 
+#include "db/Money.h"
+
 #include <QStringList>
 #include <QWidget>
 
@@ -92,6 +94,7 @@ public:
     void DBLookupComboBox2DropDown(); // title price
     void SpinEdit1Change();           // due date and total
     void startBlinking();             // the barcode was read
+    void gamePriceTyped();            // a game's "Price" was typed: its total follows
 
     void tbNewClick();
     void tbUnitStatsClick();
@@ -121,6 +124,7 @@ private:
     void stopBlinking();
     void paintControlStates();
     void fillSearchList();
+    Money shownPrice() const;
 
     KeyPreview *m_keys = nullptr;
     QStringList m_customerNames, m_titleNames;

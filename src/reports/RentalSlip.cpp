@@ -5,6 +5,13 @@
 
 using namespace Report;
 
+std::optional<qint64> RentalSlipData::daysCharged(Money unit, Money total)
+{
+    if (unit.raw() <= 0 || total.raw() <= 0 || total.raw() % unit.raw() != 0)
+        return std::nullopt;
+    return total.raw() / unit.raw();
+}
+
 Report::BandReport rentalSlip(const RentalSlipData &slip)
 {
     BandReport r;
@@ -31,9 +38,10 @@ Report::BandReport rentalSlip(const RentalSlipData &slip)
     } else {
         lines << qMakePair(QStringLiteral("Start date"), Format::shortDate(slip.startDate))
               << qMakePair(QStringLiteral("Due date"),
-                           Format::shortDate(slip.dueDate) + QStringLiteral("  ") + Tariff::weekdayName(slip.dueDate))
-              << qMakePair(QStringLiteral("Days charged"), QString::number(slip.chargedDays))
-              << qMakePair(QStringLiteral("Unit price"), slip.unitPrice);
+                           Format::shortDate(slip.dueDate) + QStringLiteral("  ") + Tariff::weekdayName(slip.dueDate));
+        if (slip.chargedDays)
+            lines << qMakePair(QStringLiteral("Days charged"), QString::number(*slip.chargedDays));
+        lines << qMakePair(QStringLiteral("Unit price"), slip.unitPrice);
     }
     lines << qMakePair(QStringLiteral("Total"), slip.total);
     if (slip.onAccount)

@@ -133,6 +133,8 @@ private slots:
 
     void postTransaction_data();
     void postTransaction();
+    void dayCount_data();
+    void dayCount();
     void returnRental_data();
     void returnRental();
     void exchange_data();
@@ -282,6 +284,39 @@ void TestShopBook::postTransaction()
     QTEST(ledger(QStringLiteral("Islem, Aciklama, Borc, Alacak, Tarih")), "ledger");
     QCOMPARE(ledger(QStringLiteral("HareketID, CDID, MusteriID")),
              QStringLiteral("%1|%2|%3").arg(r.id).arg(other ? b : a).arg(customer));
+}
+
+void TestShopBook::dayCount_data()
+{
+    QTest::addColumn<int>("days");
+    QTest::addColumn<bool>("stored");
+    QTest::newRow("negative") << -5 << false;
+    QTest::newRow("none") << 0 << true;
+    QTest::newRow("the longest rental") << 999 << true;
+    QTest::newRow("one day past it") << 1000 << false;
+    QTest::newRow("typed without end") << 2000000000 << false;
+}
+
+// A day count outside 0..999 is refused with nothing stored: a negative one
+// would make the return charge for days before the rent.
+void TestShopBook::dayCount()
+{
+    QFETCH(int, days);
+    QFETCH(bool, stored);
+    const int title = addTitle(1, QStringLiteral("Sürü"), 2), customer = addCustomer(QStringLiteral("Kemal Sunal"));
+    DataSet *h = newRental(customer, title);
+    h->setValue(QStringLiteral("KiralamaGun"), days);
+    const QString before = books();
+    const ShopResult r = ShopBook().postTransaction(h, {0, 0, true}, {title, 1, QStringLiteral("Sürü")});
+    QCOMPARE(r.ok(), stored);
+    if (stored) {
+        QCOMPARE(number(QStringLiteral("Select KiralamaGun from Hareket")), days);
+        return;
+    }
+    QCOMPARE(r.error, Error::Invalid);
+    QVERIFY2(r.message.contains(QLatin1String("between 0 and 999")), qPrintable(r.message));
+    QCOMPARE(books(), before);
+    QCOMPARE(h->state(), DataSet::State::Insert);
 }
 
 void TestShopBook::returnRental_data()

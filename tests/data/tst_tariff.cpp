@@ -5,6 +5,8 @@
 
 #include <QTest>
 
+#include <limits>
+
 namespace {
 
 Money m(const char *text) { return *Money::fromDecimalString(QString::fromLatin1(text)); }
@@ -110,22 +112,26 @@ private slots:
         QTest::addColumn<QDate>("due");
         QTest::addColumn<int>("charged");
         QTest::addColumn<QString>("total");
+        QTest::addColumn<QString>("shownPrice"); // the form's "Price"
         // DVD for a non-member costs 2.00 a day.
-        QTest::newRow("Friday 3 days: Sunday inside is free") << Fri << 3 << 0 << 1 << "DVD" << Mon << 2 << "4";
-        QTest::newRow("Thursday 3 days: due Sunday moves to Monday") << Thu << 3 << 0 << 1 << "DVD" << Mon << 2 << "4";
-        QTest::newRow("Saturday 1 day: charged at least one") << Sat << 1 << 0 << 1 << "DVD" << Mon << 1 << "2";
-        QTest::newRow("Friday 2 days, no Sundays") << Fri << 2 << 0 << 1 << "DVD" << Mon << 1 << "2";
-        QTest::newRow("Friday 2 days, Sundays count") << Fri << 2 << 1 << 1 << "DVD" << Sun << 2 << "4";
-        QTest::newRow("Thursday 3 days, Sundays count") << Thu << 3 << 1 << 1 << "DVD" << Sun << 3 << "6";
-        QTest::newRow("Sunday a week: only the last Sunday is free") << Sun << 7 << 0 << 1 << "DVD" << mar(11) << 6 << "12";
-        QTest::newRow("two weeks from Monday") << Mon << 14 << 0 << 1 << "DVD" << mar(18) << 12 << "24";
-        QTest::newRow("0 days") << Fri << 0 << 0 << 1 << "DVD" << Fri << 1 << "2";
-        QTest::newRow("0 days on a Sunday") << Sun << 0 << 0 << 1 << "DVD" << Mon << 1 << "2";
-        QTest::newRow("0 days on a Sunday, Sundays count") << Sun << 0 << 1 << 1 << "DVD" << Sun << 1 << "2";
-        QTest::newRow("flat tariff: price once") << Fri << 3 << 0 << 0 << "DVD" << Mon << 2 << "2";
-        QTest::newRow("flat tariff, two weeks") << Mon << 14 << 1 << 0 << "DVD" << mar(18) << 14 << "2";
-        QTest::newRow("game rents for nothing") << Fri << 3 << 0 << 1 << "PS3 Game" << Mon << 2 << "0";
-        QTest::newRow("no type yet") << Sat << 1 << 0 << 1 << "" << Mon << 1 << "0";
+        QTest::newRow("Friday 3 days: Sunday inside is free") << Fri << 3 << 0 << 1 << "DVD" << Mon << 2 << "4" << "0";
+        QTest::newRow("Thursday 3 days: due Sunday moves to Monday") << Thu << 3 << 0 << 1 << "DVD" << Mon << 2 << "4" << "0";
+        QTest::newRow("Saturday 1 day: charged at least one") << Sat << 1 << 0 << 1 << "DVD" << Mon << 1 << "2" << "0";
+        QTest::newRow("Friday 2 days, no Sundays") << Fri << 2 << 0 << 1 << "DVD" << Mon << 1 << "2" << "0";
+        QTest::newRow("Friday 2 days, Sundays count") << Fri << 2 << 1 << 1 << "DVD" << Sun << 2 << "4" << "0";
+        QTest::newRow("Thursday 3 days, Sundays count") << Thu << 3 << 1 << 1 << "DVD" << Sun << 3 << "6" << "0";
+        QTest::newRow("Sunday a week: only the last Sunday is free") << Sun << 7 << 0 << 1 << "DVD" << mar(11) << 6 << "12" << "0";
+        QTest::newRow("two weeks from Monday") << Mon << 14 << 0 << 1 << "DVD" << mar(18) << 12 << "24" << "0";
+        QTest::newRow("0 days") << Fri << 0 << 0 << 1 << "DVD" << Fri << 1 << "2" << "0";
+        QTest::newRow("0 days on a Sunday") << Sun << 0 << 0 << 1 << "DVD" << Mon << 1 << "2" << "0";
+        QTest::newRow("0 days on a Sunday, Sundays count") << Sun << 0 << 1 << 1 << "DVD" << Sun << 1 << "2" << "0";
+        QTest::newRow("flat tariff: price once") << Fri << 3 << 0 << 0 << "DVD" << Mon << 2 << "2" << "0";
+        QTest::newRow("flat tariff, two weeks") << Mon << 14 << 1 << 0 << "DVD" << mar(18) << 14 << "2" << "0";
+        QTest::newRow("game rents at the price shown, per day") << Fri << 3 << 0 << 1 << "PS3 Game" << Mon << 2 << "5" << "2.5";
+        QTest::newRow("game, flat tariff: the price once") << Fri << 3 << 0 << 0 << "PC Game" << Mon << 2 << "2.5" << "2.5";
+        QTest::newRow("film ignores the price shown") << Fri << 3 << 0 << 1 << "DVD" << Mon << 2 << "4" << "9";
+        QTest::newRow("longest rental") << Mon << 999 << 0 << 1 << "DVD" << mar(4).addDays(999) << 857 << "1714" << "0";
+        QTest::newRow("no type yet") << Sat << 1 << 0 << 1 << "" << Mon << 1 << "0" << "0";
     }
 
     void rentalTerms()
@@ -138,19 +144,59 @@ private slots:
         QFETCH(QDate, due);
         QFETCH(int, charged);
         QFETCH(QString, total);
+        QFETCH(QString, shownPrice);
         TariffCache t = shopTariff();
         t.PazarGunu = qint16(pazarGunu);
         t.TarifeTur = qint16(tarifeTur);
-        const auto terms = Tariff::rentalTerms(t, 0, discType, start, days);
+        const auto terms = Tariff::rentalTerms(t, 0, discType, start, days, m(shownPrice.toLatin1()));
         QVERIFY(terms);
         QCOMPARE(terms->dueDate, due);
         QCOMPARE(Tariff::dueDate(t, start, days), due);
         QCOMPARE(terms->chargedDays, charged);
         QCOMPARE(terms->total.toDecimalString(), expected(total));
 
-        // A negative day count or no start date works nothing out.
+        // A negative day count, one past the longest rental or no start date
+        // works nothing out.
         QVERIFY(!Tariff::rentalTerms(t, 0, discType, start, -1));
+        QVERIFY(!Tariff::rentalTerms(t, 0, discType, start, Tariff::MaxRentalDays + 1));
+        QVERIFY(!Tariff::rentalTerms(t, 0, discType, start, std::numeric_limits<int>::max()));
         QVERIFY(!Tariff::rentalTerms(t, 0, discType, QDate(), days));
+    }
+
+    // Sundays are counted in whole weeks plus the rest; checked against the
+    // day-by-day count for every weekday and every length up to ten weeks.
+    void sundaysAfter()
+    {
+        for (QDate start = Mon; start < Mon.addDays(7); start = start.addDays(1)) {
+            qint64 sundays = 0;
+            for (int days = 0; days <= 70; ++days) {
+                if (days > 0 && start.addDays(days).dayOfWeek() == Qt::Sunday)
+                    ++sundays;
+                QCOMPARE(Tariff::sundaysAfter(start, days), sundays);
+            }
+        }
+        QCOMPARE(Tariff::sundaysAfter(Mon, std::numeric_limits<int>::max()), 306783378);
+    }
+
+    void gameSalePrice_data()
+    {
+        QTest::addColumn<QString>("discType");
+        QTest::addColumn<QString>("titlePrice");
+        QTest::addColumn<QString>("shownPrice");
+        QTest::addColumn<QString>("price");
+        QTest::newRow("the title's price fills it") << "PS2 Game" << "30" << "0" << "30";
+        QTest::newRow("a title without price keeps what is typed") << "PC Game" << "0" << "17.5" << "17.5";
+        QTest::newRow("films are priced by the title price rule") << "DVD" << "30" << "17.5" << "none";
+    }
+
+    void gameSalePrice()
+    {
+        QFETCH(QString, discType);
+        QFETCH(QString, titlePrice);
+        QFETCH(QString, shownPrice);
+        QFETCH(QString, price);
+        QCOMPARE(shown(Tariff::gameSalePrice(discType, m(titlePrice.toLatin1()), m(shownPrice.toLatin1()))),
+                 expected(price));
     }
 
     void weekdayNames()

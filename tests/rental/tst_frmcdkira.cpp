@@ -9,7 +9,9 @@
 #include "components/KeyPreview.h"
 #include "data/Dm1Unit.h"
 #include "data/Dm2Unit.h"
+#include "data/Tariff.h"
 #include "data/TariffCache.h"
+#include "components/Format.h"
 #include "messaging/FrmMailUnit.h"
 #include "db/Money.h"
 #include "db/SqlDialect.h"
@@ -156,6 +158,9 @@ private slots:
     void postingBooksWhatIsShown();
     void newRentalDefaults();
     void priceLookupTiming();
+    void gamesPricedFromThePriceShown_data();
+    void gamesPricedFromThePriceShown();
+    void returnElsewhereLeavesTheFormAlone();
     void editingMovesStock_data();
     void editingMovesStock();
     void refusals_data();
@@ -295,7 +300,7 @@ void TestFrmCDKira::postingBooksWhatIsShown_data()
     QTest::newRow("rent, day count 0") << "Rent" << "Veli Misafir" << "VCD" << "Babam ve Oglum" << 0 << false
                                        << "1.5000" << "1.5000" << "1,50" << Friday << "Friday" << "VCD Rent"
                                        << "Rent / Babam ve Oglum" << 1;
-    // The tariff has no rate for games: the rental costs 0 until a price is typed.
+    // The tariff has no rate for games: one rents at its "Price", empty here.
     QTest::newRow("rent game") << "Rent" << "Ayse Uye" << "PS2 Game" << "Gran Turismo" << 3 << false << ""
                                << "0.0000" << "0,00" << QDate(2024, 3, 4) << "Monday" << "PS2 Game Rent"
                                << "Rent / Gran Turismo" << 1;
@@ -383,6 +388,10 @@ void TestFrmCDKira::newRentalDefaults()
     QCOMPARE(w->DBDate1->date(), due);
     QVERIFY(!w->tbNew->isEnabled() && !w->tbUnitStats->isEnabled() && !w->tbFind->isEnabled());
     QVERIFY(w->SpinEdit1->isEnabled());
+    // A day count typed without end stops at the longest rental.
+    w->SpinEdit1->selectAll();
+    QTest::keyClicks(w->SpinEdit1, QStringLiteral("2000000000"));
+    QVERIFY(w->SpinEdit1->value() <= Tariff::MaxRentalDays);
     // A sale has no days.
     choose(w->DBComboBox1, QStringLiteral("Sell"));
     QVERIFY(!w->SpinEdit1->isEnabled() && !w->DBDate1->isEnabled());
@@ -410,6 +419,61 @@ void TestFrmCDKira::priceLookupTiming()
     w->ToolButton1->click();
     QCOMPARE(text(QStringLiteral("Select SatisFiyat from Hareket")), QStringLiteral("9.0000"));
     QCOMPARE(text(QStringLiteral("Select Borc from Kasa")), QStringLiteral("4.0000"));
+}
+
+void TestFrmCDKira::gamesPricedFromThePriceShown_data()
+{
+    QTest::addColumn<QString>("process");
+    QTest::addColumn<QString>("typed"); // into "Price", after the game was chosen
+    QTest::addColumn<QString>("total");
+    QTest::newRow("rent, price typed: per day charged") << "Rent" << "2,5" << "5.0000";
+    QTest::newRow("sell, price typed") << "Sell" << "35" << "35.0000";
+    QTest::newRow("sell, nothing typed: not the DVD's total") << "Sell" << "" << "0.0000";
+}
+
+// A DVD is chosen first (its sale total is 25,00), then the clerk turns to a
+// game: what "Total sum" shows follows the game's "Price" and is booked.
+void TestFrmCDKira::gamesPricedFromThePriceShown()
+{
+    QFETCH(QString, process);
+    QFETCH(QString, typed);
+    QFETCH(QString, total);
+    openWindow();
+    enter(process, QStringLiteral("Veli Misafir"), QStringLiteral("DVD"), QStringLiteral("Matrix"));
+    choose(w->DBComboBox2, QStringLiteral("PS2 Game"));
+    choose(w->DBLookupComboBox2, QStringLiteral("Gran Turismo"));
+    if (!typed.isEmpty()) {
+        w->DBEdit3->setFocus();
+        w->DBEdit3->selectAll();
+        QTest::keyClicks(w->DBEdit3, typed);
+    }
+    const QString shown = w->DBText1->text();
+    m_prompts->expect(Icon::Question, NextRental, Answer::No);
+    w->ToolButton1->click();
+    QCOMPARE(text(QStringLiteral("Select TopTutar from Hareket")), total);
+    QCOMPARE(text(QStringLiteral("Select Borc from Kasa")), total);
+    QCOMPARE(Format::money(*Money::fromDecimalString(total)), shown);
+}
+
+// A return taken in another window while a rental is typed (the return
+// window moves CDIade) leaves the days, due date and total as typed.
+void TestFrmCDKira::returnElsewhereLeavesTheFormAlone()
+{
+    const int other = addTransaction(m_guest, m_vcd, QStringLiteral("Rent"), 0, Friday);
+    openWindow();
+    enter(QStringLiteral("Rent"), QStringLiteral("Ayse Uye"), QStringLiteral("DVD"), QStringLiteral("Matrix"));
+    DataSet *iade = Dm1->CDIade;
+    iade->close();
+    iade->setParameter(QStringLiteral("IDX"), QString::number(other));
+    QVERIFY(iade->open());
+    QVERIFY(iade->edit());
+    QVERIFY(iade->post());
+    QCOMPARE(w->SpinEdit1->value(), 3);
+    QCOMPARE(w->DBText1->text(), QStringLiteral("4,00"));
+    m_prompts->expect(Icon::Question, NextRental, Answer::No);
+    w->ToolButton1->click();
+    QCOMPARE(number(QStringLiteral("Select KiralamaGun from Hareket where ID<>?"), {other}), 3);
+    QCOMPARE(text(QStringLiteral("Select TopTutar from Hareket Order by ID Desc")), QStringLiteral("4.0000"));
 }
 
 // -------------------------------------------------------------- editing
@@ -800,6 +864,13 @@ void TestFrmCDKira::printing()
                                 QStringLiteral("2"), QStringLiteral("2,00"), QStringLiteral("4,00"),
                                 QStringLiteral("on account")})
         QVERIFY2(slip.contains(line), qPrintable(line));
+    // The slip prints what was booked, whatever the tariff says later.
+    TariffCache::instance().PazarGunu = 1;
+    TariffCache::instance().TarifeTur = 0;
+    QTest::keyClick(w->DBGrid1, Qt::Key_F6);
+    QCOMPARE(m_preview->computed[1].params.values(), slip);
+    m_preview->titles.removeLast();
+    m_preview->computed.pop_back();
 
     // The list shows the open transactions; the report every one of them.
     QCOMPARE(listedIds().size(), 2);
