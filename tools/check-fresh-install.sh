@@ -51,7 +51,7 @@ apt-get install -y -q ./vexaro_*.deb
 apt-get install -y -q --no-install-recommends desktop-file-utils passwd
 id clerk >/dev/null 2>&1 || useradd -m clerk
 # No screen here: the offscreen platform stands in for the desktop.
-as_clerk() { runuser -u clerk -- env HOME=/home/clerk QT_QPA_PLATFORM=offscreen "$@"; }
+as_clerk() { timeout 60 runuser -u clerk -- env HOME=/home/clerk QT_QPA_PLATFORM=offscreen "$@"; }
 echo "== as the user clerk"
 echo "\$ vexaro --version"
 as_clerk vexaro --version

@@ -511,7 +511,10 @@ void TFrmServis::buildGeneralPage()
     cl->setColumnStretch(1, 1);
     bl->addWidget(copies, 1);
     static_cast<QVBoxLayout *>(sheet->layout())->addWidget(body, 1);
-    parts.edits = {CheckPazarGunu, CheckTarifeTur, CheckYedekOto, EditYedekGunluk, EditYedekHaftalik, EditYedekAylik};
+    parts.edits = {CheckPazarGunu, CheckTarifeTur};
+    // The backup settings follow the Config row's state, not the tariff's.
+    for (QWidget *e : std::initializer_list<QWidget *>{CheckYedekOto, EditYedekGunluk, EditYedekHaftalik, EditYedekAylik})
+        keepReadable(e);
 }
 
 void TFrmServis::buildLookupPage(Page page, DataSource *source, const QString &field, const QString &labelText,
@@ -736,7 +739,7 @@ void TFrmServis::listBackups()
     for (const AutoBackup::Copy &c : ServiceBook::backups()) {
         const QFileInfo f(c.file);
         auto *item = new QTreeWidgetItem(lstBackups, {f.fileName(), c.date.toString(QStringLiteral("dd.MM.yyyy")),
-                                                      shop.formattedDataSize(c.size, 1, QLocale::DataSizeTraditionalFormat)});
+                                                      shop.toString((c.size + 1023) / 1024) + QStringLiteral(" KB")});
         item->setData(0, Qt::UserRole, c.file);
         item->setTextAlignment(2, Qt::AlignRight | Qt::AlignVCenter);
     }
