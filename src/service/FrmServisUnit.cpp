@@ -461,7 +461,7 @@ void TFrmServis::buildGeneralPage()
     automatic->setAccessibleName(automatic->title());
     auto *al = new QHBoxLayout(automatic);
     al->setContentsMargins(6, 2, 6, 2);
-    CheckYedekOto = new DBCheckBox(QStringLiteral("Every day, keeping"), automatic);
+    CheckYedekOto = new DBCheckBox(QStringLiteral("On, keeping"), automatic);
     CheckYedekOto->setObjectName(QStringLiteral("DBCheckBoxYedekOto"));
     CheckYedekOto->setAccessibleName(QStringLiteral("Back up every day"));
     CheckYedekOto->setToolTip(QStringLiteral("A copy is made at the day's first start and when the program closes"));
@@ -477,7 +477,7 @@ void TFrmServis::buildGeneralPage()
     };
     EditYedekGunluk = count(QStringLiteral("YedekGunluk"), QStringLiteral("daily,"));
     EditYedekHaftalik = count(QStringLiteral("YedekHaftalik"), QStringLiteral("weekly,"));
-    EditYedekAylik = count(QStringLiteral("YedekAylik"), QStringLiteral("monthly copies"));
+    EditYedekAylik = count(QStringLiteral("YedekAylik"), QStringLiteral("monthly"));
     al->addStretch();
     bl->addWidget(automatic);
 
