@@ -2,6 +2,7 @@
 # VEXARO set-up on Debian 12, as root or as a user who may sudo.
 #   ./setup.sh run    install what is missing, build, start VEXARO on its own database
 #   ./setup.sh test   install what is missing, build, run every test (SQLite and PostgreSQL)
+#   ./setup.sh package  install what is missing, build, check and make the Debian package
 # The package list must be complete with --no-install-recommends on a bare
 # Debian 12; tools/check-fresh-setup.sh proves it in a fresh root file system.
 set -euo pipefail
@@ -26,6 +27,11 @@ PACKAGES=(
   clang libclang-rt-14-dev
 )
 BUILD_DIR=${VEXARO_BUILD_DIR:-build}
+
+# What only ./setup.sh package needs: dpkg-shlibdeps (and the `file` command
+# CPack finds programs with), the icon's PNG sizes, and the checks of the
+# desktop entry and the AppStream metadata.
+PACKAGE_TOOLS=(dpkg-dev file librsvg2-bin desktop-file-utils appstream)
 
 as_root() {
   if [ "$(id -u)" = 0 ]; then "$@"; else sudo "$@"; fi
@@ -148,8 +154,20 @@ case "${1:-}" in
     fi
     exit "$ctest_status"
     ;;
+  package)
+    PACKAGES+=("${PACKAGE_TOOLS[@]}")
+    install_missing
+    build
+    desktop-file-validate packaging/org.vexaro.Vexaro.desktop
+    appstreamcli validate --no-net packaging/org.vexaro.Vexaro.metainfo.xml
+    rm -f "$BUILD_DIR"/vexaro_*.deb
+    (cd "$BUILD_DIR" && cpack -G DEB)
+    deb=$(ls "$BUILD_DIR"/vexaro_*.deb)
+    dpkg-deb -I "$deb" | sed -n '/^ Package:/,$p'
+    echo "setup.sh: the package is $deb (install it with: apt-get install ./$deb)"
+    ;;
   *)
-    echo "usage: $0 run|test" >&2
+    echo "usage: $0 run|test|package" >&2
     exit 2
     ;;
 esac

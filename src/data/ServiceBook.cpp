@@ -75,7 +75,14 @@ bool restoreDatabase(const QString &backupFile, QString *error)
             ds->cancel();
         ds->close();
     }
-    return Backup::restoreFrom(Database::connection(), backupFile, error);
+    // A copy made by an older version lacks what was added since.
+    return Backup::restoreFrom(Database::connection(), backupFile, error)
+           && Database::bringUpToDate(Database::ConnectionName, error);
+}
+
+QList<AutoBackup::Copy> backups()
+{
+    return AutoBackup::list(Paths::backupFolder());
 }
 
 } // namespace ServiceBook

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "db/AutoBackup.h"
+
 #include <QDate>
 #include <QString>
 
@@ -28,5 +30,9 @@ bool checkBackup(const QString &backupFile, QString *error);
 // them must be closed before. False with the cause; the data is then as it
 // was.
 bool restoreDatabase(const QString &backupFile, QString *error);
+
+// The copies in the backup folder, newest first: the automatic generations,
+// the "Backup" button's, and those kept before a restore.
+QList<AutoBackup::Copy> backups();
 
 } // namespace ServiceBook

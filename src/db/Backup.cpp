@@ -136,13 +136,11 @@ bool supported(const QSqlDatabase &db, QString *reason)
     return false;
 }
 
-bool toFile(const QSqlDatabase &db, const QString &target, QString *error)
+namespace {
+
+// A checked copy of `live` at `target`, written beside it first.
+bool copyTo(sqlite3 *live, const QString &target, QString *error)
 {
-    sqlite3 *live = handleOf(db);
-    if (!live) {
-        supported(db, error);
-        return false;
-    }
     const QFileInfo info(target);
     if (!QDir().mkpath(info.absolutePath())) {
         *error = QStringLiteral("The folder %1 cannot be created.").arg(native(info.absolutePath()));
@@ -182,6 +180,41 @@ bool toFile(const QSqlDatabase &db, const QString &target, QString *error)
         *error = e;
     }
     return ok;
+}
+
+} // namespace
+
+bool toFile(const QSqlDatabase &db, const QString &target, QString *error)
+{
+    sqlite3 *live = handleOf(db);
+    if (!live) {
+        supported(db, error);
+        return false;
+    }
+    return copyTo(live, target, error);
+}
+
+bool fileToFile(const QString &database, const QString &target, QString *error)
+{
+    if (!QFileInfo(database).isFile()) {
+        *error = QStringLiteral("The database %1 does not exist.").arg(native(database));
+        return false;
+    }
+    // Opened for writing only so that it may share the write-ahead log's
+    // index with the counters; nothing is written to it.
+    File source(database, SQLITE_OPEN_READWRITE);
+    if (!source.ok()) {
+        *error = QStringLiteral("The database %1 cannot be opened: %2").arg(native(database), source.message());
+        return false;
+    }
+    return copyTo(source.db(), target, error);
+}
+
+QString databaseFile(const QSqlDatabase &db)
+{
+    sqlite3 *live = handleOf(db);
+    const char *name = live ? sqlite3_db_filename(live, "main") : nullptr;
+    return name ? QString::fromUtf8(name) : QString();
 }
 
 bool checkCopy(const QString &file, QString *error)

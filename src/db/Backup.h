@@ -26,6 +26,14 @@ bool supported(const QSqlDatabase &db, QString *reason = nullptr);
 // cause in `error`.
 bool toFile(const QSqlDatabase &db, const QString &target, QString *error);
 
+// The same from a connection of its own to the database file `database`: a
+// copy taken away from the connection the windows use (another thread may
+// run it).
+bool fileToFile(const QString &database, const QString &target, QString *error);
+
+// The file of an open SQLite database; empty on other backends.
+QString databaseFile(const QSqlDatabase &db);
+
 // Checks that `file` is a sound database holding the shop's tables. False
 // with the cause in `error`.
 bool checkCopy(const QString &file, QString *error);

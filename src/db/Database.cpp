@@ -10,6 +10,7 @@
 #include <QSqlError>
 #include <QSet>
 #include <QSqlQuery>
+#include <QSqlRecord>
 #include <QUrl>
 #include <sqlite3.h>
 
@@ -165,6 +166,29 @@ bool addMissingIndexes(QSqlDatabase &db, QString *error)
     return true;
 }
 
+// An older shop's tables get the columns added since it was made, each with
+// its default, so its rows read as a new shop's would.
+bool addMissingColumns(QSqlDatabase &db, QString *error)
+{
+    const SqlDialect &dialect = SqlDialect::of(db);
+    for (const TableDef &t : Schema::tables()) {
+        const QSqlRecord present = db.record(dialect.backend() == Backend::PostgreSQL
+                                                 ? QString::fromLatin1(t.name).toLower()
+                                                 : QString::fromLatin1(t.name));
+        for (const ColumnDef &c : t.columns) {
+            if (!c.addedLater || present.isEmpty() || present.indexOf(QLatin1StringView(c.name)) >= 0)
+                continue;
+            QString e;
+            if (!exec(db, QStringLiteral("ALTER TABLE %1 ADD COLUMN %2").arg(QLatin1StringView(t.name), dialect.columnDefinition(c)), &e)) {
+                *error = QStringLiteral("Adding the column %1.%2 to the database failed: %3")
+                             .arg(QLatin1StringView(t.name), QLatin1StringView(c.name), e);
+                return false;
+            }
+        }
+    }
+    return true;
+}
+
 // The ledger's day sums are only as good as their triggers: a database that
 // lacks any of them (a new shop, an older one, one restored from an older
 // backup) has the sums made afresh from the ledger and the triggers made.
@@ -215,7 +239,7 @@ bool createSchema(QSqlDatabase &db, QString *error)
     }
     const QStringList missing = missingTables(db);
     if (missing.isEmpty()) {
-        if (!addMissingIndexes(db, error) || !ensureLedgerDays(db, error))
+        if (!addMissingColumns(db, error) || !addMissingIndexes(db, error) || !ensureLedgerDays(db, error))
             return false;
         return tx.commit() || (*error = tx.errorText(), false);
     }
@@ -240,7 +264,7 @@ bool createSchema(QSqlDatabase &db, QString *error)
                 }
             }
         }
-        if (!addMissingIndexes(db, error) || !ensureLedgerDays(db, error))
+        if (!addMissingColumns(db, error) || !addMissingIndexes(db, error) || !ensureLedgerDays(db, error))
             return false;
         if (!tx.commit()) {
             *error = QStringLiteral("Adding tables to the database failed: %1").arg(tx.errorText());
@@ -334,6 +358,12 @@ bool open(const DatabaseTarget &target, const QString &connectionName, QString *
     if (!ok)
         close(connectionName);
     return ok;
+}
+
+bool bringUpToDate(const QString &connectionName, QString *error)
+{
+    QSqlDatabase db = connection(connectionName);
+    return createSchema(db, error);
 }
 
 void close(const QString &connectionName)

@@ -37,6 +37,11 @@ inline const QString ConnectionName = QStringLiteral("CDCon");
 bool open(const DatabaseTarget &target, const QString &connectionName, QString *error);
 void close(const QString &connectionName);
 
+// What opening does to an older shop's database (tables, columns, indexes and
+// ledger day sums added since), done again on the open connection: after a
+// backup made by an older version has been put back.
+bool bringUpToDate(const QString &connectionName, QString *error);
+
 QSqlDatabase connection(const QString &connectionName = ConnectionName);
 
 // The tables of the schema that the database lacks (lower-case names).

@@ -83,8 +83,13 @@ constexpr ColumnDef Tarife[] = {
 };
 
 // Config carries an added key so that its one row can be updated like any other.
+// The automatic backups' settings live in it too, so that every counter of a
+// shop keeps the same generations: on or off, and how many daily, weekly and
+// monthly copies are kept.
 constexpr ColumnDef Config[] = {
     {"ID", T::AutoNumber}, {"MailAdres", T::Text, 100}, {"MailSifre", T::Text, 100}, {"MailSMTP", T::Text, 100},
+    {"YedekOto", T::Integer, 0, "1", true},     {"YedekGunluk", T::Integer, 0, "7", true},
+    {"YedekHaftalik", T::Integer, 0, "4", true}, {"YedekAylik", T::Integer, 0, "12", true},
 };
 
 constexpr ColumnDef Users[] = {

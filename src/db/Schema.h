@@ -26,6 +26,9 @@ struct ColumnDef
     ColumnType type;
     int size = 0;                     // Text only
     const char *defaultValue = nullptr;
+    // A column later versions added to a table an older shop already has:
+    // it is added (with its default) when such a database is opened.
+    bool addedLater = false;
 };
 
 struct TableDef

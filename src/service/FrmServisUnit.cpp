@@ -20,6 +20,8 @@
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QHeaderView>
+#include <QIntValidator>
+#include <QLocale>
 #include <QLabel>
 #include <QPainter>
 #include <QPushButton>
@@ -239,7 +241,7 @@ TFrmServis::TFrmServis(QWidget *parent) : QDialog(parent)
     layout->setSpacing(2);
     layout->addWidget(left);
     layout->addWidget(right, 1);
-    setFixedSize(636, 454);
+    setFixedSize(636, 560); // the general page holds the list of backups
 
     connect(btnClose, &QPushButton::clicked, this, &QDialog::reject);
     connect(TreeView1, &QTreeWidget::itemSelectionChanged, this, &TFrmServis::TreeView1Change);
@@ -451,7 +453,33 @@ void TFrmServis::buildGeneralPage()
     sundayHelp->setWordWrap(true);
     bl->addWidget(sundayHelp);
     bl->addWidget(new QLabel(QStringLiteral("* - tarihini otomatik olarak 1 gün sonraya atacaktır."), body));
-    bl->addSpacing(10);
+    bl->addSpacing(4);
+
+    // Every counter of the shop keeps the same generations: they are stored
+    // in the Config row and saved with this page's Save.
+    auto *automatic = new QGroupBox(QStringLiteral("Automatic backups"), body);
+    automatic->setAccessibleName(automatic->title());
+    auto *al = new QHBoxLayout(automatic);
+    al->setContentsMargins(6, 2, 6, 2);
+    CheckYedekOto = new DBCheckBox(QStringLiteral("On, keeping"), automatic);
+    CheckYedekOto->setObjectName(QStringLiteral("DBCheckBoxYedekOto"));
+    CheckYedekOto->setAccessibleName(QStringLiteral("Back up every day"));
+    CheckYedekOto->setToolTip(QStringLiteral("A copy is made at the day's first start and when the program closes"));
+    CheckYedekOto->setDataSource(Dm1->ConfigData, QStringLiteral("YedekOto"));
+    al->addWidget(CheckYedekOto);
+    const auto count = [&](const QString &field, const QString &caption) {
+        DBEdit *e = edit(automatic, QStringLiteral("Edit") + field, caption, Dm1->ConfigData, field);
+        e->setValidator(new QIntValidator(0, 999, e));
+        e->setFixedWidth(36);
+        al->addWidget(e);
+        al->addWidget(label(caption, e, automatic));
+        return e;
+    };
+    EditYedekGunluk = count(QStringLiteral("YedekGunluk"), QStringLiteral("daily,"));
+    EditYedekHaftalik = count(QStringLiteral("YedekHaftalik"), QStringLiteral("weekly,"));
+    EditYedekAylik = count(QStringLiteral("YedekAylik"), QStringLiteral("monthly"));
+    al->addStretch();
+    bl->addWidget(automatic);
 
     auto *copies = new QGroupBox(QStringLiteral("Backup"), body);
     copies->setAccessibleName(copies->title());
@@ -472,11 +500,21 @@ void TFrmServis::buildGeneralPage()
     folder->setObjectName(QStringLiteral("lblBackupFolder"));
     folder->setWordWrap(true);
     cl->addWidget(folder, 1, 1);
+    lstBackups = new QTreeWidget(copies);
+    lstBackups->setObjectName(QStringLiteral("lstBackups"));
+    lstBackups->setAccessibleName(QStringLiteral("Backups"));
+    lstBackups->setHeaderLabels({QStringLiteral("Backup"), QStringLiteral("Date"), QStringLiteral("Size")});
+    lstBackups->setRootIsDecorated(false);
+    lstBackups->setToolTip(QStringLiteral("Restore puts the chosen copy back; with none chosen it asks for a file"));
+    lstBackups->header()->setSectionResizeMode(0, QHeaderView::Stretch);
+    cl->addWidget(lstBackups, 2, 0, 1, 2);
     cl->setColumnStretch(1, 1);
-    bl->addWidget(copies);
-    bl->addStretch();
+    bl->addWidget(copies, 1);
     static_cast<QVBoxLayout *>(sheet->layout())->addWidget(body, 1);
     parts.edits = {CheckPazarGunu, CheckTarifeTur};
+    // The backup settings follow the Config row's state, not the tariff's.
+    for (QWidget *e : std::initializer_list<QWidget *>{CheckYedekOto, EditYedekGunluk, EditYedekHaftalik, EditYedekAylik})
+        keepReadable(e);
 }
 
 void TFrmServis::buildLookupPage(Page page, DataSource *source, const QString &field, const QString &labelText,
@@ -537,6 +575,7 @@ void TFrmServis::showEvent(QShowEvent *event)
         return;
     m_shown = true;
     openDataSets();
+    listBackups();
     TreeView1->expandAll();
     // No node chosen: the page the caller chose stays until the clerk picks one.
     TreeView1->blockSignals(true);
@@ -612,12 +651,21 @@ void TFrmServis::tbEditClick(int page)
         if (!CheckTarifeTur->isChecked())
             ds->setValue(QStringLiteral("TarifeTur"), 0);
     }
+    if (page == GeneralPage && !Dm1->Config->edit()) {
+        Prompt::error(Dm1->Config->lastError());
+        return;
+    }
     parts.edits.first()->setFocus();
 }
 
 void TFrmServis::tbSaveClick(int page)
 {
     DataSet *ds = m_pages[page].dataSet;
+    // The general page keeps the backup settings in the Config row.
+    if (page == GeneralPage && editing(Dm1->Config) && !Dm1->Config->post()) {
+        Prompt::error(Dm1->Config->lastError());
+        return;
+    }
     if (!editing(ds))
         return;
     if (page == UserPage) {
@@ -646,6 +694,8 @@ void TFrmServis::tbSaveClick(int page)
 void TFrmServis::tbCancelClick(int page)
 {
     m_pages[page].dataSet->cancel();
+    if (page == GeneralPage)
+        Dm1->Config->cancel();
 }
 
 void TFrmServis::tbDeleteClick(int page)
@@ -678,7 +728,23 @@ void TFrmServis::btnBackupClick()
         Prompt::error(QStringLiteral("The backup was not made: ") + error);
         return;
     }
+    listBackups();
     Prompt::information(QStringLiteral("Bbackup is done successfully. File name is : ") + name);
+}
+
+void TFrmServis::listBackups()
+{
+    lstBackups->clear();
+    const QLocale shop(QLocale::Turkish, QLocale::Turkey);
+    for (const AutoBackup::Copy &c : ServiceBook::backups()) {
+        const QFileInfo f(c.file);
+        auto *item = new QTreeWidgetItem(lstBackups, {f.fileName(), c.date.toString(QStringLiteral("dd.MM.yyyy")),
+                                                      shop.toString((c.size + 1023) / 1024) + QStringLiteral(" KB")});
+        item->setData(0, Qt::UserRole, c.file);
+        item->setTextAlignment(2, Qt::AlignRight | Qt::AlignVCenter);
+    }
+    lstBackups->resizeColumnToContents(1);
+    lstBackups->resizeColumnToContents(2);
 }
 
 void TFrmServis::btnRestoreClick()
@@ -688,9 +754,12 @@ void TFrmServis::btnRestoreClick()
         Prompt::information(error);
         return;
     }
-    const QString file = FileChooser::instance().openFileName(this, QStringLiteral("Restore from a backup"),
-                                                              Paths::backupFolder(),
-                                                              QStringLiteral("VEXARO backups (*.MDB *.mdb);;All files (*)"));
+    // The copy chosen in the list, or else one chosen from the disk.
+    const QTreeWidgetItem *chosen = lstBackups->currentItem();
+    const QString file = chosen && chosen->isSelected()
+        ? chosen->data(0, Qt::UserRole).toString()
+        : FileChooser::instance().openFileName(this, QStringLiteral("Restore from a backup"), Paths::backupFolder(),
+                                               QStringLiteral("VEXARO backups (*.MDB *.mdb);;All files (*)"));
     if (file.isEmpty())
         return;
     // A file that is no sound backup is refused before anything is closed.
@@ -718,6 +787,7 @@ void TFrmServis::btnRestoreClick()
     }
     const bool restored = ServiceBook::restoreDatabase(file, &error);
     openDataSets();
+    listBackups();
     loadTariffCache(true);
     if (!restored) {
         Prompt::error(QStringLiteral("The database was not restored: ") + error);

@@ -71,6 +71,10 @@ public:
     DBEdit *EditMailSMTP, *EditMailAdres, *EditMailSifre;
     DBCheckBox *CheckPazarGunu, *CheckTarifeTur;
     QPushButton *btnBackup, *btnRestore;
+    // The automatic backups' settings (the Config row) and the copies kept.
+    DBCheckBox *CheckYedekOto;
+    DBEdit *EditYedekGunluk, *EditYedekHaftalik, *EditYedekAylik;
+    QTreeWidget *lstBackups;
 
 public slots:
     void tbNewClick(int page);
@@ -98,6 +102,7 @@ private:
     void addToolbar(Page page, bool full);
     bool openDataSets();
     void updateLookupButtons(Page page);
+    void listBackups();
     void TreeView1Change();
     void FormClose();
 

@@ -11,6 +11,7 @@
 #include "db/Money.h"
 #include "components/PromptService.h"
 #include "components/WindowKit.h"
+#include "data/AutomaticBackup.h"
 #include "data/Dm1Unit.h"
 #include "data/TariffCache.h"
 #include "shell/FrmHakkindaUnit.h"
@@ -35,7 +36,8 @@
 TFrmMain *FrmMain = nullptr;
 TFrmUserX *FrmUserX = nullptr;
 
-TFrmMain::TFrmMain(QWidget *parent) : QMainWindow(parent), m_area(new QMdiArea(this))
+TFrmMain::TFrmMain(QWidget *parent)
+    : QMainWindow(parent), m_area(new QMdiArea(this)), m_backup(new AutomaticBackup(this))
 {
     setObjectName(QStringLiteral("FrmMain"));
     setWindowTitle(QStringLiteral("VEXARO ENG"));
@@ -43,6 +45,8 @@ TFrmMain::TFrmMain(QWidget *parent) : QMainWindow(parent), m_area(new QMdiArea(t
     m_area->setObjectName(QStringLiteral("documentArea"));
     m_area->setBackground(QColor(0, 98, 150));
     setCentralWidget(m_area);
+    // A copy that failed is said once; the counter goes on.
+    connect(m_backup, &AutomaticBackup::failed, this, [](const QString &message) { Prompt::warning(message); });
     Windows::setDocumentArea(m_area);
     installToolbarPictures();
     buildMenu();
@@ -150,6 +154,7 @@ bool TFrmMain::FormShow()
         return false;
     }
     LoadTariffCache();
+    m_backup->startOfDay();
     return true;
 }
 
@@ -173,6 +178,9 @@ void TFrmMain::closeEvent(QCloseEvent *event)
         return;
     }
     m_terminating = true;
+    // The day's work is copied before the program ends.
+    if (LoggedIn)
+        m_backup->closing();
     event->accept();
     emit terminateRequested();
 }

@@ -3,6 +3,7 @@
 #include <QMainWindow>
 #include <QPointer>
 
+class AutomaticBackup;
 class QMdiArea;
 class QMenu;
 class TFrmUserX;
@@ -30,6 +31,9 @@ public:
     // What the show handler does once: login, then the caches. Returns false
     // when the login was abandoned (the program then ends).
     bool FormShow();
+
+    // The shop's automatic copies: the day's first start and closing make one.
+    AutomaticBackup *automaticBackup() const { return m_backup; }
 
     // Set when the program must end (login abandoned, or closing confirmed).
     bool terminating() const { return m_terminating; }
@@ -67,6 +71,7 @@ private:
                    void (TFrmMain::*handler)(), bool built);
 
     QMdiArea *m_area;
+    AutomaticBackup *m_backup;
     bool m_shown = false;
     bool m_terminating = false;
 };

@@ -465,6 +465,10 @@ void TestSchema::olderShopGetsTheLedgerAudit()
     QVERIFY2(q.exec(QStringLiteral("DROP TABLE KasaLog")), qPrintable(q.lastError().text()));
     // …and predates the index of a customer's open rentals.
     QVERIFY2(q.exec(QStringLiteral("DROP INDEX IX_Hareket_MusteriDurumTur")), qPrintable(q.lastError().text()));
+    // …and the automatic backups' settings in its Config row.
+    for (const char *column : {"YedekOto", "YedekAylik"})
+        QVERIFY2(q.exec(QStringLiteral("ALTER TABLE Config DROP COLUMN %1").arg(QLatin1StringView(column))),
+                 qPrintable(q.lastError().text()));
     q = QSqlQuery();
     QCOMPARE(Database::missingTables(db()), QStringList{QStringLiteral("kasalog")});
     Database::close(Database::ConnectionName);
@@ -476,6 +480,7 @@ void TestSchema::olderShopGetsTheLedgerAudit()
         ? QStringLiteral("SELECT count(*) FROM sqlite_master WHERE type='index' AND lower(name)='ix_hareket_musteridurumtur'")
         : QStringLiteral("SELECT count(*) FROM pg_indexes WHERE indexname='ix_hareket_musteridurumtur'");
     QCOMPARE(scalar(indexes).toInt(), 1);
+    QCOMPARE(scalar(QStringLiteral("SELECT YedekOto * 100 + YedekAylik FROM Config")).toInt(), 112);
     clear("Kasa");
 }
 

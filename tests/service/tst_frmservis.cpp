@@ -1,11 +1,13 @@
 // The service window: the page it opens on, the tree, the edit protocol on
 // every page, what saving the tariff and the mail account does to the
 // program's cache, closing (the day's rate row, unsaved rows dropped),
-// backup and restore through its buttons.
+// backup and restore through its buttons, the automatic backups' settings
+// and the list of copies.
 #include "catalogue/FrmCDTanimUnit.h"
 #include "components/DBControls.h"
 #include "components/DataSet.h"
 #include "components/FileChooser.h"
+#include "data/AutomaticBackup.h"
 #include "data/Dm1Unit.h"
 #include "data/Dm2Unit.h"
 #include "data/Tariff.h"
@@ -104,6 +106,7 @@ private slots:
     void backup();
     void restore_data();
     void restore();
+    void automaticBackupSettingsAndCopies();
 
 private:
     TFrmServis *openWindow(int page = TFrmServis::UserPage);
@@ -524,6 +527,51 @@ void TestFrmServis::restore()
         // The data from before the restore is kept beside the backups.
         QCOMPARE(QDir(Paths::backupFolder()).entryList({QStringLiteral("*-before-restore.MDB")}).size(), 1);
     }
+}
+
+void TestFrmServis::automaticBackupSettingsAndCopies()
+{
+    // Copies already in the folder: two automatic ones and the button's.
+    const QString folder = Paths::backupFolder();
+    const QString shop = m_db->target().filePath;
+    const QDate monday(2024, 3, 4);
+    for (const QDate &d : {monday, monday.addDays(1)})
+        QVERIFY(AutoBackup::run(shop, folder, d, AutoBackup::Policy(), AutoBackup::Occasion::Start).error.isEmpty());
+    TFrmServis *w = openWindow(TFrmServis::GeneralPage);
+    m_prompts->expect(Icon::Information, BackupDone);
+    w->btnBackup->click();
+    QStringList rows;
+    for (int i = 0; i < w->lstBackups->topLevelItemCount(); ++i) {
+        const QTreeWidgetItem *item = w->lstBackups->topLevelItem(i);
+        QVERIFY(item->text(2).endsWith(QStringLiteral(" KB")));
+        rows << item->text(0) + u' ' + item->text(1);
+    }
+    QCOMPARE(rows, (QStringList{TodaysBackup + u' ' + QDate::currentDate().toString(QStringLiteral("dd.MM.yyyy")),
+                                QStringLiteral("20240305-VEXARO-auto.MDB 05.03.2024"),
+                                QStringLiteral("20240304-VEXARO-auto.MDB 04.03.2024")}));
+
+    // The settings are the Config row's, edited and saved with the page.
+    const auto &general = w->page(TFrmServis::GeneralPage);
+    general.tbEdit->click();
+    QVERIFY(w->CheckYedekOto->isEnabled() && w->CheckYedekOto->isChecked());
+    QCOMPARE(w->EditYedekGunluk->text(), QStringLiteral("7"));
+    w->CheckYedekOto->setChecked(false);
+    type(w->EditYedekGunluk, QStringLiteral("3"));
+    type(w->EditYedekAylik, QStringLiteral("24"));
+    general.tbSave->click();
+    QCOMPARE(Dm1->Config->state(), DataSet::State::Browse);
+    QVERIFY(!w->EditYedekGunluk->isEnabled());
+    const AutoBackup::Policy p = AutomaticBackup::policy();
+    QCOMPARE((QList<int>{p.enabled, p.daily, p.weekly, p.monthly}), (QList<int>{0, 3, 4, 24}));
+
+    // Restore puts back the copy chosen in the list, without asking for a file.
+    w->lstBackups->setCurrentItem(w->lstBackups->topLevelItem(2));
+    m_chooser->answer = QStringLiteral("/nowhere.MDB");
+    m_prompts->expectStartingWith(Icon::Warning,
+                                  QStringLiteral("The database will be replaced by the backup 20240304-VEXARO-auto.MDB of "),
+                                  Answer::No);
+    w->btnRestore->click();
+    QVERIFY(m_chooser->offeredFolder.isEmpty());
 }
 
 QTEST_MAIN(TestFrmServis)

@@ -1,6 +1,8 @@
 // The frame: its menu, the one-window-of-each-kind rule for the windows it
 // holds, asking before the program ends, and what it loads after the login.
 #include "components/DataSet.h"
+#include "data/AutomaticBackup.h"
+#include "db/Paths.h"
 #include "components/KeyPreview.h"
 #include "db/Money.h"
 #include "data/Dm1Unit.h"
@@ -14,6 +16,9 @@
 #include "support/TestSupport.h"
 
 #include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
 #include <QLineEdit>
 #include <QMdiArea>
 #include <QMdiSubWindow>
@@ -98,6 +103,8 @@ private slots:
     void escapeInAChildClosesOnlyIt();
 
     void formShowLogsInAndLoadsCaches();
+    void automaticBackupAtStartAndClose_data();
+    void automaticBackupAtStartAndClose();
 
     void eachPriceReachesItsPlace_data();
     void eachPriceReachesItsPlace();
@@ -116,6 +123,7 @@ private:
     bool showLoggedIn();
     QStringList describe(QMenu *menu);
 
+    std::unique_ptr<TestHome> m_home;
     std::unique_ptr<TestDatabase> m_db;
     std::unique_ptr<TDm1> m_dm1;
     std::unique_ptr<TDm2> m_dm2;
@@ -126,6 +134,8 @@ private:
 void TestFrmMain::init()
 {
     LoggedIn = false;
+    // Logging in and closing make the day's backup: into this home's folder.
+    m_home = std::make_unique<TestHome>();
     TariffCache::instance() = TariffCache();
     m_db = std::make_unique<TestDatabase>();
     QVERIFY(m_db->open());
@@ -148,6 +158,7 @@ void TestFrmMain::cleanup()
     m_dm1.reset();
     Database::close(Database::ConnectionName);
     m_db.reset();
+    m_home.reset();
     LoggedIn = false;
     TariffCache::instance() = TariffCache();
 }
@@ -428,6 +439,65 @@ void TestFrmMain::formShowLogsInAndLoadsCaches()
     QCOMPARE(c.MailAdres, QStringLiteral("shop@example.com"));
     QCOMPARE(c.MailSMTP, QStringLiteral("smtp.example.com"));
     QCOMPARE(c.MailSifre, QString());
+}
+
+void TestFrmMain::automaticBackupAtStartAndClose_data()
+{
+    QTest::addColumn<bool>("folderBlocked");
+    QTest::newRow("copies made") << false;
+    QTest::newRow("backup folder cannot be made") << true;
+}
+
+void TestFrmMain::automaticBackupAtStartAndClose()
+{
+    QFETCH(bool, folderBlocked);
+    const QString folder = Paths::backupFolder();
+    const QString today = folder + u'/' + AutoBackup::fileName(QDate::currentDate());
+    m_prompts->expect(Icon::Information, ReminderText);
+    if (folderBlocked) {
+        // A file where the folder should be: no copy can be written.
+        QFile blocker(folder);
+        QVERIFY(blocker.open(QIODevice::WriteOnly));
+        m_prompts->expect(Icon::Warning, QStringLiteral("The automatic backup failed: The folder %1 cannot be created.")
+                                             .arg(QDir::toNativeSeparators(folder)));
+    }
+    QTimer::singleShot(0, m_frame.get(), [] {
+        if (!FrmUserX || !FrmUserX->isVisible())
+            return;
+        FrmUserX->BitBtn1->click();
+        if (FrmUserX->isVisible())
+            FrmUserX->BitBtn2->click();
+    });
+    QVERIFY(m_frame->FormShow());
+    // The copy is made beside the counter, which answers meanwhile.
+    QTRY_VERIFY(!m_frame->automaticBackup()->running());
+    VERIFY_ALL_ANSWERED(m_prompts);
+    QCOMPARE(QFileInfo(today).isFile(), !folderBlocked);
+    exec(QStringLiteral("INSERT INTO FilmTur (FilmTur) VALUES ('Closing time')"));
+
+    // Closing copies the day's work; a second failure is only logged.
+    m_prompts->expect(Icon::Question, QStringLiteral("Are you sure ?"), Answer::Yes);
+    QVERIFY(m_frame->close());
+    VERIFY_ALL_ANSWERED(m_prompts);
+    QVERIFY(m_frame->terminating());
+    QFile log(Paths::errorLog());
+    const QStringList logged = log.open(QIODevice::ReadOnly)
+        ? QString::fromUtf8(log.readAll()).split(u'\n', Qt::SkipEmptyParts) : QStringList();
+    QCOMPARE(logged.size(), folderBlocked ? 2 : 0);
+    for (const QString &line : logged)
+        QVERIFY2(line.contains(QStringLiteral("The automatic backup failed: The folder")), qPrintable(line));
+    if (!folderBlocked) {
+        QSqlDatabase copy = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("copy"));
+        copy.setDatabaseName(today);
+        QVERIFY(copy.open());
+        QSqlQuery q(copy);
+        QVERIFY(q.exec(QStringLiteral("SELECT count(*) FROM FilmTur WHERE FilmTur = 'Closing time'")) && q.next());
+        QCOMPARE(q.value(0).toInt(), 1);
+        q = QSqlQuery();
+        copy.close();
+        copy = QSqlDatabase();
+        QSqlDatabase::removeDatabase(QStringLiteral("copy"));
+    }
 }
 
 void TestFrmMain::eachPriceReachesItsPlace_data()

@@ -54,6 +54,7 @@ private:
     TFrmUserX *showLogin();
     void type(QLineEdit *edit, const QString &text);
 
+    std::unique_ptr<TestHome> m_home;
     std::unique_ptr<TestDatabase> m_db;
     std::unique_ptr<TDm1> m_dm1;
     std::unique_ptr<TDm2> m_dm2;
@@ -64,6 +65,8 @@ private:
 void TestFrmUserX::init()
 {
     LoggedIn = false;
+    // A login starts the day's backup: it goes into this home's backup folder.
+    m_home = std::make_unique<TestHome>();
     m_db = std::make_unique<TestDatabase>();
     QVERIFY(m_db->open());
     m_dm1 = std::make_unique<TDm1>();
@@ -83,6 +86,7 @@ void TestFrmUserX::cleanup()
     m_dm1.reset();
     Database::close(Database::ConnectionName);
     m_db.reset();
+    m_home.reset();
     LoggedIn = false;
     TariffCache::instance() = TariffCache();
 }

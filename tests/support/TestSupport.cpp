@@ -2,6 +2,7 @@
 
 #include "db/SqlDialect.h"
 
+#include <QDir>
 #include <QFile>
 #include <QRandomGenerator>
 #include <QSqlError>
@@ -23,7 +24,8 @@ QString backendName()
 
 TestHome::TestHome() : m_previous(qgetenv("VEXARO_HOME"))
 {
-    qputenv("VEXARO_HOME", m_dir.path().toUtf8());
+    QDir().mkpath(path());
+    qputenv("VEXARO_HOME", path().toUtf8());
 }
 
 TestHome::~TestHome()

@@ -15,13 +15,15 @@ namespace TestSupport {
 Backend backend();
 QString backendName();
 
-// Points VEXARO_HOME at a new temporary folder for the life of the object.
+// Points VEXARO_HOME at a folder in a new temporary folder for the life of the object.
 class TestHome
 {
 public:
     TestHome();
     ~TestHome();
-    QString path() const { return m_dir.path(); }
+    // The program's folder; its backup folder (VEXAROYedek) lies beside it,
+    // inside the same temporary folder.
+    QString path() const { return m_dir.path() + QStringLiteral("/VEXARO"); }
 
 private:
     QTemporaryDir m_dir;
