@@ -188,6 +188,13 @@ const QList<SafeFragment> SafeFragments = {
     {"components/DataSet.cpp", "sets.join(\", \")"},
     // The dataset's own statement, wrapped to count its rows (its values stay bound).
     {"components/DataSet.cpp", "inner"},
+    // The engine's inserts and updates: a table and its columns, each checked
+    // against the schema before the statement is made.
+    {"db/Statement.cpp", "table"},
+    {"db/Statement.cpp", "name"},
+    {"db/Statement.cpp", "columns.join(\", \")"},
+    {"db/Statement.cpp", "holders.join(\", \")"},
+    {"db/Statement.cpp", "sets.join(\", \")"},
     // Title filter: a column checked against TitleFilterColumns, conditions "Col=:Col".
     {"data/Dm1Unit.cpp", "cv.first"},
     {"data/Dm1Unit.cpp", "conditions.join(\" and \")"},
