@@ -4,6 +4,8 @@
 
 #include "components/DataSet.h"
 #include "data/Session.h"
+#include "data/TariffCache.h"
+#include "db/Statement.h"
 #include "db/Transaction.h"
 
 #include <QDate>
@@ -36,10 +38,6 @@ const QString LedgerInsertSql = QStringLiteral(
 // are one statement, so two counters cannot both take the last copy.
 const QString TakeCopySql = QStringLiteral(" Update CD  Set Stok=Stok-1  where ID=:CDNo and Stok>0 ");
 const QString PutCopyBackSql = QStringLiteral(" Update CD  Set Stok=Stok+1  where ID=:CDNo ");
-const QString PutPreviousCopyBackSql = QStringLiteral(" Update CD  Set Stok = Stok + 1  Where CDNo=:CD ");
-// An edit goes on only while the row is as it was when the edit began.
-const QString StillOpenForEditSql = QStringLiteral(
-    " Update Hareket  Set CDDurum=CDDurum  Where ID=:IDX and CDDurum=:Durum ");
 
 // Return
 const QString CloseRentalSql = QStringLiteral(" Update Hareket  Set CDDurum=:Durum  Where ID=:IDX and CDDurum=0 ");
@@ -363,79 +361,205 @@ ShopResult checkConnection(const DataSet *ds, const QString &connection)
 
 } // namespace
 
-ShopResult ShopBook::postTransaction(DataSet *h, const PostingState &state, const ChosenTitle &title)
+namespace {
+
+const QString CustomerForRentSql = QStringLiteral(" Select UyelikDurum, AdSoyad from Musteri where ID=:ID ");
+const QString TitleForRentSql = QStringLiteral(" Select SatisFiyat, CDNo, FilmAdi, CDTur from CD where ID=:ID ");
+const QString RowBeingCorrectedSql = QStringLiteral(" Select CDDurum, Kayit, CdNo from Hareket where ID=:ID ");
+const QString DiscsOutSql = QStringLiteral(
+    " Select Count(*) as CounterX from Hareket where MusteriNo=:M and IslemTur='Rent' and CDDurum=0 ");
+const QString MaxDiscsOutSql = QStringLiteral(" Select Max(MaxDiscsOut) as Maximus from Config ");
+
+QVariant wholeDate(const QDate &d)
 {
-    if (!isEditing(h))
-        return {};
-    if (ShopResult r = checkConnection(h, m_connection); !r.ok())
-        return r;
-    if (h->value(QStringLiteral("CdNo")).toInt() != title.id)
-        return ShopResult::failed(Error::Invalid, QStringLiteral("The chosen title is not the transaction's title."));
-    // A negative count would make the return charge for days before the
-    // rent; a huge one froze the due-date count and stored year 9999.
-    if (const int days = h->value(QStringLiteral("KiralamaGun")).toInt();
-        days < 0 || days > Tariff::MaxRentalDays)
+    return d.isValid() ? QVariant(QDateTime(d, QTime(0, 0))) : QVariant();
+}
+
+// What a rental or sale is priced from, as the database holds it now.
+struct RentInputs
+{
+    bool customerFound = false, titleFound = false;
+    int membership = 0;
+    QString customerName;
+    Money titlePrice;
+    int cdNo = 0;
+    QString filmAdi;
+};
+
+ShopResult refusedRequest(const ShopBook::RentRequest &r)
+{
+    if (r.process != QLatin1String("Rent") && r.process != QLatin1String("Sell"))
+        return ShopResult::failed(Error::Invalid, QStringLiteral("A transaction is a rental or a sale."));
+    if (r.days < 0 || r.days > Tariff::MaxRentalDays)
         return ShopResult::failed(Error::Invalid, QStringLiteral("The number of rented days must be between 0 and %1; "
                                                                  "nothing was stored.")
                                                       .arg(Tariff::MaxRentalDays));
+    if (!r.start.isValid())
+        return ShopResult::failed(Error::Invalid, QStringLiteral("The transaction has no start date."));
+    return {};
+}
 
-    return inOneWrite(m_connection, h, [&](Scratch &s) -> ShopResult {
-        const bool inserting = h->state() == DataSet::State::Insert;
-        const bool isNew = state.isNewTransaction || inserting;
-        const bool rental = h->value(QStringLiteral("IslemTur")).toString() == QLatin1String("Rent");
-        if (!inserting) {
+bool readRentInputs(Statement &st, const ShopBook::RentRequest &r, RentInputs *in)
+{
+    std::optional<QVariantList> row;
+    if (r.customerId > 0) {
+        if (!st.readRow(CustomerForRentSql, {{QStringLiteral("ID"), r.customerId}}, &row))
+            return false;
+        in->customerFound = row.has_value();
+        if (row) {
+            in->membership = row->value(0).toInt();
+            in->customerName = row->value(1).toString();
+        }
+    }
+    if (r.titleId > 0) {
+        if (!st.readRow(TitleForRentSql, {{QStringLiteral("ID"), r.titleId}}, &row))
+            return false;
+        in->titleFound = row.has_value();
+        if (row) {
+            // A title's own price is for its own medium: while the clerk has
+            // turned to another type, the title chosen before does not price it.
+            if (row->value(3).toString() == r.discType)
+                in->titlePrice = Money::fromVariant(row->value(0));
+            in->cdNo = row->value(1).toInt();
+            in->filmAdi = row->value(2).toString();
+        }
+    }
+    return true;
+}
+
+std::optional<ShopBook::RentFigures> priced(const ShopBook::RentRequest &r, const RentInputs &in)
+{
+    Tariff::Choice c;
+    c.sale = r.process == QLatin1String("Sell");
+    c.discType = r.discType;
+    c.membership = in.membership;
+    c.start = r.start;
+    c.days = r.days;
+    c.titlePrice = in.titlePrice;
+    c.shownPrice = r.price;
+    c.lookUp = r.lookUp;
+    const auto b = Tariff::booking(TariffCache::instance(), c);
+    if (!b)
+        return std::nullopt;
+    return ShopBook::RentFigures{b->dueDate, b->chargedDays, b->unitPrice, b->total, in.membership};
+}
+
+} // namespace
+
+ShopResult ShopBook::quote(const RentRequest &request, RentFigures *figures)
+{
+    if (ShopResult r = refusedRequest(request); !r.ok())
+        return r;
+    Statement st(m_connection);
+    RentInputs in;
+    if (!readRentInputs(st, request, &in))
+        return ShopResult::failed(Error::Database, st.errorText());
+    const auto f = priced(request, in);
+    if (!f)
+        return ShopResult::failed(Error::Invalid, QStringLiteral("The transaction cannot be priced."));
+    *figures = *f;
+    return {};
+}
+
+ShopResult ShopBook::rent(const RentRequest &request, RentFigures *booked)
+{
+    if (ShopResult r = refusedRequest(request); !r.ok())
+        return r;
+    return inOneWrite(m_connection, nullptr, [&](Scratch &s) -> ShopResult {
+        Statement st(m_connection);
+        auto failed = [&st] { return ShopResult::failed(Error::Database, st.errorText()); };
+        RentInputs in;
+        if (!readRentInputs(st, request, &in))
+            return failed();
+        if (!in.customerFound || !in.titleFound)
+            return ShopResult::failed(Error::Invalid,
+                                      in.customerFound ? QStringLiteral("The title is no longer in the catalogue; nothing was stored.")
+                                                       : QStringLiteral("The customer is no longer in the register; nothing was stored."));
+        const auto figures = priced(request, in);
+        if (!figures)
+            return ShopResult::failed(Error::Invalid, QStringLiteral("The transaction cannot be priced."));
+        const bool rental = request.process == QLatin1String("Rent");
+
+        int previousTitle = 0;
+        if (request.editId > 0) {
+            // A correction goes on only while the rental is still out.
+            std::optional<QVariantList> row;
+            if (!st.readRow(RowBeingCorrectedSql, {{QStringLiteral("ID"), request.editId}}, &row))
+                return failed();
+            if (!row || row->value(0).toInt() != 0 || row->value(1).toInt() == 1)
+                return ShopResult::failed(Error::AlreadyReturned, AlreadyReturnedText);
+            previousTitle = row->value(2).toInt();
+        } else if (rental) {
+            int limit = 0, out = 0;
+            if (!st.readInt(MaxDiscsOutSql, {}, &limit)
+                || (limit > 0 && !st.readInt(DiscsOutSql, {{QStringLiteral("M"), request.customerId}}, &out)))
+                return failed();
+            if (!Tariff::mayRentAnother(out, limit))
+                return ShopResult::failed(Error::LimitReached,
+                                          QStringLiteral("%1 has %2 discs out already; the shop rents at most %3 to one "
+                                                         "customer at a time. Nothing was stored.")
+                                              .arg(in.customerName)
+                                              .arg(out)
+                                              .arg(limit));
+        }
+        if (rental && !st.exec(CountRentalSql, {{QStringLiteral("IDX"), request.titleId}}))
+            return failed();
+
+        const SqlParams values = {
+            {QStringLiteral("IslemTur"), request.process},
+            {QStringLiteral("MusteriNo"), request.customerId},
+            {QStringLiteral("CdNo"), request.titleId},
+            {QStringLiteral("FilmTuru"), request.discType},
+            {QStringLiteral("Barkod"), request.barcode.isEmpty() ? QVariant() : QVariant(request.barcode)},
+            {QStringLiteral("KiraTarih"), wholeDate(request.start)},
+            {QStringLiteral("KiralamaGun"), request.days},
+            {QStringLiteral("GelecekTarih"), wholeDate(figures->dueDate)},
+            {QStringLiteral("SatisFiyat"), QVariant::fromValue(figures->unitPrice)},
+            {QStringLiteral("TopTutar"), QVariant::fromValue(figures->total)},
+            {QStringLiteral("Veresiye"), request.onAccount ? 1 : 0},
+            {QStringLiteral("IslemTarih"), QDateTime::currentDateTime()},
+            {QStringLiteral("Kayit"), rental ? 0 : 1},
+        };
+        int hareketId = request.editId;
+        if (hareketId > 0) {
             int affected = 0;
-            if (!s.exec(StillOpenForEditSql,
-                        {{QStringLiteral("IDX"), h->value(QStringLiteral("ID")).toInt()},
-                         {QStringLiteral("Durum"), state.editStartCDDurum}},
-                        &affected))
-                return s.failure();
+            if (!st.update(QStringLiteral("Hareket"), hareketId, values, &affected))
+                return failed();
             if (affected != 1)
                 return ShopResult::failed(Error::AlreadyReturned, AlreadyReturnedText);
+        } else if (!st.insert(QStringLiteral("Hareket"), values, &hareketId)) {
+            return failed();
         }
-        if (rental && !s.exec(CountRentalSql, {{QStringLiteral("IDX"), title.id}}))
-            return s.failure();
-
-        h->setValue(QStringLiteral("IslemTarih"), QDateTime::currentDateTime());
-        h->setValue(QStringLiteral("Kayit"), rental ? 0 : 1);
-        if (ShopResult r = postRow(h); !r.ok())
-            return r;
-
-        // From here on, the row as stored.
-        const int hareketId = h->value(QStringLiteral("ID")).toInt();
-        const int cdId = h->value(QStringLiteral("CdNo")).toInt();
-        const QString medium = h->value(QStringLiteral("FilmTuru")).toString();
-        const int cdDurum = h->value(QStringLiteral("CDDurum")).toInt();
 
         TKasa k;
         k.HareketID = hareketId;
-        k.CDID = cdId;
-        k.MusteriID = h->value(QStringLiteral("MusteriNo")).toInt();
-        k.setIslem(medium + (rental ? QStringLiteral(" Rent") : QStringLiteral(" Sell")));
-        k.Borc = Money::fromVariant(h->value(QStringLiteral("TopTutar")));
-        k.setTarih(h->value(QStringLiteral("KiraTarih")).toDateTime().date());
+        k.CDID = request.titleId;
+        k.MusteriID = request.customerId;
+        k.setIslem(request.discType + (rental ? QStringLiteral(" Rent") : QStringLiteral(" Sell")));
+        k.Borc = figures->total;
+        k.setTarih(request.start);
         k.Saat = QDateTime::currentDateTime();
-        k.setAciklama(rental ? QStringLiteral("Rent / ") + title.filmAdi
-                             : medium + QStringLiteral(" Sell / ") + title.filmAdi);
+        k.setAciklama(rental ? QStringLiteral("Rent / ") + in.filmAdi
+                             : request.discType + QStringLiteral(" Sell / ") + in.filmAdi);
         int existing = 0;
         if (!s.readInt(LedgerRowCountSql, {{QStringLiteral("IDX"), hareketId}}, QStringLiteral("CounterX"), &existing))
             return s.failure();
         if (!s.exec(existing > 0 ? LedgerUpdateSql : LedgerInsertSql, ledgerParams(k)))
             return s.failure();
 
-        const bool titleChanged = title.cdNo != state.editStartCDNo;
-        if (titleChanged && !isNew && !s.exec(PutPreviousCopyBackSql, {{QStringLiteral("CD"), state.editStartCDNo}}))
-            return s.failure();
-        if (!titleChanged && cdDurum == state.editStartCDDurum && !isNew) {
-            // the same copy stays out: no stock moves
-        } else if (cdDurum == 0) {
-            if (ShopResult r = takeCopy(s, TakeCopySql, QStringLiteral("CDNo"), cdId); !r.ok())
+        // A new transaction takes its copy; a correction to another title
+        // puts the first title's copy back and takes one of the new.
+        if (previousTitle != request.titleId) {
+            if (previousTitle > 0 && !s.exec(PutCopyBackSql, {{QStringLiteral("CDNo"), previousTitle}}))
+                return s.failure();
+            if (ShopResult r = takeCopy(s, TakeCopySql, QStringLiteral("CDNo"), request.titleId); !r.ok())
                 return r;
-        } else if (cdDurum == 1 && !s.exec(PutCopyBackSql, {{QStringLiteral("CDNo"), cdId}})) {
-            return s.failure();
         }
+        if (booked)
+            *booked = *figures;
         ShopResult done;
         done.id = hareketId;
+        done.number = in.cdNo;
         return done;
     });
 }

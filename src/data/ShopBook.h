@@ -4,7 +4,9 @@
 #include "db/Database.h"
 #include "db/Money.h"
 
+#include <QDate>
 #include <QString>
+#include <optional>
 #include <QVariantList>
 
 class DataSet;
@@ -20,6 +22,7 @@ struct ShopResult
         Invalid,         // the operation was asked with inconsistent input
         Database,        // the database refused a statement or the commit
         Busy,            // other counters held the database too long; nothing was changed
+        LimitReached,    // the customer has as many discs out as the shop allows
     };
 
     Error error = Error::None;
@@ -62,24 +65,46 @@ public:
     explicit ShopBook(const QString &connectionName = Database::ConnectionName);
 
     // --- rent and sell --------------------------------------------------------
-    struct ChosenTitle
+    // What the clerk chose for one rental or sale. The engine reads the
+    // customer's membership, the title and the tariff itself and works the
+    // due date, the days charged, the unit price and the total out of them.
+    struct RentRequest
     {
-        int id = 0;      // CD.ID, as the transaction's CdNo holds it
-        int cdNo = 0;    // CD.CDNo
-        QString filmAdi; // for the ledger description
+        int editId = 0;         // the Hareket row being corrected; 0 for a new transaction
+        QString process;        // "Rent" or "Sell"
+        int customerId = 0;     // Musteri.ID
+        int titleId = 0;        // CD.ID
+        QString discType;       // FilmTuru as chosen
+        QDate start;            // KiraTarih
+        int days = 0;           // KiralamaGun
+        bool onAccount = false; // Veresiye
+        QString barcode;        // Barkod, when the title was read by its barcode
+        // The "Price" as the form shows it: a game's rate or sale price, and
+        // the unit price kept with a film (a film's total comes from the
+        // tariff or the title whatever is typed). Empty: looked up.
+        std::optional<Money> price;
+        // The price is looked up anew (a type, title, customer or process was
+        // just chosen) instead of kept as shown.
+        bool lookUp = false;
     };
-    struct PostingState
+    // What a rental or sale books (quote) or booked (rent): with `id` and
+    // `number` (the title's CDNo) in the result of rent().
+    struct RentFigures
     {
-        int editStartCDNo = 0;    // CDNo of the title when the edit began; 0 for a new transaction
-        int editStartCDDurum = 0; // CDDurum of the row when the edit began
-        bool isNewTransaction = false;
+        QDate dueDate;
+        int chargedDays = 0;
+        Money unitPrice;
+        Money total;
+        int membership = 0;
     };
-    // Posts the Hareket row being inserted or edited (IslemTur, MusteriNo,
-    // CdNo, FilmTuru, KiraTarih, KiralamaGun, GelecekTarih, SatisFiyat,
-    // TopTutar, Veresiye already set; IslemTarih and Kayit are set here), counts
-    // a rental, books or re-books its ledger row and moves the stock. A row in
-    // neither state stores nothing.
-    ShopResult postTransaction(DataSet *hareket, const PostingState &state, const ChosenTitle &title);
+    // The figures a posting of this request would book, from the rows as
+    // they are now; nothing is written. Invalid when the request cannot be
+    // priced (no valid start, a day count outside 0..MaxRentalDays).
+    ShopResult quote(const RentRequest &request, RentFigures *figures);
+    // Stores the transaction, counts a rental, books its ledger row and moves
+    // the stock, in one write; `figures` gets what was booked.
+    ShopResult rent(const RentRequest &request, RentFigures *figures = nullptr);
+
 
     // --- return ----------------------------------------------------------------
     // Posts the CDIade row in edit (CDDurum, TeslimTarih, CezaGunSayi,

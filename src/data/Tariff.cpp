@@ -76,13 +76,6 @@ std::optional<Money> titleSalePrice(const TariffCache &tariff, QStringView discT
     return tariffSalePrice(tariff, discType);
 }
 
-std::optional<Money> gameSalePrice(QStringView discType, Money titlePrice, Money shownPrice)
-{
-    if (!isGameMedium(discType))
-        return std::nullopt;
-    return titlePrice.isZero() ? shownPrice : titlePrice;
-}
-
 qint64 sundaysAfter(QDate start, qint64 days)
 {
     if (days <= 0 || !start.isValid())
@@ -121,6 +114,38 @@ std::optional<RentalTerms> rentalTerms(const TariffCache &tariff, int membership
     // A flat tariff prices a rental once, however long it runs.
     terms.total = tariff.TarifeTur == 1 ? rate * terms.chargedDays : rate;
     return terms;
+}
+
+bool mayRentAnother(int discsOut, int limit)
+{
+    return limit <= 0 || discsOut < limit;
+}
+
+std::optional<Booking> booking(const TariffCache &tariff, const Choice &c)
+{
+    const bool game = isGameMedium(c.discType);
+    const Money shown = c.shownPrice.value_or(Money());
+    const bool lookUp = c.lookUp || !c.shownPrice;
+    Booking b;
+    b.unitPrice = shown;
+    if (!c.sale && lookUp) {
+        b.unitPrice = rentalPrice(tariff, c.membership, c.discType).value_or(shown);
+    } else if (c.sale && lookUp) {
+        if (const auto price = titleSalePrice(tariff, c.discType, c.titlePrice))
+            b.unitPrice = *price;
+        else if (game)
+            b.unitPrice = c.titlePrice;
+    }
+    const auto terms = rentalTerms(tariff, c.membership, c.discType, c.start, c.days, game ? b.unitPrice : Money());
+    if (!terms)
+        return std::nullopt;
+    b.dueDate = terms->dueDate;
+    b.chargedDays = terms->chargedDays;
+    if (!c.sale)
+        b.total = terms->total;
+    else
+        b.total = titleSalePrice(tariff, c.discType, c.titlePrice).value_or(b.unitPrice);
+    return b;
 }
 
 QString weekdayName(QDate date)

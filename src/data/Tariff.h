@@ -51,10 +51,6 @@ std::optional<Money> tariffSalePrice(const TariffCache &tariff, QStringView disc
 // games and an empty type: neither price nor total is set then.
 std::optional<Money> titleSalePrice(const TariffCache &tariff, QStringView discType, Money titlePrice);
 
-// A game sells at the price shown in the form; the title's own price fills
-// it when the title is chosen and is not 0, else the price stays as typed.
-// nullopt for anything but a game.
-std::optional<Money> gameSalePrice(QStringView discType, Money titlePrice, Money shownPrice);
 
 // The day a rental of `days` days from `start` is due back: start + days, or
 // the Monday after when that day is a Sunday and Sundays are not rental days
@@ -82,6 +78,38 @@ std::optional<RentalTerms> rentalTerms(const TariffCache &tariff, int membership
 // Sundays among the `days` days after `start` (start + 1 .. start + days),
 // counted in whole weeks plus the rest; 0 for days <= 0.
 qint64 sundaysAfter(QDate start, qint64 days);
+
+// A customer with `discsOut` discs out on rent may take another unless the
+// shop's limit (MaxDiscsOut, 0: none) is reached.
+bool mayRentAnother(int discsOut, int limit);
+
+// One rental or sale as the clerk chose it, and what it books.
+struct Choice
+{
+    bool sale = false;
+    QString discType;
+    int membership = 0;   // of the customer, as stored now
+    QDate start;
+    int days = 0;
+    Money titlePrice;     // the title's own SatisFiyat (0 while the title is of another type)
+    std::optional<Money> shownPrice; // the form's "Price"; empty when it holds none
+    bool lookUp = false;  // the price is looked up anew instead of kept as shown
+};
+struct Booking
+{
+    QDate dueDate;
+    int chargedDays = 0;
+    Money unitPrice; // SatisFiyat
+    Money total;     // TopTutar
+};
+// What a rental or sale books. The unit price is the one looked up (a film's
+// tariff rate for a rental; a film's titleSalePrice; a game sold at its
+// title's own price, 0 when it has none) when asked to or when the form
+// shows none, else the price shown; a game rents at the price shown. A film's total never follows a typed price: a
+// rental is its tariff rate by the days charged (once with a flat tariff), a
+// sale its titleSalePrice; a game's total is its unit price, by the days
+// charged for a rental. nullopt when rentalTerms works nothing out.
+std::optional<Booking> booking(const TariffCache &tariff, const Choice &choice);
 
 // "Sunday" .. "Saturday"; empty for an invalid date.
 QString weekdayName(QDate date);

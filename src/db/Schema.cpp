@@ -90,6 +90,8 @@ constexpr ColumnDef Config[] = {
     {"ID", T::AutoNumber}, {"MailAdres", T::Text, 100}, {"MailSifre", T::Text, 100}, {"MailSMTP", T::Text, 100},
     {"YedekOto", T::Integer, 0, "1", true},     {"YedekGunluk", T::Integer, 0, "7", true},
     {"YedekHaftalik", T::Integer, 0, "4", true}, {"YedekAylik", T::Integer, 0, "12", true},
+    // The most discs one customer may have out on rent; 0: no limit.
+    {"MaxDiscsOut", T::Integer, 0, "0", true},
 };
 
 constexpr ColumnDef Users[] = {

@@ -14,7 +14,6 @@
 #include "data/Dm2Unit.h"
 #include "data/ShopBook.h"
 #include "data/Tariff.h"
-#include "data/TariffCache.h"
 #include "db/Money.h"
 #include "messaging/FrmMailUnit.h"
 #include "reports/RentalSlip.h"
@@ -479,6 +478,12 @@ TFrmCDKira::TFrmCDKira(QWidget *parent) : QWidget(parent)
     connect(DBComboBox2, &QComboBox::activated, this, &TFrmCDKira::DBComboBox2Change);
     connect(DBComboBox1, &QComboBox::activated, this, &TFrmCDKira::DBLookupComboBox2DropDown);
     connect(DBLookupComboBox2, &QComboBox::activated, this, &TFrmCDKira::DBLookupComboBox2DropDown);
+    // The price follows the customer's membership as soon as the customer is
+    // chosen: the engine books by the membership the customer has.
+    connect(DBLookupComboBox1, &QComboBox::activated, this, [this] {
+        if (isEditing(Dm1->Hareket))
+            showQuote(true);
+    });
     connect(SpinEdit1, &QSpinBox::valueChanged, this, &TFrmCDKira::SpinEdit1Change);
     // A game is priced from its "Price": the total follows it as it is typed.
     connect(DBEdit3, &QLineEdit::textEdited, this, &TFrmCDKira::gamePriceTyped);
@@ -617,25 +622,10 @@ void TFrmCDKira::ReloadFilmList(const QString &discType)
 
 void TFrmCDKira::DBComboBox2Change()
 {
-    DataSet *h = Dm1->Hareket;
-    if (!isEditing(h))
+    if (!isEditing(Dm1->Hareket))
         return;
-    const TariffCache &tariff = TariffCache::instance();
-    const QString process = h->value(QStringLiteral("IslemTur")).toString();
-    const QString type = h->value(QStringLiteral("FilmTuru")).toString();
-    if (process == Sell) {
-        if (const auto price = Tariff::tariffSalePrice(tariff, type))
-            h->setValue(QStringLiteral("SatisFiyat"), moneyValue(*price));
-    }
-    // The membership is read here only: a customer chosen after the title
-    // keeps the earlier price until the type or the title is chosen again.
-    PricingMembership = Dm1->Musteri->value(QStringLiteral("UyelikDurum")).toInt();
-    if (process == Rent) {
-        if (const auto price = Tariff::rentalPrice(tariff, PricingMembership, type))
-            h->setValue(QStringLiteral("SatisFiyat"), moneyValue(*price));
-    }
-    ReloadFilmList(type);
-    SpinEdit1Change();
+    showQuote(true);
+    ReloadFilmList(Dm1->Hareket->value(QStringLiteral("FilmTuru")).toString());
 }
 
 void TFrmCDKira::DBLookupComboBox2DropDown()
@@ -651,64 +641,65 @@ void TFrmCDKira::DBLookupComboBox2DropDown()
                         QStringLiteral("Film Type         : ") + cd->value(QStringLiteral("KonuTur")).toString()}
                 .join(u'\r'));
     }
-    DataSet *h = Dm1->Hareket;
-    if (!isEditing(h))
-        return;
-    const QString process = h->value(QStringLiteral("IslemTur")).toString();
-    if (process == Rent) {
-        DBComboBox2Change();
-    } else if (process == Sell) {
-        const QString type = h->value(QStringLiteral("FilmTuru")).toString();
-        const Money titlePrice = Money::fromVariant(cd->value(QStringLiteral("SatisFiyat")));
-        auto price = Tariff::titleSalePrice(TariffCache::instance(), type, titlePrice);
-        if (!price)
-            price = Tariff::gameSalePrice(type, titlePrice, shownPrice());
-        if (price) {
-            h->setValue(QStringLiteral("SatisFiyat"), moneyValue(*price));
-            h->setValue(QStringLiteral("TopTutar"), moneyValue(*price));
-        }
-    }
+    // A type, title or process just chosen: the price is looked up anew.
+    if (isEditing(Dm1->Hareket))
+        showQuote(true);
 }
 
 void TFrmCDKira::SpinEdit1Change()
 {
-    DataSet *h = Dm1->Hareket;
-    if (isEditing(h) && !SpinEdit1->cleanText().trimmed().isEmpty() && SpinEdit1->value() >= 0) {
-        const QDate start = DBDateEdit1->date() == DBDateEdit1->minimumDate() ? QDate() : DBDateEdit1->date();
-        // A game has no tariff rate: it rents at the "Price" shown.
-        const auto terms = Tariff::rentalTerms(TariffCache::instance(), PricingMembership,
-                                               h->value(QStringLiteral("FilmTuru")).toString(), start, SpinEdit1->value(),
-                                               shownPrice());
-        if (terms) {
-            h->setValue(QStringLiteral("GelecekTarih"), wholeDate(terms->dueDate));
-            const QString process = h->value(QStringLiteral("IslemTur")).toString();
-            if (process == Rent)
-                h->setValue(QStringLiteral("TopTutar"), moneyValue(terms->total));
-            // A film's sale total is set with its title; a game sells at the
-            // price shown, whenever that changes.
-            else if (process == Sell && Tariff::isGameMedium(h->value(QStringLiteral("FilmTuru")).toString()))
-                h->setValue(QStringLiteral("TopTutar"), moneyValue(shownPrice()));
-        }
-    }
+    if (isEditing(Dm1->Hareket) && !SpinEdit1->cleanText().trimmed().isEmpty())
+        showQuote(false);
     const QDate due = DBDate1->date();
     LabelWeekday->setText(due == DBDate1->minimumDate() ? QString() : Tariff::weekdayName(due));
 }
 
-// The "Price" as the form shows it: what the clerk is typing, or the row's.
-Money TFrmCDKira::shownPrice() const
+// What the form holds, as the engine takes it.
+ShopBook::RentRequest TFrmCDKira::rentRequest(bool lookUp) const
 {
-    if (DBEdit3->isModified()) {
-        if (const auto typed = Format::parseMoney(DBEdit3->text()))
-            return *typed;
-    }
-    return Money::fromVariant(Dm1->Hareket->value(QStringLiteral("SatisFiyat")));
+    DataSet *h = Dm1->Hareket;
+    ShopBook::RentRequest r;
+    r.editId = h->state() == DataSet::State::Edit ? h->value(QStringLiteral("ID")).toInt() : 0;
+    r.process = h->value(QStringLiteral("IslemTur")).toString();
+    r.customerId = h->value(QStringLiteral("MusteriNo")).toInt();
+    r.titleId = h->value(QStringLiteral("CdNo")).toInt();
+    r.discType = h->value(QStringLiteral("FilmTuru")).toString();
+    r.start = DBDateEdit1->date() == DBDateEdit1->minimumDate() ? QDate() : DBDateEdit1->date();
+    r.days = SpinEdit1->value();
+    r.onAccount = h->value(QStringLiteral("Veresiye")).toInt() == 1;
+    r.barcode = h->value(QStringLiteral("Barkod")).toString();
+    r.price = shownPrice();
+    r.lookUp = lookUp;
+    return r;
+}
+
+// The due date, price and total the engine would book for what the form
+// holds now: what the clerk sees is what "Post" books.
+void TFrmCDKira::showQuote(bool lookUp)
+{
+    DataSet *h = Dm1->Hareket;
+    ShopBook::RentFigures f;
+    if (!ShopBook().quote(rentRequest(lookUp), &f).ok())
+        return;
+    PricingMembership = f.membership;
+    h->setValue(QStringLiteral("GelecekTarih"), wholeDate(f.dueDate));
+    if (lookUp || !DBEdit3->isModified())
+        h->setValue(QStringLiteral("SatisFiyat"), moneyValue(f.unitPrice));
+    h->setValue(QStringLiteral("TopTutar"), moneyValue(f.total));
+}
+
+// The "Price" as the form shows it: what the clerk is typing, or the row's.
+std::optional<Money> TFrmCDKira::shownPrice() const
+{
+    if (DBEdit3->isModified())
+        return DBEdit3->text().trimmed().isEmpty() ? std::optional<Money>() : Format::parseMoney(DBEdit3->text());
+    const QVariant stored = Dm1->Hareket->value(QStringLiteral("SatisFiyat"));
+    return stored.isNull() ? std::optional<Money>() : Money::fromVariant(stored);
 }
 
 void TFrmCDKira::gamePriceTyped()
 {
-    DataSet *h = Dm1->Hareket;
-    if (isEditing(h) && Tariff::isGameMedium(h->value(QStringLiteral("FilmTuru")).toString()))
-        SpinEdit1Change();
+    SpinEdit1Change();
 }
 
 // -------------------------------------------------------------- the barcode
@@ -878,20 +869,21 @@ bool TFrmCDKira::post(bool askForNext)
     }
     if (h->state() == DataSet::State::Insert)
         IsNewTransaction = true;
-    h->setValue(QStringLiteral("KiralamaGun"), SpinEdit1->value());
 
-    const ShopResult result = ShopBook().postTransaction(
-        h, ShopBook::PostingState{EditStartCDNo, EditStartCDDurum, IsNewTransaction},
-        ShopBook::ChosenTitle{titleId.toInt(), cdNo, cd->value(QStringLiteral("FilmAdi")).toString()});
+    const ShopResult result = ShopBook().rent(rentRequest(false));
     if (!result.ok()) {
         // Nothing was stored; the row is still being typed, as it was.
         if (result.error == ShopResult::Error::StockRefused)
             Prompt::warning(StockText);
+        else if (result.error == ShopResult::Error::LimitReached || result.error == ShopResult::Error::Invalid)
+            Prompt::warning(result.message);
         else
             Prompt::error(result.message);
         UpdateControlStates();
         return false;
     }
+    // The engine stored the transaction; the form lets go of its copy.
+    h->cancel();
 
     // The list as the database has it now, standing on the transaction just
     // posted (for an edit that is not the newest one).

@@ -4,6 +4,7 @@
 
 #include "data/WindowPorts.h"
 
+#include "data/ShopBook.h"
 #include "db/Money.h"
 
 #include <QStringList>
@@ -94,7 +95,7 @@ public:
     void DBLookupComboBox2DropDown(); // title price
     void SpinEdit1Change();           // due date and total
     void startBlinking();             // the barcode was read
-    void gamePriceTyped();            // a game's "Price" was typed: its total follows
+    void gamePriceTyped();            // "Price" typed: a game's total follows it
 
     void tbNewClick();
     void tbUnitStatsClick();
@@ -124,7 +125,9 @@ private:
     void stopBlinking();
     void paintControlStates();
     void fillSearchList();
-    Money shownPrice() const;
+    std::optional<Money> shownPrice() const;
+    ShopBook::RentRequest rentRequest(bool lookUp) const;
+    void showQuote(bool lookUp);
 
     KeyPreview *m_keys = nullptr;
     QStringList m_customerNames, m_titleNames;

@@ -612,23 +612,16 @@ void TestShopGen::rowsAreTheProgramsRows()
     const bool sale = operation == QLatin1String("sell");
     const QDate on = QDate::currentDate().addDays(-10);
     {
-        DataSet h(QStringLiteral("Hareket"));
-        h.setConnectionName(counter);
-        h.setSql(QStringLiteral("Select * from Hareket\nWhere CDDurum=0\nOrder by ID Desc"));
-        QVERIFY(h.open());
-        QVERIFY(h.insert());
-        h.setValue(QStringLiteral("IslemTur"), sale ? QStringLiteral("Sell") : QStringLiteral("Rent"));
-        h.setValue(QStringLiteral("MusteriNo"), customer);
-        h.setValue(QStringLiteral("CdNo"), title);
-        h.setValue(QStringLiteral("FilmTuru"), QStringLiteral("DVD"));
-        h.setValue(QStringLiteral("Barkod"), QStringLiteral("8690000000017"));
-        h.setValue(QStringLiteral("KiraTarih"), on);
-        h.setValue(QStringLiteral("KiralamaGun"), sale ? 1 : 2);
-        h.setValue(QStringLiteral("GelecekTarih"), on.addDays(sale ? 1 : 2));
-        h.setValue(QStringLiteral("SatisFiyat"), QVariant::fromValue(Money::fromRaw(sale ? 125000 : 25000)));
-        h.setValue(QStringLiteral("TopTutar"), QVariant::fromValue(Money::fromRaw(sale ? 125000 : 50000)));
-        h.setValue(QStringLiteral("Veresiye"), 0);
-        const ShopResult r = ShopBook(counter).postTransaction(&h, {0, 0, true}, {title, 1, QStringLiteral("Kayıp Şehir")});
+        ShopBook::RentRequest h;
+        h.process = sale ? QStringLiteral("Sell") : QStringLiteral("Rent");
+        h.customerId = customer;
+        h.titleId = title;
+        h.discType = QStringLiteral("DVD");
+        h.barcode = QStringLiteral("8690000000017");
+        h.start = on;
+        h.days = sale ? 1 : 2;
+        h.price = Money::fromRaw(sale ? 125000 : 25000);
+        const ShopResult r = ShopBook(counter).rent(h);
         QVERIFY2(r.ok(), qPrintable(r.message));
     }
     const int posted = int(number(edb, QStringLiteral("SELECT MAX(ID) FROM Hareket")));

@@ -79,18 +79,14 @@ private:
     {
         const Row t = title();
         const Row customer = pick(newest(QStringLiteral("Select ID, MusteriNo, '', '' from Musteri Order by ID Desc Limit 5")));
-        DataSet h(QStringLiteral("Hareket"));
-        h.setSql(QStringLiteral("Select * from Hareket Where ID=-1"));
-        h.open();
-        h.insert();
-        h.setValue(QStringLiteral("IslemTur"), kind);
-        h.setValue(QStringLiteral("MusteriNo"), customer.id);
-        h.setValue(QStringLiteral("CdNo"), t.id);
-        h.setValue(QStringLiteral("FilmTuru"), t.kind);
-        h.setValue(QStringLiteral("KiraTarih"), QDate::currentDate());
-        h.setValue(QStringLiteral("KiralamaGun"), 2);
-        h.setValue(QStringLiteral("TopTutar"), QVariant::fromValue(Money::fromUnits(4)));
-        return m_book.postTransaction(&h, {0, 0, true}, {t.id, t.number, t.name});
+        ShopBook::RentRequest r;
+        r.process = kind;
+        r.customerId = customer.id;
+        r.titleId = t.id;
+        r.discType = t.kind;
+        r.start = QDate::currentDate();
+        r.days = 2;
+        return m_book.rent(r);
     }
 
     ShopResult giveBack(int hareketId)

@@ -178,25 +178,58 @@ private slots:
         QCOMPARE(Tariff::sundaysAfter(Mon, std::numeric_limits<int>::max()), 306783378);
     }
 
-    void gameSalePrice_data()
+    // One rental or sale as the engine prices it: which price is looked up,
+    // which is kept as shown, and what the total follows.
+    void booking_data()
     {
+        QTest::addColumn<bool>("sale");
         QTest::addColumn<QString>("discType");
         QTest::addColumn<QString>("titlePrice");
-        QTest::addColumn<QString>("shownPrice");
-        QTest::addColumn<QString>("price");
-        QTest::newRow("the title's price fills it") << "PS2 Game" << "30" << "0" << "30";
-        QTest::newRow("a title without price keeps what is typed") << "PC Game" << "0" << "17.5" << "17.5";
-        QTest::newRow("films are priced by the title price rule") << "DVD" << "30" << "17.5" << "none";
+        QTest::addColumn<QString>("shownPrice"); // "none": the form shows none
+        QTest::addColumn<bool>("lookUp");
+        QTest::addColumn<QString>("unit");
+        QTest::addColumn<QString>("total");
+        // Friday for 3 days: 2 days charged; a member's DVD is 1,75 a day.
+        QTest::newRow("film rental looked up") << false << "DVD" << "30" << "9" << true << "1.75" << "3.5";
+        QTest::newRow("film rental, typed price kept, total by tariff") << false << "DVD" << "30" << "9" << false << "9" << "3.5";
+        QTest::newRow("film rental, nothing shown") << false << "DVD" << "30" << "none" << false << "1.75" << "3.5";
+        QTest::newRow("game rental at the price shown") << false << "PS2 Game" << "30" << "2.5" << true << "2.5" << "5";
+        QTest::newRow("game rental, nothing shown") << false << "PC Game" << "30" << "none" << false << "0" << "0";
+        QTest::newRow("film sale, title's own price") << true << "DVD" << "30" << "9" << true << "30" << "30";
+        QTest::newRow("film sale, typed price kept, total the title's") << true << "DVD" << "30" << "9" << false << "9" << "30";
+        QTest::newRow("film sale, title without price") << true << "VCD" << "0" << "none" << true << "10" << "10";
+        QTest::newRow("game sale, title's own price") << true << "PS2 Game" << "30" << "9" << true << "30" << "30";
+        QTest::newRow("game sale, title without price: not the price left shown") << true << "PS2 Game" << "0" << "25" << true << "0" << "0";
+        QTest::newRow("game sale at the price typed") << true << "PS2 Game" << "30" << "17.5" << false << "17.5" << "17.5";
     }
 
-    void gameSalePrice()
+    void booking()
     {
+        QFETCH(bool, sale);
         QFETCH(QString, discType);
         QFETCH(QString, titlePrice);
         QFETCH(QString, shownPrice);
-        QFETCH(QString, price);
-        QCOMPARE(shown(Tariff::gameSalePrice(discType, m(titlePrice.toLatin1()), m(shownPrice.toLatin1()))),
-                 expected(price));
+        QFETCH(bool, lookUp);
+        Tariff::Choice c;
+        c.sale = sale;
+        c.discType = discType;
+        c.membership = 1;
+        c.start = Fri;
+        c.days = 3;
+        c.titlePrice = m(titlePrice.toLatin1());
+        if (shownPrice != u"none")
+            c.shownPrice = m(shownPrice.toLatin1());
+        c.lookUp = lookUp;
+        const auto b = Tariff::booking(shopTariff(), c);
+        QVERIFY(b);
+        QFETCH(QString, unit);
+        QFETCH(QString, total);
+        QCOMPARE(b->unitPrice.toDecimalString(), expected(unit));
+        QCOMPARE(b->total.toDecimalString(), expected(total));
+        QCOMPARE(b->dueDate, Mon);
+        QCOMPARE(b->chargedDays, 2);
+        c.days = Tariff::MaxRentalDays + 1;
+        QVERIFY(!Tariff::booking(shopTariff(), c));
     }
 
     void weekdayNames()
