@@ -27,6 +27,11 @@ void addHelpAndVersion(QCommandLineParser &parser)
     parser.addOption(QCommandLineOption(QStringLiteral("version"), QStringLiteral("Show the version and end.")));
 }
 
+QString usage(const QCommandLineParser &parser, const QString &epilogue)
+{
+    return parser.helpText() + (epilogue.isEmpty() ? QString() : u'\n' + epilogue);
+}
+
 QString shopEnvironment()
 {
     return QStringLiteral("Environment:\n"
@@ -42,16 +47,19 @@ QString shopEnvironment()
              QDir::toNativeSeparators(Paths::backupFolder()));
 }
 
+int usageError(const QCommandLineParser &parser, const QString &message, const QString &epilogue)
+{
+    const QString program = QFileInfo(QCoreApplication::arguments().value(0)).fileName();
+    std::fprintf(stderr, "%s: %s\n\n%s", qPrintable(program), qPrintable(message), qPrintable(usage(parser, epilogue)));
+    return 2;
+}
+
 std::optional<int> answer(const QCommandLineParser &parser, bool parsed, const QString &epilogue)
 {
-    const QString usage = parser.helpText() + (epilogue.isEmpty() ? QString() : u'\n' + epilogue);
-    if (!parsed) {
-        const QString program = QFileInfo(QCoreApplication::arguments().value(0)).fileName();
-        std::fprintf(stderr, "%s: %s\n\n%s", qPrintable(program), qPrintable(parser.errorText()), qPrintable(usage));
-        return 2;
-    }
+    if (!parsed)
+        return usageError(parser, parser.errorText(), epilogue);
     if (parser.isSet(QStringLiteral("help"))) {
-        std::fputs(qPrintable(usage), stdout);
+        std::fputs(qPrintable(usage(parser, epilogue)), stdout);
         return 0;
     }
     if (parser.isSet(QStringLiteral("version"))) {

@@ -21,6 +21,12 @@ void addHelpAndVersion(QCommandLineParser &parser);
 // VEXARO_HOME and VEXARO_DATABASE, and where the shop's files are now.
 QString shopEnvironment();
 
+// The parser's list of options, then `epilogue`.
+QString usage(const QCommandLineParser &parser, const QString &epilogue);
+
+// Says what is wrong with the command line, then the usage, on stderr; 2.
+int usageError(const QCommandLineParser &parser, const QString &message, const QString &epilogue);
+
 // The answer to a parse (parsed: what QCommandLineParser::parse returned):
 // the status to end with after help, the version or a usage error, or nullopt
 // when the program goes on. `epilogue` follows the list of options. Needs the
