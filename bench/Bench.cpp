@@ -3,6 +3,7 @@
 // medians.
 //
 //   vexaro-bench [--size S|M|L] [--runs N] [--shop DIR] [--database postgresql://user@host:port/db]
+//   vexaro-bench --help | --version
 //
 // With --database the shop lives on that PostgreSQL server (generated there
 // when the database is empty) and the raw column uses libpq.
@@ -24,6 +25,7 @@
 #include "rental/FrmCDKiraUnit.h"
 #include "rental/FrmCDIadeUnit.h"
 #include "rental/FrmCDKontrolUnit.h"
+#include "shell/CommandLine.h"
 #include <QButtonGroup>
 #include <QPushButton>
 #include <QTimer>
@@ -38,6 +40,7 @@
 #include <QTreeWidget>
 
 #include <QApplication>
+#include <QCommandLineParser>
 #include <QComboBox>
 #include <QToolButton>
 #include <QDir>
@@ -293,21 +296,35 @@ int main(int argc, char *argv[])
 {
     qputenv("QT_QPA_PLATFORM", qgetenv("QT_QPA_PLATFORM").isEmpty() ? "offscreen" : qgetenv("QT_QPA_PLATFORM"));
     QApplication app(argc, argv);
-    const QStringList args = QApplication::arguments();
-    QString size = QStringLiteral("L");
-    int runs = 7;
-    QString shop;
-    QString databaseUrl; // a PostgreSQL server instead of the shop folder's SQLite file
-    for (qsizetype i = 1; i + 1 < args.size(); ++i) {
-        if (args[i] == QLatin1String("--size"))
-            size = args[++i].toUpper();
-        else if (args[i] == QLatin1String("--runs"))
-            runs = std::max(1, args[++i].toInt());
-        else if (args[i] == QLatin1String("--shop"))
-            shop = args[++i];
-        else if (args[i] == QLatin1String("--database"))
-            databaseUrl = args[++i];
-    }
+    QCommandLineParser parser;
+    parser.setApplicationDescription(QStringLiteral("vexaro-bench: times what the clerk waits for on a generated shop, "
+                                                    "beside the same SQL run directly, and prints a table of medians."));
+    CommandLine::addHelpAndVersion(parser);
+    const QCommandLineOption sizeOption(QStringLiteral("size"), QStringLiteral("The shop's size: S, M or L (default L)."),
+                                        QStringLiteral("S|M|L"));
+    const QCommandLineOption runsOption(QStringLiteral("runs"), QStringLiteral("Timings per step (default 7)."),
+                                        QStringLiteral("N"));
+    const QCommandLineOption shopOption(QStringLiteral("shop"),
+                                        QStringLiteral("The folder the shop is generated into once and reused from "
+                                                       "(default: vexaro-bench-<size> in the temporary folder)."),
+                                        QStringLiteral("folder"));
+    const QCommandLineOption databaseOption(QStringLiteral("database"),
+                                            QStringLiteral("The shop on a PostgreSQL server, "
+                                                           "postgresql://user@host:port/database (generated there when "
+                                                           "empty); the raw column then uses libpq."),
+                                            QStringLiteral("address"));
+    parser.addOptions({sizeOption, runsOption, shopOption, databaseOption});
+    const QString epilogue = QStringLiteral("VEXARO_HOME and VEXARO_DATABASE are not read: the shop is the one in "
+                                            "--shop, or on --database's server.\n");
+    if (const auto status = CommandLine::answer(parser, parser.parse(QApplication::arguments()), epilogue))
+        return *status;
+    if (!parser.positionalArguments().isEmpty())
+        return CommandLine::usageError(
+            parser, QStringLiteral("Unknown argument \"%1\".").arg(parser.positionalArguments().constFirst()), epilogue);
+    const QString size = parser.isSet(sizeOption) ? parser.value(sizeOption).toUpper() : QStringLiteral("L");
+    const int runs = parser.isSet(runsOption) ? std::max(1, parser.value(runsOption).toInt()) : 7;
+    QString shop = parser.value(shopOption);
+    const QString databaseUrl = parser.value(databaseOption); // a PostgreSQL server instead of the shop folder's SQLite file
     if (shop.isEmpty())
         shop = QDir::tempPath() + QStringLiteral("/vexaro-bench-") + size;
     const QString file = shop + QStringLiteral("/Database/CD.db");

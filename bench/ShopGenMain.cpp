@@ -2,6 +2,7 @@
 // benchmark, the screenshots and trying the program on realistic data.
 //
 //   vexaro-shopgen --size S|M|L [--seed N] [--database postgresql://user@host:port/db]
+//   vexaro-shopgen --help | --version
 //   vexaro-shopgen --check --size S|M|L [--database ...]
 //
 // --check writes nothing: it exits 0 when the database holds a whole
@@ -13,7 +14,9 @@
 #include "ShopGenerator.h"
 
 #include "db/Database.h"
+#include "shell/CommandLine.h"
 
+#include <QCommandLineParser>
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QFileInfo>
@@ -28,15 +31,15 @@ int fail(const QString &message)
     return 1;
 }
 
-void usage(FILE *to)
+// After the options: the sizes and where the shop goes.
+QString epilogue()
 {
-    std::fprintf(to,
-                 "usage: vexaro-shopgen [--check] --size S|M|L [--seed N] [--database postgresql://user@host:port/database]\n"
-                 "  S: 1,000 customers, 2,000 titles, 20,000 transactions, 30,000 ledger rows\n"
-                 "  M: ten times S\n"
-                 "  L: 20,000 customers, 50,000 titles, 1,000,000 transactions, 1,500,000 ledger rows\n"
-                 "The database must not hold customers or titles yet.\n"
-                 "--check: exit 0 if the database holds a whole generated shop of that size, else 3.\n");
+    return QStringLiteral("Sizes:\n"
+                          "  S: 1,000 customers, 2,000 titles, 20,000 transactions, 30,000 ledger rows\n"
+                          "  M: ten times S\n"
+                          "  L: 20,000 customers, 50,000 titles, 1,000,000 transactions, 1,500,000 ledger rows\n"
+                          "The database must not hold customers or titles yet.\n\n")
+        + CommandLine::shopEnvironment();
 }
 
 qint64 countRows(const QSqlDatabase &db, const char *table)
@@ -55,47 +58,49 @@ int main(int argc, char *argv[])
     QCoreApplication::setApplicationName(QStringLiteral("vexaro-shopgen"));
     const QStringList args = QCoreApplication::arguments();
 
+    QCommandLineParser parser;
+    parser.setApplicationDescription(QStringLiteral("vexaro-shopgen: fills a new shop database with a generated shop."));
+    CommandLine::addHelpAndVersion(parser);
+    const QCommandLineOption checkOption(QStringLiteral("check"),
+                                         QStringLiteral("Write nothing: end with 0 if the database holds a whole "
+                                                        "generated shop of that size, else with 3."));
+    const QCommandLineOption sizeOption(QStringLiteral("size"), QStringLiteral("How big the shop is: S, M or L."),
+                                        QStringLiteral("S|M|L"));
+    const QCommandLineOption seedOption(QStringLiteral("seed"),
+                                        QStringLiteral("The generator's seed, 0 to 4294967295 (default 1)."),
+                                        QStringLiteral("N"));
+    const QCommandLineOption databaseOption(QStringLiteral("database"),
+                                            QStringLiteral("The shop on a PostgreSQL server, "
+                                                           "postgresql://user@host:port/database."),
+                                            QStringLiteral("address"));
+    parser.addOptions({checkOption, sizeOption, seedOption, databaseOption});
+    if (const auto status = CommandLine::answer(parser, parser.parse(args), epilogue()))
+        return *status;
+    if (!parser.positionalArguments().isEmpty())
+        return CommandLine::usageError(
+            parser, QStringLiteral("Unknown argument \"%1\".").arg(parser.positionalArguments().constFirst()), epilogue());
+
     std::optional<ShopSize> size;
     QString sizeName;
     quint32 seed = 1;
-    bool check = false;
-    for (qsizetype i = 1; i < args.size(); ++i) {
-        const QString &a = args[i];
-        auto value = [&](const char *option) -> std::optional<QString> {
-            if (a == QLatin1String(option)) {
-                if (i + 1 >= args.size())
-                    return std::nullopt;
-                return args[++i];
-            }
-            return a.mid(qsizetype(qstrlen(option)) + 1); // --option=value
-        };
-        if (a == QLatin1String("--help") || a == QLatin1String("-h")) {
-            usage(stdout);
-            return 0;
-        } else if (a == QLatin1String("--check")) {
-            check = true;
-        } else if (a == QLatin1String("--size") || a.startsWith(QLatin1String("--size="))) {
-            const auto v = value("--size");
-            size = v ? ShopSize::named(*v) : std::nullopt;
-            sizeName = v ? v->trimmed().toUpper() : QString();
-            if (!size)
-                return fail(QStringLiteral("--size takes S, M or L."));
-        } else if (a == QLatin1String("--seed") || a.startsWith(QLatin1String("--seed="))) {
-            const auto v = value("--seed");
-            bool ok = false;
-            const qulonglong n = v ? v->toULongLong(&ok) : 0;
-            if (!ok || n > 0xFFFFFFFFull)
-                return fail(QStringLiteral("--seed takes a whole number from 0 to 4294967295."));
-            seed = quint32(n);
-        } else if (a == QLatin1String("--database")) {
-            ++i; // read by DatabaseTarget::fromStartup
-        } else if (!a.startsWith(QLatin1String("--database="))) {
-            usage(stderr);
-            return fail(QStringLiteral("Unknown argument \"%1\".").arg(a));
-        }
+    const bool check = parser.isSet(checkOption);
+    if (parser.isSet(sizeOption)) {
+        const QString v = parser.value(sizeOption);
+        size = ShopSize::named(v);
+        sizeName = v.trimmed().toUpper();
+        if (!size)
+            return fail(QStringLiteral("--size takes S, M or L."));
     }
+    if (parser.isSet(seedOption)) {
+        bool ok = false;
+        const qulonglong n = parser.value(seedOption).toULongLong(&ok);
+        if (!ok || n > 0xFFFFFFFFull)
+            return fail(QStringLiteral("--seed takes a whole number from 0 to 4294967295."));
+        seed = quint32(n);
+    }
+    // --database is read by DatabaseTarget::fromStartup, with VEXARO_DATABASE.
     if (!size) {
-        usage(stderr);
+        std::fputs(qPrintable(CommandLine::usage(parser, epilogue())), stderr);
         return fail(QStringLiteral("Say how big the shop is: --size S, M or L."));
     }
 

@@ -1,6 +1,8 @@
 #include "db/Money.h"
 
+#include <algorithm>
 #include <cmath>
+#include <limits>
 
 Money Money::fromDouble(double value)
 {
@@ -18,14 +20,19 @@ std::optional<Money> Money::fromDecimalString(QStringView text)
         negative = text[0] == u'-';
         ++i;
     }
-    qint64 units = 0;
+    // The magnitude in ten-thousandths may reach INT64_MAX, or one more for a
+    // negative amount (INT64_MIN has no positive twin): both ends of the range
+    // read back from the text toDecimalString gives them. Beyond it the text
+    // is refused, never wrapped round.
+    const quint64 limit = quint64(std::numeric_limits<qint64>::max()) + (negative ? 1 : 0);
+    quint64 units = 0;
     int intDigits = 0;
     for (; i < text.size() && text[i].isDigit(); ++i, ++intDigits) {
-        if (units > (INT64_MAX / Scale - 9) / 10)
+        units = units * 10 + quint64(text[i].digitValue());
+        if (units > limit / Scale)
             return std::nullopt; // would not fit
-        units = units * 10 + text[i].digitValue();
     }
-    qint64 frac = 0;
+    quint64 frac = 0;
     int fracDigits = 0;
     if (i < text.size() && text[i] == u'.') {
         ++i;
@@ -36,15 +43,17 @@ std::optional<Money> Money::fromDecimalString(QStringView text)
                     return std::nullopt;
                 continue;
             }
-            frac = frac * 10 + text[i].digitValue();
+            frac = frac * 10 + quint64(text[i].digitValue());
         }
     }
     if (i != text.size() || intDigits + fracDigits == 0)
         return std::nullopt;
     for (int d = std::min(fracDigits, 4); d < 4; ++d)
         frac *= 10;
-    const qint64 raw = units * Scale + frac;
-    return fromRaw(negative ? -raw : raw);
+    const quint64 magnitude = units * quint64(Scale) + frac;
+    if (magnitude > limit)
+        return std::nullopt;
+    return fromRaw(negative ? qint64(0 - magnitude) : qint64(magnitude));
 }
 
 QString Money::toDecimalString() const

@@ -4,8 +4,10 @@
 #include "data/Dm2Unit.h"
 #include "shell/FrmMainUnit.h"
 #include "shell/FrmUserXUnit.h"
+#include "shell/CommandLine.h"
 
 #include <QApplication>
+#include <QCommandLineParser>
 #include <QElapsedTimer>
 #include <QLineEdit>
 #include <QMessageBox>
@@ -62,22 +64,64 @@ void runProbe(TFrmMain *frame)
     poll->start(0);
 }
 
+void defineOptions(QCommandLineParser &parser)
+{
+    parser.setApplicationDescription(QStringLiteral("VEXARO: the counter, catalogue and cash box of a disc rental shop."));
+    CommandLine::addHelpAndVersion(parser);
+    parser.addOption(QCommandLineOption(QStringLiteral("database"),
+                                        QStringLiteral("Use the shop on a PostgreSQL server, "
+                                                       "postgresql://user@host:port/database (its schema is "
+                                                       "created when absent), instead of the SQLite file."),
+                                        QStringLiteral("address")));
+    parser.addOption(QCommandLineOption(QStringLiteral("init"),
+                                        QStringLiteral("Create (or check) the shop's database, then end.")));
+    parser.addOption(QCommandLineOption(QStringLiteral("startup-probe"),
+                                        QStringLiteral("For the benchmark: log in with the account shown, say when "
+                                                       "the login window and the frame are ready, then end.")));
+}
+
+// A --database without its address is not a usage error here: the start-up
+// check says what the address looks like.
+bool readOptions(QCommandLineParser &parser, const QStringList &args)
+{
+    return parser.parse(args) || args.constLast() == QLatin1String("--database");
+}
+
 } // namespace
 
 int main(int argc, char *argv[])
 {
+    // The options are read before the screen is looked for: --help and
+    // --version answer without one. Qt's own options (-platform, -style, ...)
+    // only leave the list inside QApplication, so a first reading that fails
+    // is said here only when no screen can follow, and otherwise by the second
+    // reading below.
+    QCommandLineParser parser;
+    defineOptions(parser);
+    QStringList rawArgs;
+    for (int i = 0; i < argc; ++i)
+        rawArgs << QString::fromLocal8Bit(argv[i]);
+    const bool parsed = readOptions(parser, rawArgs);
+    bool noScreen = false;
 #if defined(Q_OS_UNIX) && !defined(Q_OS_MACOS)
+    noScreen = qEnvironmentVariableIsEmpty("DISPLAY") && qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY")
+        && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM");
+#endif
+    if (parsed ? parser.isSet(QStringLiteral("help")) || parser.isSet(QStringLiteral("version")) : noScreen) {
+        QCoreApplication core(argc, argv);
+        return CommandLine::answer(parser, parsed, CommandLine::shopEnvironment()).value_or(0);
+    }
     // Without a screen Qt would abort inside its own start-up; say why instead.
-    if (qEnvironmentVariableIsEmpty("DISPLAY") && qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY")
-        && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
+    if (noScreen) {
         std::fprintf(stderr, "vexaro: there is no screen to show the program on (neither DISPLAY nor "
                              "WAYLAND_DISPLAY is set). Start it in a desktop session, or under xvfb-run.\n");
         return 1;
     }
-#endif
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("VEXARO"));
     const QStringList args = QApplication::arguments();
+    if (const auto status = CommandLine::answer(parser, readOptions(parser, args), CommandLine::shopEnvironment()))
+        return *status;
 
     QString error;
     const auto target = DatabaseTarget::fromStartup(args, &error);
@@ -91,7 +135,7 @@ int main(int argc, char *argv[])
     TDm2 dm2;
 
     // --init: make sure the shop's database exists, then stop (installers, scripts).
-    if (args.contains(QStringLiteral("--init"))) {
+    if (parser.isSet(QStringLiteral("init"))) {
         std::printf("Database ready: %s\n", qPrintable(target->describe()));
         return 0;
     }
@@ -100,7 +144,7 @@ int main(int argc, char *argv[])
     FrmUserX = new TFrmUserX(&frame);
     QObject::connect(&frame, &TFrmMain::terminateRequested, &app, [] { QCoreApplication::exit(0); },
                      Qt::QueuedConnection);
-    if (args.contains(QStringLiteral("--startup-probe")))
+    if (parser.isSet(QStringLiteral("startup-probe")))
         runProbe(&frame);
     frame.showMaximized();
     const int status = app.exec();

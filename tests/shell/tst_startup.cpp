@@ -4,6 +4,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QSqlQuery>
@@ -20,6 +21,8 @@ private slots:
     void badInputEndsWithAMessage();
     void failedCreationLeavesNoTables();
     void noScreenIsSaidNotCrashed();
+    void commandLineAnswersBeforeTheShop_data();
+    void commandLineAnswersBeforeTheShop();
 
 private:
     struct Run { int status; QString out; QString err; };
@@ -177,6 +180,44 @@ void TestStartup::noScreenIsSaidNotCrashed()
     QCOMPARE(p.exitStatus(), QProcess::NormalExit);
     QCOMPARE(p.exitCode(), 1);
     QVERIFY(QString::fromUtf8(p.readAllStandardError()).contains(QStringLiteral("there is no screen")));
+}
+
+void TestStartup::commandLineAnswersBeforeTheShop_data()
+{
+    // What stdout and stderr must match (whole, dot matching newlines).
+    QTest::addColumn<QString>("option");
+    QTest::addColumn<int>("status");
+    QTest::addColumn<QString>("out");
+    QTest::addColumn<QString>("err");
+    const QString version = QStringLiteral("VEXARO %1.%2.%3.%4\n")
+                                .arg(VEXARO_VERSION_MAJOR)
+                                .arg(VEXARO_VERSION_MINOR)
+                                .arg(VEXARO_VERSION_PATCH)
+                                .arg(VEXARO_VERSION_BUILD);
+    QTest::newRow("help") << "--help" << 0 << "Usage: .*--database <address>.*--init.*VEXARO_HOME.*VEXARO_DATABASE.*" << "";
+    QTest::newRow("version") << "--version" << 0 << QRegularExpression::escape(version) << "";
+    QTest::newRow("unknown") << "--bogus" << 2 << "" << ".*vexaro: Unknown option 'bogus'.*Usage: .*--database <address>.*";
+}
+
+void TestStartup::commandLineAnswersBeforeTheShop()
+{
+    QFETCH(QString, option);
+    QFETCH(int, status);
+    QFETCH(QString, out);
+    QFETCH(QString, err);
+    QTemporaryDir tmp;
+    const QString home = tmp.path() + QStringLiteral("/shop");
+    // run() asks for --init too: the answer comes before any shop is made.
+    const Run r = run(home, {option});
+    QCOMPARE(r.status, status);
+    const auto whole = [](const QString &pattern, const QString &text) {
+        return QRegularExpression(QRegularExpression::anchoredPattern(pattern), QRegularExpression::DotMatchesEverythingOption)
+            .match(text)
+            .hasMatch();
+    };
+    QVERIFY2(whole(out, r.out), qPrintable(r.out));
+    QVERIFY2(whole(err, r.err), qPrintable(r.err));
+    QVERIFY(!QFileInfo::exists(home));
 }
 
 QTEST_GUILESS_MAIN(TestStartup)
