@@ -1044,7 +1044,22 @@ TFrmCDKira *OpenRentWindow()
 
 void TFrmCDKira::SpeedButton1Click()
 {
-    // The customer of the current transaction: the customer list stands on
-    // the row its name box shows.
-    OpenMailWindow(this, Dm1->Musteri->value(QStringLiteral("EMail")).toString(), true);
+    // The customer the transaction names, looked up by its ID: the customer
+    // list may stand on somebody else (it lists members only, or the
+    // customer was deleted), and a locked recipient must be the right one.
+    const QVariant customer = Dm1->Hareket->value(QStringLiteral("MusteriNo"));
+    QString error;
+    const auto address = Dm1->customerAddress(customer, &error);
+    if (!address) {
+        Prompt::error(error);
+        return;
+    }
+    if (!address->found) {
+        Prompt::warning(customer.isNull()
+                            ? QStringLiteral("This transaction has no customer: there is nobody to write to.")
+                            : QStringLiteral("The customer of this transaction no longer exists: there is nobody "
+                                             "to write to."));
+        return;
+    }
+    OpenMailWindow(this, address->eMail, true);
 }
