@@ -55,9 +55,7 @@ TFrmMail::TFrmMail(QWidget *parent) : QDialog(parent)
     auto *grid = new QGridLayout(head);
     grid->setContentsMargins(8, 8, 8, 4);
     auto *senderCaption = new QLabel(QStringLiteral("Sender"), head);
-    Label1 = new QLabel(head);
-    Label1->setObjectName(QStringLiteral("Label1"));
-    Label1->setAccessibleName(QStringLiteral("Sender"));
+    Label1 = Kit::valueLabel(head, QStringLiteral("Label1"), QStringLiteral("Sender"));
     Label1->setTextInteractionFlags(Qt::TextSelectableByMouse);
     QFont bold = Label1->font();
     bold.setBold(true);
@@ -161,7 +159,7 @@ TFrmMail::~TFrmMail()
 void TFrmMail::showEvent(QShowEvent *event)
 {
     QDialog::showEvent(event);
-    Label1->setText(TariffCache::instance().MailAdres);
+    Kit::setValue(Label1, TariffCache::instance().MailAdres);
 }
 
 void TFrmMail::lockRecipients()
@@ -284,7 +282,7 @@ int OpenMailWindow(QWidget *parent, const QString &recipients, bool lockRecipien
 {
     if (!FrmMail)
         FrmMail = new TFrmMail(parent);
-    FrmMail->Label1->setText(TariffCache::instance().MailAdres);
+    Kit::setValue(FrmMail->Label1, TariffCache::instance().MailAdres);
     if (!recipients.isEmpty())
         FrmMail->EdTo->setText(recipients);
     if (lockRecipients)

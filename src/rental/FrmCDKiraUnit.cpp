@@ -214,9 +214,7 @@ TFrmCDKira::TFrmCDKira(QWidget *parent) : QWidget(parent)
     DBDate1 = new DBDateEdit(form);
     DBDate1->setObjectName(QStringLiteral("DBDate1"));
     DBDate1->setDataSource(Dm1->HareketData, QStringLiteral("GelecekTarih"));
-    LabelWeekday = new QLabel(form);
-    LabelWeekday->setObjectName(QStringLiteral("Label10"));
-    LabelWeekday->setAccessibleName(QStringLiteral("Weekday of the return date"));
+    LabelWeekday = Kit::valueLabel(form, QStringLiteral("Label10"), QStringLiteral("Weekday of the return date"));
     QFont dayFont = LabelWeekday->font();
     dayFont.setBold(true);
     LabelWeekday->setFont(dayFont);
@@ -480,7 +478,7 @@ TFrmCDKira::TFrmCDKira(QWidget *parent) : QWidget(parent)
     connect(SpinEdit1, &QSpinBox::valueChanged, this, &TFrmCDKira::SpinEdit1Change);
     connect(DBDateEdit1, &QDateEdit::dateChanged, this, &TFrmCDKira::SpinEdit1Change);
     connect(DBDate1, &QDateEdit::dateChanged, this,
-            [this](const QDate &d) { LabelWeekday->setText(d == DBDate1->minimumDate() ? QString() : Tariff::weekdayName(d)); });
+            [this](const QDate &d) { Kit::setValue(LabelWeekday, d == DBDate1->minimumDate() ? QString() : Tariff::weekdayName(d)); });
     connect(Timer1, &QTimer::timeout, this, &TFrmCDKira::TimerTimer);
     connect(RadioGroup1, &QButtonGroup::idClicked, this, &TFrmCDKira::Radio1Click);
     connect(ComboBox1, &QComboBox::activated, this, &TFrmCDKira::ComboBox1Change);
@@ -679,7 +677,7 @@ void TFrmCDKira::SpinEdit1Change()
         }
     }
     const QDate due = DBDate1->date();
-    LabelWeekday->setText(due == DBDate1->minimumDate() ? QString() : Tariff::weekdayName(due));
+    Kit::setValue(LabelWeekday, due == DBDate1->minimumDate() ? QString() : Tariff::weekdayName(due));
 }
 
 // -------------------------------------------------------------- the barcode
