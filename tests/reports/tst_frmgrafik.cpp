@@ -21,6 +21,7 @@
 #include <QChart>
 #include <QComboBox>
 #include <QDateEdit>
+#include <QDateTimeAxis>
 #include <QLabel>
 #include <QLineSeries>
 #include <QPieSeries>
@@ -409,12 +410,21 @@ void TestFrmGrafik::cashChartTicksStandOnDays()
     w->TreeView1->setCurrentItem(w->TreeView1->topLevelItem(TFrmGrafik::CashAll));
     const QList<QAbstractAxis *> axes = w->chart()->axes(Qt::Horizontal);
     QCOMPARE(axes.size(), 1);
-    auto *x = qobject_cast<QCategoryAxis *>(axes.first());
-    QVERIFY(x);
+    // Where the ticks stand, and their labels.
+    QList<std::pair<QDateTime, QString>> marks;
+    if (auto *x = qobject_cast<QCategoryAxis *>(axes.first())) {
+        for (const QString &label : x->categoriesLabels())
+            marks.push_back({QDateTime::fromMSecsSinceEpoch(qint64(x->endValue(label))), label});
+    } else if (auto *t = qobject_cast<QDateTimeAxis *>(axes.first())) {
+        const qint64 from = t->min().toMSecsSinceEpoch(), to = t->max().toMSecsSinceEpoch();
+        for (int i = 0; i < t->tickCount(); ++i) {
+            const QDateTime at = QDateTime::fromMSecsSinceEpoch(from + (to - from) * i / (t->tickCount() - 1));
+            marks.push_back({at, at.toString(t->format())});
+        }
+    }
     // Each tick stands on a day's midnight and is labelled with that day.
     QList<QDate> ticks;
-    for (const QString &label : x->categoriesLabels()) {
-        const QDateTime at = QDateTime::fromMSecsSinceEpoch(qint64(x->endValue(label)));
+    for (const auto &[at, label] : marks) {
         QCOMPARE(at.time(), QTime(0, 0));
         QCOMPARE(label, at.date().toString(step == QLatin1String("month") ? QStringLiteral("MM.yyyy")
                                                : first.year() == last.year() ? QStringLiteral("dd.MM")
