@@ -9,14 +9,12 @@
 #include "components/WindowKit.h"
 #include "data/Dm1Unit.h"
 #include "data/ShopBook.h"
-#include "db/Paths.h"
+#include "shell/Helpers.h"
 
-#include <QFile>
 #include <QFormLayout>
 #include <QHBoxLayout>
 #include <QPushButton>
 #include <QRegularExpressionValidator>
-#include <QSaveFile>
 #include <QTabWidget>
 #include <QTimer>
 #include <QVBoxLayout>
@@ -25,6 +23,8 @@ namespace {
 
 const QString ExplanationMissingText =
     QStringLiteral("You can t complete recording process without filling explanation.");
+const QString DateMissingText =
+    QStringLiteral("You can t complete recording process without filling \"Transaction date\".");
 
 // Up to twelve digits before the decimal comma (thousands may be marked with
 // dots) and two after.
@@ -113,15 +113,6 @@ bool TFrmKasaHareketGiris::eventFilter(QObject *watched, QEvent *event)
     return QDialog::eventFilter(watched, event);
 }
 
-void TFrmKasaHareketGiris::writeErrorLog(const QString &message)
-{
-    QSaveFile log(Paths::errorLog());
-    if (log.open(QIODevice::WriteOnly | QIODevice::Text)) {
-        log.write(message.toUtf8() + '\n');
-        log.commit();
-    }
-}
-
 void TFrmKasaHareketGiris::BtnSaveClick()
 {
     DataSet *kasa = Dm1->Kasa;
@@ -140,6 +131,13 @@ void TFrmKasaHareketGiris::BtnSaveClick()
         DBEdit1->setFocus();
         return;
     }
+    // A movement without a date would fall in no period: no total, list or
+    // chart would ever count it.
+    if (editing && kasa->value(QStringLiteral("Tarih")).isNull()) {
+        Prompt::warning(DateMissingText);
+        DBDateEdit1->setFocus();
+        return;
+    }
     if (!editing) {
         accept();
         return;
@@ -148,7 +146,7 @@ void TFrmKasaHareketGiris::BtnSaveClick()
     if (!stored.ok()) {
         // Nothing was stored; the row stays as typed, so the clerk can put
         // right what the database refused and save again, or cancel.
-        writeErrorLog(stored.message);
+        WriteErrorLog(stored.message);
         Prompt::error(stored.message);
         return;
     }
@@ -157,7 +155,7 @@ void TFrmKasaHareketGiris::BtnSaveClick()
     // The list is read again: the row shows in its place, or not at all when
     // its date lies outside the period shown.
     if (!kasa->requery()) {
-        writeErrorLog(kasa->lastError());
+        WriteErrorLog(kasa->lastError());
         Prompt::error(kasa->lastError());
     } else {
         kasa->locate(QStringLiteral("ID"), stored.id);

@@ -30,9 +30,6 @@ public:
 
     void BtnSaveClick();
 
-    // Replaces the error log's content with the one message.
-    static void writeErrorLog(const QString &message);
-
 public slots:
     void done(int result) override;
 

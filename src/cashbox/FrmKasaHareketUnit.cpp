@@ -181,9 +181,8 @@ TFrmKasaHareket::TFrmKasaHareket(QWidget *parent) : QWidget(parent)
     ol->addWidget(LabelCurrency, 0, 1);
     auto total = [outcome, ol, bold](int row, const char *name, const QString &caption) {
         auto *c = new QLabel(caption, outcome);
-        auto *v = new QLabel(QStringLiteral("0,00"), outcome);
-        v->setObjectName(QLatin1StringView(name));
-        v->setAccessibleName(caption.trimmed());
+        auto *v = Kit::valueLabel(outcome, QLatin1StringView(name), caption.trimmed());
+        Kit::setValue(v, QStringLiteral("0,00"));
         v->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
         v->setFont(bold);
         v->setMinimumWidth(140);
@@ -288,9 +287,9 @@ void TFrmKasaHareket::showTotals()
         Prompt::error(error);
         return;
     }
-    LabelSales->setText(Format::money(t->income));
-    LabelExpenses->setText(Format::money(t->expenses));
-    LabelBalance->setText(Format::money(t->balance));
+    Kit::setValue(LabelSales, Format::money(t->income));
+    Kit::setValue(LabelExpenses, Format::money(t->expenses));
+    Kit::setValue(LabelBalance, Format::money(t->balance));
 }
 
 void TFrmKasaHareket::SpeedButton1Click()

@@ -556,6 +556,24 @@ std::optional<QString> TDm1::customerName(const QVariant &id, QString *error)
     return v ? std::optional<QString>(v->toString()) : std::nullopt;
 }
 
+std::optional<TDm1::CustomerAddress> TDm1::customerAddress(const QVariant &id, QString *error)
+{
+    Temp->close();
+    Temp->setSql(QStringLiteral(" Select ID, EMail from Musteri  where ID=:IDX "));
+    Temp->setParameter(QStringLiteral("IDX"), id);
+    if (!Temp->open()) {
+        if (error)
+            *error = Temp->lastError();
+        return std::nullopt;
+    }
+    CustomerAddress address;
+    address.found = !Temp->isEmpty();
+    if (address.found)
+        address.eMail = Temp->value(QStringLiteral("EMail")).toString();
+    Temp->close();
+    return address;
+}
+
 namespace {
 
 const QString CheckColumns = QStringLiteral(

@@ -95,6 +95,16 @@ public:
     // The name of the customer (title) with this ID; empty when there is none.
     std::optional<QString> customerName(const QVariant &id, QString *error);
     std::optional<QString> titleName(const QVariant &id, QString *error);
+    // The e-mail address (EMail, empty when none is recorded) of the customer
+    // with this ID: a transaction names its customer by ID, whatever the
+    // customer list shows. `found` is false when no customer has this ID;
+    // nullopt with the message on error.
+    struct CustomerAddress
+    {
+        bool found = false;
+        QString eMail;
+    };
+    std::optional<CustomerAddress> customerAddress(const QVariant &id, QString *error);
 
     // --- returns and the out-on-rent check --------------------------------
     // The check list CDKontrol for one report (1 "Necessary arrive today" …

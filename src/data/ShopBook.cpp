@@ -735,6 +735,9 @@ ShopResult ShopBook::saveLedgerEntry(DataSet *kasa)
         return {};
     if (ShopResult r = checkConnection(kasa, m_connection); !r.ok())
         return r;
+    // A movement without a date falls in no period: no total or chart counts it.
+    if (kasa->value(QStringLiteral("Tarih")).isNull())
+        return ShopResult::failed(Error::Invalid, QStringLiteral("A cash-box entry needs its transaction date."));
 
     return inOneWrite(m_connection, kasa, [&](Scratch &s) -> ShopResult {
         // A correction keeps the kind of movement it corrects.

@@ -33,9 +33,7 @@ const char *const FolderNames[] = {"All mail", "Sent mails", "Not sending mails"
 
 QLabel *headerValue(QWidget *parent, const char *name, const QString &accessible)
 {
-    auto *l = new QLabel(parent);
-    l->setObjectName(QLatin1String(name));
-    l->setAccessibleName(accessible);
+    auto *l = Kit::valueLabel(parent, QLatin1String(name), accessible);
     l->setTextInteractionFlags(Qt::TextSelectableByMouse);
     l->setWordWrap(true);
     return l;
@@ -237,9 +235,9 @@ bool TFrmMailArsiv::FormKeyDown(QKeyEvent *event)
 void TFrmMailArsiv::showMessage(const QString &sender, const QString &recipient, const QString &subject,
                                 const QByteArray &message)
 {
-    LblFrom->setText(sender);
-    LblTo->setText(recipient);
-    LblSubject->setText(subject);
+    Kit::setValue(LblFrom, sender);
+    Kit::setValue(LblTo, recipient);
+    Kit::setValue(LblSubject, subject);
     if (message.isEmpty()) {
         RichEdit1->clear();
         return;

@@ -8,6 +8,7 @@
 #include "data/TariffCache.h"
 #include "messaging/FrmMailArsivUnit.h"
 #include "messaging/FrmMailListUnit.h"
+#include "shell/Helpers.h"
 #include "shell/WindowRegistry.h"
 
 #include <QApplication>
@@ -29,6 +30,10 @@ const QString NoRecipientText = QStringLiteral("You can t send mail without ente
 const QString NoAccountText = QStringLiteral("You can t send mail without doing SMTP settings.");
 const QString SentText = QStringLiteral("Your message is sent successfuly.");
 const QString NotSentText = QStringLiteral("Please check E-mail settings your mail isn t sent.");
+const QString SentNotArchivedText =
+    QStringLiteral("Your message is sent, but it could not be written to the mail archive:");
+const QString NotSentNotArchivedText =
+    QStringLiteral("Your message is not sent, and the attempt could not be written to the mail archive:");
 
 } // namespace
 
@@ -50,9 +55,7 @@ TFrmMail::TFrmMail(QWidget *parent) : QDialog(parent)
     auto *grid = new QGridLayout(head);
     grid->setContentsMargins(8, 8, 8, 4);
     auto *senderCaption = new QLabel(QStringLiteral("Sender"), head);
-    Label1 = new QLabel(head);
-    Label1->setObjectName(QStringLiteral("Label1"));
-    Label1->setAccessibleName(QStringLiteral("Sender"));
+    Label1 = Kit::valueLabel(head, QStringLiteral("Label1"), QStringLiteral("Sender"));
     Label1->setTextInteractionFlags(Qt::TextSelectableByMouse);
     QFont bold = Label1->font();
     bold.setBold(true);
@@ -156,7 +159,7 @@ TFrmMail::~TFrmMail()
 void TFrmMail::showEvent(QShowEvent *event)
 {
     QDialog::showEvent(event);
-    Label1->setText(TariffCache::instance().MailAdres);
+    Kit::setValue(Label1, TariffCache::instance().MailAdres);
 }
 
 void TFrmMail::lockRecipients()
@@ -238,9 +241,13 @@ void TFrmMail::SendFinished(bool ok, const QString &error)
 {
     setSending(false);
     QApplication::restoreOverrideCursor();
-    // A failure to archive is not the clerk's business: the mail went or not.
-    if (m_pending)
-        Dm2->archiveMail(m_pending->mail, ok);
+    // The archive is the shop's only record of what was sent: a row it
+    // refused is told (with whether the mail went out) and logged.
+    QString archiveError;
+    if (m_pending && !Dm2->archiveMail(m_pending->mail, ok, &archiveError)) {
+        WriteErrorLog(archiveError);
+        Prompt::error((ok ? SentNotArchivedText : NotSentNotArchivedText) + u'\n' + archiveError);
+    }
     m_pending.reset();
     if (ok) {
         Prompt::information(SentText);
@@ -275,7 +282,7 @@ int OpenMailWindow(QWidget *parent, const QString &recipients, bool lockRecipien
 {
     if (!FrmMail)
         FrmMail = new TFrmMail(parent);
-    FrmMail->Label1->setText(TariffCache::instance().MailAdres);
+    Kit::setValue(FrmMail->Label1, TariffCache::instance().MailAdres);
     if (!recipients.isEmpty())
         FrmMail->EdTo->setText(recipients);
     if (lockRecipients)

@@ -88,9 +88,7 @@ TFrmCdIade::TFrmCdIade(QWidget *parent) : QDialog(parent)
     DBText1->setAccessibleName(QStringLiteral("Necessary return date"));
     DBText1->setDataSource(src, QStringLiteral("GelecekTarih"));
     rg->addWidget(DBText1, 2, 1);
-    PanelWeekday = new QLabel(rental);
-    PanelWeekday->setObjectName(QStringLiteral("PanelWeekday"));
-    PanelWeekday->setAccessibleName(QStringLiteral("Weekday of the return date"));
+    PanelWeekday = Kit::valueLabel(rental, QStringLiteral("PanelWeekday"), QStringLiteral("Weekday of the return date"));
     PanelWeekday->setFrameShape(QFrame::Panel);
     PanelWeekday->setFrameShadow(QFrame::Sunken);
     PanelWeekday->setAutoFillBackground(true);
@@ -214,7 +212,7 @@ void TFrmCdIade::updateControls()
     DBCheckBox2->setEnabled(returned);
     paint(DBEdit2, returned && collected);
     const QDate due = ds->isOpen() ? ds->value(QStringLiteral("GelecekTarih")).toDateTime().date() : QDate();
-    PanelWeekday->setText(Tariff::weekdayName(due));
+    Kit::setValue(PanelWeekday, Tariff::weekdayName(due));
 }
 
 void TFrmCdIade::DBCheckBox1Click(bool returned)
@@ -367,8 +365,8 @@ int OpenReturnWindow(QWidget *parent, const QVariant &hareketId, const QString &
 {
     if (!FrmCdIade)
         FrmCdIade = new TFrmCdIade(parent);
-    FrmCdIade->LabelCustomer->setText(customer);
-    FrmCdIade->LabelFilm->setText(film);
+    Kit::setValue(FrmCdIade->LabelCustomer, customer);
+    Kit::setValue(FrmCdIade->LabelFilm, film);
     DataSet *iade = Dm1->CDIade;
     iade->close();
     iade->setParameter(QStringLiteral("IDX"), hareketId.toString());

@@ -215,9 +215,7 @@ TFrmCDKira::TFrmCDKira(QWidget *parent) : QWidget(parent)
     DBDate1 = new DBDateEdit(form);
     DBDate1->setObjectName(QStringLiteral("DBDate1"));
     DBDate1->setDataSource(Dm1->HareketData, QStringLiteral("GelecekTarih"));
-    LabelWeekday = new QLabel(form);
-    LabelWeekday->setObjectName(QStringLiteral("Label10"));
-    LabelWeekday->setAccessibleName(QStringLiteral("Weekday of the return date"));
+    LabelWeekday = Kit::valueLabel(form, QStringLiteral("Label10"), QStringLiteral("Weekday of the return date"));
     QFont dayFont = LabelWeekday->font();
     dayFont.setBold(true);
     LabelWeekday->setFont(dayFont);
@@ -489,7 +487,7 @@ TFrmCDKira::TFrmCDKira(QWidget *parent) : QWidget(parent)
     connect(DBEdit3, &QLineEdit::textEdited, this, &TFrmCDKira::gamePriceTyped);
     connect(DBDateEdit1, &QDateEdit::dateChanged, this, &TFrmCDKira::SpinEdit1Change);
     connect(DBDate1, &QDateEdit::dateChanged, this,
-            [this](const QDate &d) { LabelWeekday->setText(d == DBDate1->minimumDate() ? QString() : Tariff::weekdayName(d)); });
+            [this](const QDate &d) { Kit::setValue(LabelWeekday, d == DBDate1->minimumDate() ? QString() : Tariff::weekdayName(d)); });
     connect(Timer1, &QTimer::timeout, this, &TFrmCDKira::TimerTimer);
     connect(RadioGroup1, &QButtonGroup::idClicked, this, &TFrmCDKira::Radio1Click);
     connect(ComboBox1, &QComboBox::activated, this, &TFrmCDKira::ComboBox1Change);
@@ -651,7 +649,7 @@ void TFrmCDKira::SpinEdit1Change()
     if (isEditing(Dm1->Hareket) && !SpinEdit1->cleanText().trimmed().isEmpty())
         showQuote(false);
     const QDate due = DBDate1->date();
-    LabelWeekday->setText(due == DBDate1->minimumDate() ? QString() : Tariff::weekdayName(due));
+    Kit::setValue(LabelWeekday, due == DBDate1->minimumDate() ? QString() : Tariff::weekdayName(due));
 }
 
 // What the form holds, as the engine takes it.
@@ -1067,7 +1065,22 @@ TFrmCDKira *OpenRentWindow()
 
 void TFrmCDKira::SpeedButton1Click()
 {
-    // The customer of the current transaction: the customer list stands on
-    // the row its name box shows.
-    OpenMailWindow(this, Dm1->Musteri->value(QStringLiteral("EMail")).toString(), true);
+    // The customer the transaction names, looked up by its ID: the customer
+    // list may stand on somebody else (it lists members only, or the
+    // customer was deleted), and a locked recipient must be the right one.
+    const QVariant customer = Dm1->Hareket->value(QStringLiteral("MusteriNo"));
+    QString error;
+    const auto address = Dm1->customerAddress(customer, &error);
+    if (!address) {
+        Prompt::error(error);
+        return;
+    }
+    if (!address->found) {
+        Prompt::warning(customer.isNull()
+                            ? QStringLiteral("This transaction has no customer: there is nobody to write to.")
+                            : QStringLiteral("The customer of this transaction no longer exists: there is nobody "
+                                             "to write to."));
+        return;
+    }
+    OpenMailWindow(this, address->eMail, true);
 }

@@ -315,19 +315,20 @@ void TFrmCDKontrol::ToolButton7Click()
 QString TFrmCDKontrol::listAddresses() const
 {
     DataSet *list = Dm1->CDKontrol;
-    QString to;
+    QStringList to;
     if (!list->isOpen())
-        return to;
+        return QString();
     list->fetchAll();
     const int c = list->fieldIndex(QStringLiteral("EMail"));
     for (int r = 0; r < list->fetchedCount(); ++r) {
         const QString address = list->valueAt(r, c).toString().trimmed();
-        if (address.isEmpty() || to.contains(address))
+        // Whole addresses, whatever their case: "ann@x.com" is somebody else
+        // than "joann@x.com", and "Ann@X.com" is the same mailbox as "ann@x.com".
+        if (address.isEmpty() || to.contains(address, Qt::CaseInsensitive))
             continue;
-        to.prepend(address + QStringLiteral(", "));
+        to.prepend(address);
     }
-    to.chop(2);
-    return to;
+    return to.join(QStringLiteral(", "));
 }
 
 void TFrmCDKontrol::ToolButton2Click()

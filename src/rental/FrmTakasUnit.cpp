@@ -78,7 +78,7 @@ TFrmTakas::TFrmTakas(QWidget *parent) : QDialog(parent)
                                                       ComboBox6, Edit4, Edit5})
         form->addRow(w->accessibleName(), w);
     LabelUcret = Kit::valueLabel(received, QStringLiteral("LabelUcret"), QStringLiteral("Exchange price"));
-    LabelUcret->setText(QStringLiteral("Ucret"));
+    Kit::setValue(LabelUcret, QStringLiteral("Ucret"));
     QFont bold = LabelUcret->font();
     bold.setBold(true);
     bold.setPointSize(bold.pointSize() + 2);

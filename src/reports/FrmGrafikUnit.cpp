@@ -7,12 +7,12 @@
 #include "data/LedgerData.h"
 
 #include <QBarCategoryAxis>
+#include <QCategoryAxis>
 #include <QBarSeries>
 #include <QBarSet>
 #include <QChart>
 #include <QChartView>
 #include <QDateEdit>
-#include <QDateTimeAxis>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
@@ -243,6 +243,49 @@ void TFrmGrafik::drawChart(int which)
     delete old;
 }
 
+namespace {
+
+qreal atMidnight(const QDate &day)
+{
+    return qreal(QDateTime(day, QTime(0, 0)).toMSecsSinceEpoch());
+}
+
+// The date axis of the cash-box lines: every tick stands on a whole day, where
+// that day's point is drawn. A short period shows every day, a longer one its
+// weeks (counted from the first day), a long one the first day of each month.
+QCategoryAxis *dayAxis(const QDate &first, const QDate &last, QObject *parent)
+{
+    auto *x = new QCategoryAxis(parent);
+    x->setLabelsPosition(QCategoryAxis::AxisLabelsPositionOnValue);
+    const qint64 span = first.daysTo(last);
+    QList<QDate> ticks;
+    if (span <= 31) {
+        for (QDate d = first; d <= last; d = d.addDays(1))
+            ticks << d;
+    } else if (span <= 26 * 7) {
+        for (QDate d = first; d <= last; d = d.addDays(7))
+            ticks << d;
+    } else {
+        for (QDate d = first.day() == 1 ? first : QDate(first.year(), first.month(), 1).addMonths(1); d <= last;
+             d = d.addMonths(1))
+            ticks << d;
+    }
+    const bool sameYear = first.year() == last.year();
+    const QString format = span > 26 * 7 ? QStringLiteral("MM.yyyy")
+                                         : sameYear ? QStringLiteral("dd.MM") : QStringLiteral("dd.MM.yy");
+    x->setStartValue(atMidnight(first));
+    for (const QDate &d : std::as_const(ticks))
+        x->append(d.toString(format), atMidnight(d));
+    // Upright labels overlap beyond a fortnight of days.
+    if (ticks.size() > 16)
+        x->setLabelsAngle(-90);
+    // One day alone still needs a width to draw on.
+    x->setRange(atMidnight(first), atMidnight(last > first ? last : first.addDays(1)));
+    return x;
+}
+
+} // namespace
+
 bool TFrmGrafik::drawCashAll(QChart *c)
 {
     const auto days = m_data->dailyTotals(Picker1->date(), Picker2->date());
@@ -259,7 +302,7 @@ bool TFrmGrafik::drawCashAll(QChart *c)
     QLineSeries *expenses = line(QStringLiteral("Total expenses sum"), Qt::green);
     QLineSeries *income = line(QStringLiteral("Total income"), Qt::blue);
     for (const TGrafikData::Day &d : *days) {
-        const qreal x = qreal(QDateTime(d.day, QTime(0, 0)).toMSecsSinceEpoch());
+        const qreal x = atMidnight(d.day);
         turnover->append(x, d.turnover.toDouble());
         expenses->append(x, d.expenses.toDouble());
         income->append(x, d.income.toDouble());
@@ -269,11 +312,7 @@ bool TFrmGrafik::drawCashAll(QChart *c)
     background.setColorAt(0, QColor(192, 192, 192));
     background.setColorAt(1, Qt::white);
     c->setBackgroundBrush(background);
-    auto *x = new QDateTimeAxis(c);
-    // Short day labels, few enough to be read whole.
-    x->setFormat(Picker1->date().year() == Picker2->date().year() ? QStringLiteral("dd.MM") : QStringLiteral("MM.yyyy"));
-    x->setTickCount(std::min<int>(8, std::max<int>(2, int(days->size()))));
-    x->setRange(QDateTime(Picker1->date(), QTime(0, 0)), QDateTime(Picker2->date(), QTime(0, 0)));
+    auto *x = dayAxis(Picker1->date(), Picker2->date(), c);
     auto *y = new QValueAxis(c);
     y->setLabelFormat(QStringLiteral("%.0f"));
     c->addAxis(x, Qt::AlignBottom);

@@ -4,6 +4,9 @@
 #include "components/Format.h"
 #include "components/PromptService.h"
 #include "data/ShopBook.h"
+#include "db/Paths.h"
+
+#include <QSaveFile>
 
 QString ReplaceAll(const QString &oldText, const QString &newText, const QString &source)
 {
@@ -99,4 +102,13 @@ bool DeleteWithConfirm(DataSet *dataSet)
         return false;
     }
     return true;
+}
+
+void WriteErrorLog(const QString &message)
+{
+    QSaveFile log(Paths::errorLog());
+    if (log.open(QIODevice::WriteOnly | QIODevice::Text)) {
+        log.write(message.toUtf8() + '\n');
+        log.commit();
+    }
 }

@@ -23,6 +23,10 @@ QString DateToYMD(const QDate &date);
 // "Build 2.1.0.310": the program's four version numbers, fixed by the build.
 QString BuildVersionText();
 
+// Writes an error's text to the error log (VEXARO/LOG.Txt) as its only line:
+// the log holds the latest error, for whoever looks after the shop.
+void WriteErrorLog(const QString &message);
+
 // Deletes the dataset's current row after the clerk confirms; true when a row
 // was deleted. An empty dataset asks nothing. A delete the database refuses
 // is reported to the clerk with the database's own words, and the row stays.

@@ -46,6 +46,7 @@ namespace {
 
 const QString Password = QStringLiteral("gizli");
 const QDate D(2024, 3, 11);
+const int NoDate = -100000; // the entry's date field cleared
 
 QVariant money(const char *text)
 {
@@ -401,6 +402,9 @@ void TestFrmKasaHareket::entryRules_data()
     const QString missing = QStringLiteral("You can t complete recording process without filling explanation.");
     const QString penalty = QStringLiteral("Penalty for Delay|Ceza|3.0000|0.0000");
     QTest::newRow("no explanation") << "new" << "  " << 0 << missing << penalty << 1;
+    QTest::newRow("date cleared") << "new" << "Kirtasiye" << NoDate
+                                  << "You can t complete recording process without filling \"Transaction date\"."
+                                  << penalty << 1;
     QTest::newRow("explanation, no amounts") << "new" << "Not" << 0 << "" << penalty + "\nOther|Not||" << 2;
     QTest::newRow("dated outside the period") << "new" << "Dun" << -3 << "" << penalty + "\nOther|Dun||" << 1;
     QTest::newRow("correction keeps its kind") << "edit" << "Ceza iadesi" << 0 << ""
@@ -430,7 +434,8 @@ void TestFrmKasaHareket::entryRules()
     } else {
         whenUp<TFrmKasaHareketGiris>(FrmKasaHareketGiris, [&](TFrmKasaHareketGiris *d) {
             type(d->DBEdit1, explanation);
-            d->DBDateEdit1->setDate(QDate::currentDate().addDays(dayOffset));
+            d->DBDateEdit1->setDate(dayOffset == NoDate ? d->DBDateEdit1->minimumDate()
+                                                        : QDate::currentDate().addDays(dayOffset));
             if (!warning.isEmpty())
                 m_prompts->expect(Icon::Warning, warning);
             d->BtnSave->click();
@@ -439,6 +444,7 @@ void TestFrmKasaHareket::entryRules()
                 QVERIFY(d->isVisible());
                 QCOMPARE(Dm1->Kasa->state(), DataSet::State::Insert);
                 QCOMPARE(ledger(QStringLiteral("Count(*)")), QStringLiteral("1"));
+                QCOMPARE(d->DBEdit1->text(), explanation);
                 d->BtnCancel->click();
             }
         });

@@ -439,6 +439,7 @@ void TestShopBook::ledgerEntry_data()
     QTest::newRow("correction keeps its kind") << "edit" << "Penalty for Delay|Kira geliri|10.0000"
                                                << "Correction|ayse|Penalty for Delay|Ceza|3.0000|2024-03-01";
     QTest::newRow("delete") << "delete" << "" << "Deletion|ayse|Penalty for Delay|Ceza|3.0000|2024-03-01";
+    QTest::newRow("new entry without a date") << "undated" << "Penalty for Delay|Ceza|3.0000" << "";
 }
 
 void TestShopBook::ledgerEntry()
@@ -454,17 +455,25 @@ void TestShopBook::ledgerEntry()
     if (action == QLatin1String("delete")) {
         r = ShopBook().deleteLedgerEntry(k);
     } else {
-        action == QLatin1String("new") ? k->insert() : k->edit();
+        action == QLatin1String("edit") ? k->edit() : k->insert();
+        if (action == QLatin1String("new"))
+            k->setValue(QStringLiteral("Tarih"), RentDay);
         k->setValue(QStringLiteral("Aciklama"), QStringLiteral("Kira geliri"));
         k->setValue(QStringLiteral("Borc"), QVariant::fromValue(money("10")));
         r = ShopBook().saveLedgerEntry(k);
-        QVERIFY(ledger(QStringLiteral("Saat")).split(u'\n').last() >= before); // the time of saving
+        if (action != QLatin1String("undated")) // the time of saving
+            QVERIFY(ledger(QStringLiteral("Saat")).split(u'\n').last() >= before);
     }
-    QVERIFY2(r.ok(), qPrintable(r.message));
+    if (action == QLatin1String("undated")) {
+        QCOMPARE(r.error, Error::Invalid);
+        QCOMPARE(k->state(), DataSet::State::Insert); // still as typed
+    } else {
+        QVERIFY2(r.ok(), qPrintable(r.message));
+    }
     QTEST(ledger(QStringLiteral("Islem, Aciklama, Borc")), "ledger");
     // Who changed which row, when, and the row as it was.
     QTEST(table(QStringLiteral("Degisiklik, Kullanici, Islem, Aciklama, Borc, Tarih"), QStringLiteral("KasaLog")), "audit");
-    if (action != QLatin1String("new")) {
+    if (action == QLatin1String("edit") || action == QLatin1String("delete")) {
         QCOMPARE(number(QStringLiteral("Select KasaID from KasaLog")), firstId);
         QVERIFY(table(QStringLiteral("DegisimZamani"), QStringLiteral("KasaLog")) >= before);
     }
@@ -517,6 +526,8 @@ void TestShopBook::refusedLastStatementStoresNothing()
         ds->setValue(operation == QLatin1String("CD") ? QStringLiteral("CDNo") : QStringLiteral("MusteriNo"), 2);
         ds->setValue(QStringLiteral("Stok"), 3);
         ds->setValue(QStringLiteral("Depozito"), QVariant::fromValue(money("50")));
+        if (operation == QLatin1String("Kasa"))
+            ds->setValue(QStringLiteral("Tarih"), RentDay);
         op = [&] {
             return operation == QLatin1String("CD") ? book.saveTitle(ds, true)
                  : operation == QLatin1String("Musteri") ? book.saveCustomer(ds, true) : book.saveLedgerEntry(ds);

@@ -9,6 +9,7 @@
 #include "components/SmtpClient.h"
 #include "data/Dm1Unit.h"
 #include "data/Dm2Unit.h"
+#include "db/Paths.h"
 #include "messaging/FrmMailArsivUnit.h"
 #include "messaging/FrmMailListUnit.h"
 #include "messaging/FrmMailUnit.h"
@@ -19,6 +20,7 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QFile>
 #include <QJsonArray>
 #include <QLabel>
 #include <QLineEdit>
@@ -155,13 +157,18 @@ void TestFrmMail::sendOutcome_data()
     QTest::addColumn<QString>("password");
     QTest::addColumn<bool>("sent");
     QTest::addColumn<QString>("reason");
-    QTest::newRow("sent") << QStringLiteral("peer") << QStringLiteral("secret") << true << QString();
+    QTest::addColumn<bool>("archived"); // false: the database refuses the archive row
+    QTest::newRow("sent") << QStringLiteral("peer") << QStringLiteral("secret") << true << QString() << true;
     QTest::newRow("wrong password") << QStringLiteral("peer") << QStringLiteral("wrong") << false
-                                    << QStringLiteral("Login denied");
+                                    << QStringLiteral("Login denied") << true;
     QTest::newRow("unreachable server") << QStringLiteral("127.0.0.1:%1").arg(SmtpPeer::unusedPort())
-                                        << QStringLiteral("secret") << false << QStringLiteral("connect");
+                                        << QStringLiteral("secret") << false << QStringLiteral("connect") << true;
     QTest::newRow("empty server name") << QString() << QStringLiteral("secret") << false
-                                       << QStringLiteral("No SMTP server is set.");
+                                       << QStringLiteral("No SMTP server is set.") << true;
+    QTest::newRow("sent, the archive refuses") << QStringLiteral("peer") << QStringLiteral("secret") << true
+                                               << QString() << false;
+    QTest::newRow("not sent, the archive refuses") << QStringLiteral("peer") << QStringLiteral("wrong") << false
+                                                   << QStringLiteral("Login denied") << false;
 }
 
 void TestFrmMail::sendOutcome()
@@ -170,7 +177,14 @@ void TestFrmMail::sendOutcome()
     QFETCH(QString, password);
     QFETCH(bool, sent);
     QFETCH(QString, reason);
+    QFETCH(bool, archived);
     setAccount(Shop, password, server == QLatin1String("peer") ? m_peer->server() : server);
+    if (!archived) {
+        Sql::run(QStringLiteral("Create Trigger vx_refuse Before Insert On mail Begin Select Raise(Abort, 'archive full'); End"));
+        m_prompts->expectStartingWith(Icon::Error,
+                                      sent ? QStringLiteral("Your message is sent, but it could not be written to the mail archive:\n")
+                                           : QStringLiteral("Your message is not sent, and the attempt could not be written to the mail archive:\n"));
+    }
     const QString to = QStringLiteral("ayse@127.0.0.1, ismail@127.0.0.1");
     const QString subject = QStringLiteral("İade hatırlatması: ğüşöç İĞÜŞÖÇ");
     const QString body = QStringLiteral("Sayın müşterimiz,\nfilminizi iade ediniz. Işık Şükrü");
@@ -182,12 +196,21 @@ void TestFrmMail::sendOutcome()
     QVERIFY(send(w));
 
     const QList<ArchiveRow> rows = archive();
-    QCOMPARE(rows.size(), 1);
-    QCOMPARE(rows[0].Durum, sent ? 1 : 0);
-    QCOMPARE(rows[0].Gonderen, Shop);
-    QCOMPARE(rows[0].Alici, QStringLiteral("ayse@127.0.0.1, ismail@127.0.0.1"));
-    QCOMPARE(rows[0].Konu, subject);
-    QVERIFY(QString::fromUtf8(rows[0].Mail).contains(QStringLiteral("filminizi iade ediniz. Işık Şükrü")));
+    if (!archived) {
+        // Told with the database's words, and logged for whoever looks after the shop.
+        QVERIFY(m_prompts->seen().first().text.contains(QStringLiteral("archive full")));
+        QFile log(Paths::errorLog());
+        QVERIFY(log.open(QIODevice::ReadOnly));
+        QVERIFY(log.readAll().contains("archive full"));
+        QVERIFY(rows.isEmpty());
+    } else {
+        QCOMPARE(rows.size(), 1);
+        QCOMPARE(rows[0].Durum, sent ? 1 : 0);
+        QCOMPARE(rows[0].Gonderen, Shop);
+        QCOMPARE(rows[0].Alici, QStringLiteral("ayse@127.0.0.1, ismail@127.0.0.1"));
+        QCOMPARE(rows[0].Konu, subject);
+        QVERIFY(QString::fromUtf8(rows[0].Mail).contains(QStringLiteral("filminizi iade ediniz. Işık Şükrü")));
+    }
     QVERIFY(!QApplication::overrideCursor());
     if (sent) {
         QVERIFY(!w->isVisible()); // closed on success

@@ -170,6 +170,7 @@ private slots:
     void nextRentalQuestion_data();
     void nextRentalQuestion();
     void deleteLeavesLedgerAndStock();
+    void mailToTheTransactionsCustomer_data();
     void mailToTheTransactionsCustomer();
     void closing_data();
     void closing();
@@ -622,29 +623,60 @@ void TestFrmCDKira::deleteLeavesLedgerAndStock()
     QCOMPARE(number(QStringLiteral("Select Stok from CD where ID=?"), {m_dvd}), 1);
 }
 
+void TestFrmCDKira::mailToTheTransactionsCustomer_data()
+{
+    QTest::addColumn<QString>("transaction");
+    QTest::addColumn<QString>("recipient"); // empty: refused, no e-mail window
+    QTest::newRow("the customer just posted") << "posted" << "veli@example.com";
+    QTest::newRow("a non-member while the customer list shows members only") << "guest" << "veli@example.com";
+    QTest::newRow("a deleted customer's sale") << "deleted" << "";
+}
+
 void TestFrmCDKira::mailToTheTransactionsCustomer()
 {
+    QFETCH(QString, transaction);
+    QFETCH(QString, recipient);
     run(QStringLiteral("Update Musteri Set EMail='veli@example.com' Where ID=?"), {m_guest});
     run(QStringLiteral("Update Musteri Set EMail='ayse@example.com' Where ID=?"), {m_member});
+    if (transaction == QLatin1String("guest")) {
+        addTransaction(m_guest, m_dvd, QStringLiteral("Rent"), 0, Friday);
+    } else if (transaction == QLatin1String("deleted")) {
+        const int gone = addCustomer(QStringLiteral("Eski Musteri"), 0);
+        run(QStringLiteral("Update Musteri Set EMail='eski@example.com' Where ID=?"), {gone});
+        addTransaction(gone, m_dvd, QStringLiteral("Sell"), 0, Friday);
+        run(QStringLiteral("Delete from Musteri Where ID=?"), {gone});
+    }
     openWindow();
-    enter(QStringLiteral("Rent"), QStringLiteral("Veli Misafir"), QStringLiteral("DVD"), QStringLiteral("Matrix"));
-    m_prompts->expect(Icon::Question, NextRental, Answer::No);
-    w->ToolButton1->click();
+    if (transaction == QLatin1String("posted")) {
+        enter(QStringLiteral("Rent"), QStringLiteral("Veli Misafir"), QStringLiteral("DVD"), QStringLiteral("Matrix"));
+        m_prompts->expect(Icon::Question, NextRental, Answer::No);
+        w->ToolButton1->click();
+    } else {
+        // The customer window was left on its members: the list stands on one.
+        QVERIFY(Dm1->showCustomers(true));
+    }
+    if (recipient.isEmpty())
+        m_prompts->expect(Icon::Warning,
+                          QStringLiteral("The customer of this transaction no longer exists: there is nobody to write to."));
     QString to;
-    bool locked = false;
+    bool locked = false, opened = false;
     auto *poll = new QTimer(this);
     connect(poll, &QTimer::timeout, this, [&, poll] {
         if (!FrmMail || !FrmMail->isVisible())
             return;
         poll->stop();
+        opened = true;
         to = FrmMail->EdTo->text();
         locked = !FrmMail->EdTo->isEnabled() && !FrmMail->btnTo->isEnabled();
         FrmMail->close();
     });
     poll->start(5);
     w->SpeedButton1->click();
-    QCOMPARE(to, QStringLiteral("veli@example.com"));
-    QVERIFY(locked);
+    QTest::qWait(20);
+    poll->stop();
+    QCOMPARE(opened, !recipient.isEmpty());
+    QCOMPARE(to, recipient);
+    QCOMPARE(locked, opened);
 }
 
 void TestFrmCDKira::closing_data()

@@ -267,18 +267,26 @@ void TestFrmCDKontrol::barcode()
 
 void TestFrmCDKontrol::mailToTheList_data()
 {
-    QTest::addColumn<bool>("withAddresses");
+    // The addresses of Ali, Banu and Cem, listed in that order.
+    QTest::addColumn<QStringList>("addresses");
     QTest::addColumn<QString>("to");
-    QTest::newRow("one address twice, reverse order") << true << "banu@example.com, shared@example.com";
-    QTest::newRow("no address") << false << "";
+    QTest::newRow("one address twice, reverse order")
+        << QStringList{"shared@example.com", "banu@example.com", " shared@example.com "}
+        << "banu@example.com, shared@example.com";
+    QTest::newRow("an address inside a listed one")
+        << QStringList{"joann@x.com", "ann@x.com", ""} << "ann@x.com, joann@x.com";
+    QTest::newRow("one address in two cases") << QStringList{"Ann@X.com", "", "ann@x.com"} << "Ann@X.com";
+    QTest::newRow("no address") << QStringList{"", "", ""} << "";
 }
 
 void TestFrmCDKontrol::mailToTheList()
 {
-    QFETCH(bool, withAddresses);
+    QFETCH(QStringList, addresses);
     QFETCH(QString, to);
-    if (!withAddresses)
-        run(QStringLiteral("Update Musteri Set EMail=NULL"));
+    const int customers[] = {m_ali, m_banu, m_cem};
+    for (int i = 0; i < 3; ++i)
+        run(QStringLiteral("Update Musteri Set EMail=? Where ID=?"),
+            {addresses[i].isEmpty() ? QVariant() : QVariant(addresses[i]), customers[i]});
     const QDate today = QDate::currentDate();
     addRental(m_ali, m_matrix, QStringLiteral("DVD"), today, 3);
     addRental(m_banu, m_yol, QStringLiteral("VCD"), today, 3);

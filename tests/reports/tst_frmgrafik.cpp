@@ -17,9 +17,11 @@
 
 #include <QBarSeries>
 #include <QBarSet>
+#include <QCategoryAxis>
 #include <QChart>
 #include <QComboBox>
 #include <QDateEdit>
+#include <QDateTimeAxis>
 #include <QLabel>
 #include <QLineSeries>
 #include <QPieSeries>
@@ -84,6 +86,8 @@ private slots:
     void choosingAndRedrawing();
     void chartsEqualTheShopsRows_data();
     void chartsEqualTheShopsRows();
+    void cashChartTicksStandOnDays_data();
+    void cashChartTicksStandOnDays();
 
 private:
     void seedRentals();
@@ -377,6 +381,74 @@ void TestFrmGrafik::chartsEqualTheShopsRows()
         QCOMPARE(w->LabelNote->isVisible(), allRows > TFrmGrafik::MaxBars);
         if (allRows > TFrmGrafik::MaxBars)
             QVERIFY(w->LabelNote->text().contains(QString::number(allRows)));
+    }
+}
+
+void TestFrmGrafik::cashChartTicksStandOnDays_data()
+{
+    QTest::addColumn<QDate>("last");
+    QTest::addColumn<int>("days");     // of the period, the last one included
+    QTest::addColumn<QString>("step"); // day, week or month
+    QTest::newRow("nine days: every day") << D << 9 << "day";
+    QTest::newRow("a month: every day") << D << 31 << "day";
+    QTest::newRow("over the new year: every day") << QDate(2024, 1, 4) << 10 << "day";
+    QTest::newRow("a quarter: every week") << D << 90 << "week";
+    QTest::newRow("a year: every month") << D << 366 << "month";
+}
+
+void TestFrmGrafik::cashChartTicksStandOnDays()
+{
+    QFETCH(QDate, last);
+    QFETCH(int, days);
+    QFETCH(QString, step);
+    const QDate first = last.addDays(1 - days);
+    // Money moves on the first day, on two days in the middle and on the last.
+    for (const QDate &day : {first, first.addDays(days / 3), first.addDays(days / 3 + 1), last})
+        run(QStringLiteral("Insert Into Kasa (Islem, Borc, Tarih) Values ('Other', ?, ?)"),
+            {QVariant::fromValue(Money::fromUnits(10)), day});
+    TFrmGrafik *w = openCharts(first, last);
+    w->TreeView1->setCurrentItem(w->TreeView1->topLevelItem(TFrmGrafik::CashAll));
+    const QList<QAbstractAxis *> axes = w->chart()->axes(Qt::Horizontal);
+    QCOMPARE(axes.size(), 1);
+    // Where the ticks stand, and their labels.
+    QList<std::pair<QDateTime, QString>> marks;
+    if (auto *x = qobject_cast<QCategoryAxis *>(axes.first())) {
+        for (const QString &label : x->categoriesLabels())
+            marks.push_back({QDateTime::fromMSecsSinceEpoch(qint64(x->endValue(label))), label});
+    } else if (auto *t = qobject_cast<QDateTimeAxis *>(axes.first())) {
+        const qint64 from = t->min().toMSecsSinceEpoch(), to = t->max().toMSecsSinceEpoch();
+        for (int i = 0; i < t->tickCount(); ++i) {
+            const QDateTime at = QDateTime::fromMSecsSinceEpoch(from + (to - from) * i / (t->tickCount() - 1));
+            marks.push_back({at, at.toString(t->format())});
+        }
+    }
+    // Each tick stands on a day's midnight and is labelled with that day.
+    QList<QDate> ticks;
+    for (const auto &[at, label] : marks) {
+        QCOMPARE(at.time(), QTime(0, 0));
+        QCOMPARE(label, at.date().toString(step == QLatin1String("month") ? QStringLiteral("MM.yyyy")
+                                               : first.year() == last.year() ? QStringLiteral("dd.MM")
+                                                                              : QStringLiteral("dd.MM.yy")));
+        ticks << at.date();
+    }
+    QVERIFY(!ticks.isEmpty());
+    for (int i = 1; i < ticks.size(); ++i)
+        QCOMPARE(ticks[i], step == QLatin1String("day")    ? ticks[i - 1].addDays(1)
+                           : step == QLatin1String("week") ? ticks[i - 1].addDays(7)
+                                                           : ticks[i - 1].addMonths(1));
+    if (step == QLatin1String("month")) {
+        QCOMPARE(ticks.first(), QDate(first.year(), first.month(), 1).addMonths(1));
+        QVERIFY(ticks.last().addMonths(1) > last);
+        return;
+    }
+    QCOMPARE(ticks.first(), first);
+    QVERIFY(ticks.last() <= last && ticks.last().addDays(step == QLatin1String("day") ? 1 : 7) > last);
+    if (step == QLatin1String("day")) {
+        // Every point of every line has its day's tick under it.
+        for (QAbstractSeries *s : w->chart()->series())
+            for (const QPointF &p : static_cast<QLineSeries *>(s)->points())
+                QVERIFY(ticks.contains(QDateTime::fromMSecsSinceEpoch(qint64(p.x())).date())
+                        && QDateTime::fromMSecsSinceEpoch(qint64(p.x())).time() == QTime(0, 0));
     }
 }
 
