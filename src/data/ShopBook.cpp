@@ -1,27 +1,24 @@
 #include "data/ShopBook.h"
+#include "data/ShopBookWrite.h"
 
 #include "data/Tariff.h"
 
 #include "components/DataSet.h"
 #include "data/Session.h"
-#include "db/Transaction.h"
 
 #include <QDate>
 #include <QDateTime>
-#include <QRandomGenerator>
-#include <chrono>
-#include <thread>
 #include <utility>
 
 namespace {
 
+using ShopBookWrite::inOneWrite;
 using Error = ShopResult::Error;
 using Params = QList<std::pair<QString, QVariant>>;
 
 const QString StockRefusedText = QStringLiteral("Less than one copy of tis Cd in stock, please check CD card !!!");
 const QString AlreadyReturnedText = QStringLiteral(
     "This rental has been returned or removed at another counter; nothing was saved.");
-const QString BusyText = QStringLiteral("The database is busy at another counter; nothing was changed. Please try again.");
 
 // Rent and sell
 const QString CountRentalSql = QStringLiteral(" Update CD Set  KiralamaSayi=KiralamaSayi+1  Where ID=:IDX ");
@@ -214,47 +211,6 @@ ShopResult takeCopy(Scratch &s, const QString &sql, const QString &param, int ti
     if (affected != 1)
         return ShopResult::failed(Error::StockRefused, StockRefusedText);
     return {};
-}
-
-// Runs the steps inside one transaction. On any failure everything is rolled
-// back and the dataset the clerk typed into (if any) is put back as typed.
-// When another counter held the database past the lock wait, the whole write
-// runs again from its start (what it read may have changed meanwhile), a few
-// times; after that the clerk is told that nothing was changed.
-template <class Steps>
-ShopResult inOneWrite(const QString &connection, DataSet *typedInto, Steps &&steps)
-{
-    constexpr int Attempts = 3;
-    std::optional<TypedRow> typed;
-    if (typedInto)
-        typed.emplace(typedInto);
-    ShopResult result;
-    for (int attempt = 1;; ++attempt) {
-        bool contended = false;
-        {
-            Transaction tx(Database::connection(connection));
-            if (!tx.isActive()) {
-                result = ShopResult::failed(Error::Database, tx.errorText());
-                contended = tx.contended();
-            } else {
-                Scratch scratch(connection);
-                result = steps(scratch);
-                if (result.ok() && !tx.commit()) {
-                    result = ShopResult::failed(Error::Database, tx.errorText());
-                    contended = tx.contended();
-                }
-            }
-        }
-        if (!result.ok() && typed)
-            typed->restore();
-        if (contended && attempt == Attempts)
-            result = ShopResult::failed(Error::Busy, BusyText);
-        result.retries = attempt - 1;
-        if (!contended || attempt == Attempts)
-            return result;
-        // Counters that met once should not meet again at the same instant.
-        std::this_thread::sleep_for(std::chrono::milliseconds(QRandomGenerator::global()->bounded(10, 60) * attempt));
-    }
 }
 
 // Keeps the ledger row as it is in the database, with who changes it and
