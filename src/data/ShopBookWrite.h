@@ -14,6 +14,8 @@
 
 namespace ShopBookWrite {
 
+inline const QString StockRefusedText =
+    QStringLiteral("Less than one copy of tis Cd in stock, please check CD card !!!");
 inline const QString BusyText =
     QStringLiteral("The database is busy at another counter; nothing was changed. Please try again.");
 
