@@ -133,6 +133,7 @@ void TFrmKasaHareketGiris::BtnSaveClick()
                 Prompt::error(kasa->lastError());
                 return;
             }
+            link->refresh(); // shown as the row holds it, also when the save is refused
         }
     }
     if (kasa->value(QStringLiteral("Aciklama")).toString().trimmed().isEmpty()) {

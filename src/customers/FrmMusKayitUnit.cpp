@@ -310,6 +310,9 @@ bool TFrmMusKayit::saveRow(bool bookDeposit, QString *error)
 {
     // The customer and the deposit booked for it are stored together or not at all.
     DataSet *m = Dm1->Musteri;
+    // The controls that are not line edits hand over what they hold, too.
+    for (FieldLink *link : {&DBMemo1->link(), &DBCheckBox1->link(), &DBDateEdit1->link()})
+        link->flush();
     const auto text = [m](const char *field) { return m->value(QString::fromLatin1(field)).toString(); };
     ShopBook::CustomerRequest request;
     if (m->state() == DataSet::State::Edit)

@@ -27,6 +27,21 @@ const QString GivenNameSql = QStringLiteral(" Select FilmAdi from CD where ID=:I
 // Manual entries: the audit of corrections and deletions.
 const char *const LedgerColumns[] = {"HareketID", "Borc", "Alacak", "BorcUSD", "AlacakUSD", "BorcEuro", "AlacakEuro",
                                      "MusteriID", "Islem", "CDID", "Saat", "Tarih", "Aciklama"};
+const QString LedgerRowSql = QStringLiteral(
+    " Select HareketID, Borc, Alacak, BorcUSD, AlacakUSD, BorcEuro, AlacakEuro, MusteriID, Islem, CDID, Saat, Tarih, "
+    "Aciklama from Kasa Where ID=:KasaID ");
+
+// The numbers shown to the shop: whether one is taken, and the largest.
+struct ShownNumber
+{
+    QString table, column, takenSql, largestSql;
+};
+const ShownNumber CDNumber = {QStringLiteral("CD"), QStringLiteral("CDNo"),
+                              QStringLiteral(" Select Count(*) from CD where CDNo=:No "),
+                              QStringLiteral(" Select Max(CDNo) from CD ")};
+const ShownNumber CustomerNumber = {QStringLiteral("Musteri"), QStringLiteral("MusteriNo"),
+                                    QStringLiteral(" Select Count(*) from Musteri where MusteriNo=:No "),
+                                    QStringLiteral(" Select Max(MusteriNo) from Musteri ")};
 
 template <class T>
 QVariant orNull(const std::optional<T> &v)
@@ -92,39 +107,37 @@ bool writeLedgerRow(Statement &s, const TKasa &k, int amounts, int *id)
 
 // Inside a write: the number proposed stays unless another counter took it
 // meanwhile (or none was proposed); then the largest plus one.
-bool claimNumber(Statement &s, const QString &table, const QString &column, int proposed, int *number)
+bool claimNumber(Statement &s, const ShownNumber &shown, int proposed, int *number)
 {
     int taken = 1;
-    if (proposed > 0
-        && !s.readInt(QStringLiteral(" Select Count(*) from %1 where %2=:No ").arg(table, column),
-                      {{QStringLiteral("No"), proposed}}, &taken))
+    if (proposed > 0 && !s.readInt(shown.takenSql, {{QStringLiteral("No"), proposed}}, &taken))
         return false;
     *number = proposed;
     if (taken == 0)
         return true;
     int largest = 0;
-    if (!s.readInt(QStringLiteral(" Select Max(%1) from %2 ").arg(column, table), {}, &largest))
+    if (!s.readInt(shown.largestSql, {}, &largest))
         return false;
     *number = largest + 1;
     return true;
 }
 
 // Inserts the row (its shown number claimed first) or updates it by ID.
-ShopResult storeRow(Statement &s, const QString &table, const QString &numberColumn, int id, int proposed,
-                    SqlParams values, int *storedId, int *number)
+ShopResult storeRow(Statement &s, const ShownNumber &shown, int id, int proposed, SqlParams values, int *storedId,
+                    int *number)
 {
     *number = proposed;
     if (id == 0) {
-        if (!claimNumber(s, table, numberColumn, proposed, number))
+        if (!claimNumber(s, shown, proposed, number))
             return failure(s);
-        values.prepend({numberColumn, *number});
-        if (!s.insert(table, values, storedId))
+        values.prepend({shown.column, *number});
+        if (!s.insert(shown.table, values, storedId))
             return failure(s);
         return {};
     }
-    values.prepend({numberColumn, proposed});
+    values.prepend({shown.column, proposed});
     int affected = 0;
-    if (!s.update(table, id, values, &affected))
+    if (!s.update(shown.table, id, values, &affected))
         return failure(s);
     if (affected != 1)
         return ShopResult::failed(Error::Database, DeletedMeanwhileText);
@@ -140,8 +153,7 @@ bool auditLedgerRow(Statement &s, int kasaId, const QString &change)
     for (const char *c : LedgerColumns)
         columns << QLatin1StringView(c);
     std::optional<QVariantList> old;
-    if (!s.readRow(QStringLiteral(" Select %1 from Kasa Where ID=:KasaID ").arg(columns.join(QStringLiteral(", "))),
-                   {{QStringLiteral("KasaID"), kasaId}}, &old))
+    if (!s.readRow(LedgerRowSql, {{QStringLiteral("KasaID"), kasaId}}, &old))
         return false;
     if (!old)
         return true;
@@ -194,7 +206,7 @@ ShopResult ShopBook::exchange(const ExchangeRequest &r)
 
     return inOneWrite(m_connection, nullptr, [&](Statement &s) -> ShopResult {
         ShopResult done;
-        if (ShopResult stored = storeRow(s, QStringLiteral("CD"), QStringLiteral("CDNo"), 0, r.cdNo, title, &done.id,
+        if (ShopResult stored = storeRow(s, CDNumber, 0, r.cdNo, title, &done.id,
                                          &done.number);
             !stored.ok())
             return stored;
@@ -300,7 +312,7 @@ ShopResult ShopBook::saveTitle(const TitleRequest &r)
         ShopResult done;
         // Another counter may have taken the proposed number since the list
         // offered it.
-        if (ShopResult stored = storeRow(s, QStringLiteral("CD"), QStringLiteral("CDNo"), r.id, r.cdNo, values,
+        if (ShopResult stored = storeRow(s, CDNumber, r.id, r.cdNo, values,
                                          &done.id, &done.number);
             !stored.ok())
             return stored;
@@ -339,7 +351,7 @@ ShopResult ShopBook::saveCustomer(const CustomerRequest &r)
 
     return inOneWrite(m_connection, nullptr, [&](Statement &s) -> ShopResult {
         ShopResult done;
-        if (ShopResult stored = storeRow(s, QStringLiteral("Musteri"), QStringLiteral("MusteriNo"), r.id, r.musteriNo,
+        if (ShopResult stored = storeRow(s, CustomerNumber, r.id, r.musteriNo,
                                          values, &done.id, &done.number);
             !stored.ok())
             return stored;
