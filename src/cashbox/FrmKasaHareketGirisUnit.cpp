@@ -124,6 +124,7 @@ void TFrmKasaHareketGiris::BtnSaveClick()
                 Prompt::error(kasa->lastError());
                 return;
             }
+            link->refresh(); // shown as the row holds it, also when the save is refused
         }
     }
     if (kasa->value(QStringLiteral("Aciklama")).toString().trimmed().isEmpty()) {
@@ -142,7 +143,18 @@ void TFrmKasaHareketGiris::BtnSaveClick()
         accept();
         return;
     }
-    const ShopResult stored = ShopBook().saveLedgerEntry(kasa);
+    ShopBook::LedgerEntryRequest request;
+    if (kasa->state() == DataSet::State::Edit)
+        request.kasaId = kasa->value(QStringLiteral("ID")).toInt();
+    request.date = kasa->value(QStringLiteral("Tarih")).toDateTime().date();
+    const auto amount = [kasa](const QString &field) -> std::optional<Money> {
+        const QVariant v = kasa->value(field);
+        return v.isNull() ? std::nullopt : std::optional<Money>(Money::fromVariant(v));
+    };
+    request.amountIn = amount(QStringLiteral("Borc"));
+    request.amountOut = amount(QStringLiteral("Alacak"));
+    request.description = kasa->value(QStringLiteral("Aciklama")).toString();
+    const ShopResult stored = ShopBook().saveLedgerEntry(request);
     if (!stored.ok()) {
         // Nothing was stored; the row stays as typed, so the clerk can put
         // right what the database refused and save again, or cancel.
@@ -150,6 +162,7 @@ void TFrmKasaHareketGiris::BtnSaveClick()
         Prompt::error(stored.message);
         return;
     }
+    kasa->cancel(); // what was typed is stored; the list shows it as read back
     if (FrmKasaHareket)
         FrmKasaHareket->showTotals();
     // The list is read again: the row shows in its place, or not at all when

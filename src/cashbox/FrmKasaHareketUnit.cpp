@@ -394,9 +394,17 @@ void TFrmKasaHareket::ToolButton3Click()
     if (!Prompt::confirmWarning(DeleteQuestion))
         return;
     // The deletion and its audit row are stored together or not at all.
-    const ShopResult removed = ShopBook().deleteLedgerEntry(kasa);
-    if (!removed.ok())
+    const int row = kasa->recNo();
+    const ShopResult removed = ShopBook().deleteLedgerEntry(kasa->value(QStringLiteral("ID")).toInt());
+    if (!removed.ok()) {
         Prompt::error(DeleteRefusedText + removed.message);
+    } else if (!kasa->requery()) {
+        Prompt::error(kasa->lastError());
+    } else {
+        // The row that followed the deleted one becomes current.
+        if (!kasa->moveTo(row))
+            kasa->last();
+    }
     showTotals();
 }
 

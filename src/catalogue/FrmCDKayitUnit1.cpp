@@ -254,30 +254,62 @@ void TFrmCDKayit::btnSaveClick()
     }
     if (!writeControls())
         return;
-    if (cd->state() == DataSet::State::Edit) {
-        // Changing a title never touches the cash box.
-        if (!cd->post()) {
-            Prompt::error(cd->lastError());
-            return;
-        }
-        accept();
-        return;
-    }
-    const bool book = Prompt::confirm(PurchaseQuestion);
-    if (!postNewTitle(book))
+    // Changing a title never touches the cash box.
+    const bool book = cd->state() == DataSet::State::Insert && Prompt::confirm(PurchaseQuestion);
+    if (!storeTitle(book))
         return; // the error is shown; the row is still being entered
     accept();
 }
 
-bool TFrmCDKayit::postNewTitle(bool bookPurchase)
+bool TFrmCDKayit::storeTitle(bool bookPurchase)
 {
     // The title and its purchase are stored together or not at all; after a
     // refusal the form still holds what was typed.
-    const ShopResult stored = ShopBook().saveTitle(Dm1->CD, bookPurchase);
-    if (stored.ok())
-        return true;
-    Prompt::error(stored.message);
-    return false;
+    DataSet *cd = Dm1->CD;
+    const auto text = [cd](const char *field) { return cd->value(QString::fromLatin1(field)).toString(); };
+    const auto whole = [cd](const char *field) -> std::optional<int> {
+        const QVariant v = cd->value(QString::fromLatin1(field));
+        return v.isNull() ? std::nullopt : std::optional<int>(v.toInt());
+    };
+    const auto money = [cd](const char *field) -> std::optional<Money> {
+        const QVariant v = cd->value(QString::fromLatin1(field));
+        return v.isNull() ? std::nullopt : std::optional<Money>(Money::fromVariant(v));
+    };
+    ShopBook::TitleRequest request;
+    if (cd->state() == DataSet::State::Edit)
+        request.id = cd->value(QStringLiteral("ID")).toInt();
+    request.cdNo = cd->value(QStringLiteral("CDNo")).toInt();
+    request.discType = text("CDTur");
+    request.barcode = text("Barkod");
+    request.filmName = text("FilmAdi");
+    request.filmCompany = text("FilmSirketi");
+    request.distributor = text("DagiticiFirma");
+    request.actor = text("Oyuncu");
+    request.filmType = text("KonuTur");
+    request.dubbing = text("Dublaj");
+    request.director = text("Yonetmen");
+    request.plot = text("FilmKonu");
+    request.invoiceNo = text("CDFaturaNo");
+    request.note = text("Aciklama");
+    request.year = whole("YapimYili");
+    request.minutes = whole("FilmSure");
+    request.discCount = whole("KutuIcerik");
+    request.stock = whole("Stok");
+    request.costPrice = money("MaliyetFiyat");
+    request.salePrice = money("SatisFiyat");
+    request.bookPurchase = bookPurchase;
+    const ShopResult stored = ShopBook().saveTitle(request);
+    if (!stored.ok()) {
+        Prompt::error(stored.message);
+        return false;
+    }
+    // The list is read again and shows the title as stored.
+    cd->cancel();
+    if (!cd->requery())
+        Prompt::error(cd->lastError());
+    else
+        cd->locate(QStringLiteral("ID"), stored.id);
+    return true;
 }
 
 void TFrmCDKayit::cancelUnposted()

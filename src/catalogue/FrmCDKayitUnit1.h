@@ -45,7 +45,7 @@ protected:
 private:
     bool requiredFilled() const;
     bool writeControls();
-    bool postNewTitle(bool bookPurchase);
+    bool storeTitle(bool bookPurchase);
     void cancelUnposted();
 };
 

@@ -309,10 +309,40 @@ void TFrmMusKayit::BtnSaveClick()
 bool TFrmMusKayit::saveRow(bool bookDeposit, QString *error)
 {
     // The customer and the deposit booked for it are stored together or not at all.
-    const ShopResult stored = ShopBook().saveCustomer(Dm1->Musteri, bookDeposit);
-    if (!stored.ok())
+    DataSet *m = Dm1->Musteri;
+    // The controls that are not line edits hand over what they hold, too.
+    for (FieldLink *link : {&DBMemo1->link(), &DBCheckBox1->link(), &DBDateEdit1->link()})
+        link->flush();
+    const auto text = [m](const char *field) { return m->value(QString::fromLatin1(field)).toString(); };
+    ShopBook::CustomerRequest request;
+    if (m->state() == DataSet::State::Edit)
+        request.id = m->value(QStringLiteral("ID")).toInt();
+    request.musteriNo = m->value(QStringLiteral("MusteriNo")).toInt();
+    request.name = text("AdSoyad");
+    request.gsmPhone = text("CepTelefon");
+    request.officePhone = text("IsTelefon");
+    request.homePhone = text("EvTelefon");
+    request.email = text("EMail");
+    request.address = text("Adres");
+    if (const QVariant v = m->value(QStringLiteral("UyelikDurum")); !v.isNull())
+        request.membership = v.toInt();
+    request.memberSince = m->value(QStringLiteral("UyelikBasTarih")).toDateTime().date();
+    if (const QVariant v = m->value(QStringLiteral("Depozito")); !v.isNull())
+        request.deposit = Money::fromVariant(v);
+    request.photo = m->value(QStringLiteral("Resim")).toByteArray();
+    request.bookDeposit = bookDeposit;
+    const ShopResult stored = ShopBook().saveCustomer(request);
+    if (!stored.ok()) {
         *error = stored.message;
-    return stored.ok();
+        return false;
+    }
+    // The list is read again and shows the customer as stored.
+    m->cancel();
+    if (!m->requery())
+        Prompt::error(m->lastError());
+    else
+        m->locate(QStringLiteral("ID"), stored.id);
+    return true;
 }
 
 void TFrmMusKayit::done(int result)

@@ -4,7 +4,7 @@
 #include "components/DataSource.h"
 #include "components/Format.h"
 #include "db/Database.h"
-#include "data/TariffCache.h"
+#include "data/ShopBook.h"
 
 #include <QBuffer>
 #include <QImageReader>
@@ -323,12 +323,12 @@ void TDm1::TakasCDAfterScroll()
 {
     if (!m_exchangeWindow)
         return;
-    const QString medium = TakasCD->value(QStringLiteral("CDTur")).toString();
-    const TariffCache &tariff = TariffCache::instance();
-    if (medium == QLatin1String("VCD"))
-        m_exchangePort->setExchangeFeeText(Format::number(tariff.TakasUcretiVCD, Money2));
-    else if (medium == QLatin1String("DVD"))
-        m_exchangePort->setExchangeFeeText(Format::number(tariff.TakasUcretiDVD, Money2));
+    // The fee shown comes from the engine's quote, the figure an exchange books.
+    ShopBook::ExchangeRequest request;
+    request.discType = TakasCD->value(QStringLiteral("CDTur")).toString();
+    Money fee;
+    if (ShopBook().quote(request, &fee).ok())
+        m_exchangePort->setExchangeFeeText(Format::number(fee, Money2));
 }
 
 void TDm1::TarifeAfterPost()

@@ -1,4 +1,5 @@
 #include "data/ShopBook.h"
+#include "data/ShopBookWrite.h"
 
 #include "data/Tariff.h"
 
@@ -10,20 +11,17 @@
 
 #include <QDate>
 #include <QDateTime>
-#include <QRandomGenerator>
-#include <chrono>
-#include <thread>
 #include <utility>
 
 namespace {
 
+using ShopBookWrite::inOneWrite;
+using ShopBookWrite::StockRefusedText;
 using Error = ShopResult::Error;
 using Params = QList<std::pair<QString, QVariant>>;
 
-const QString StockRefusedText = QStringLiteral("Less than one copy of tis Cd in stock, please check CD card !!!");
 const QString AlreadyReturnedText = QStringLiteral(
     "This rental has been returned or removed at another counter; nothing was saved.");
-const QString BusyText = QStringLiteral("The database is busy at another counter; nothing was changed. Please try again.");
 
 // Rent and sell
 const QString CountRentalSql = QStringLiteral(" Update CD Set  KiralamaSayi=KiralamaSayi+1  Where ID=:IDX ");
@@ -46,11 +44,6 @@ const QString PenaltyInsertSql = QStringLiteral(
     "(:Hareket, :CDID, :MusteriID, :Islem, :Borc, :Alacak, :Tarih, :Saat, :Aciklama)");
 
 // Exchange
-const QString ExchangeTitleSql = QStringLiteral(
-    " Insert Into CD  (CDNO, CDTur, FilmAdi, KonuTur, FilmSirketi, Yonetmen, Oyuncu,   Maliyetfiyat, SatisFiyat, "
-    "Stok, KutuIcerik) Values (:CDNO, :CDTur, :FilmAdi, :KonuTur, :FilmSirketi, :Yonetmen, :Oyuncu,   "
-    ":Maliyetfiyat, :SatisFiyat, :Stok, :KutuIcerik)");
-const QString ExchangeGiveOutSql = QStringLiteral(" Update CD  Set Stok=Stok-1  where ID=:IDX and Stok>0 ");
 const QString ExchangeFeeSql = QStringLiteral(
     " Insert Into Kasa  (Aciklama, Borc, Tarih, Saat, Islem )  Values (:Aciklama, :Borc, :Tarih, :Saat, :Islem) ");
 
@@ -59,16 +52,6 @@ const QString PurchaseSql = QStringLiteral(
     " Insert Into Kasa  (CDID, Islem, Alacak, Tarih, Saat, Aciklama)  Values (:CDID, :Islem, :Alacak, :Tarih, :Saat, :Aciklama)");
 const QString DepositSql = QStringLiteral(
     " Insert Into Kasa  (CDID, Islem, Borc, Tarih, Saat, Aciklama )  Values (:CDID, :Islem, :Borc, :Tarih, :Saat, :Aciklama)");
-
-// Manual entries: the audit of corrections and deletions.
-const QString LedgerRowSql = QStringLiteral(" Select * from Kasa Where ID=:KasaID ");
-const QString LedgerAuditSql = QStringLiteral(
-    " Insert Into KasaLog  (KasaID, Degisiklik, Kullanici, DegisimZamani, HareketID, Borc, Alacak, BorcUSD, AlacakUSD, "
-    "BorcEuro, AlacakEuro, MusteriID, Islem, CDID, Saat, Tarih, Aciklama)  Values (:KasaID, :Degisiklik, :Kullanici, "
-    ":DegisimZamani, :HareketID, :Borc, :Alacak, :BorcUSD, :AlacakUSD, :BorcEuro, :AlacakEuro, :MusteriID, :Islem, "
-    ":CDID, :Saat, :Tarih, :Aciklama)");
-const char *const LedgerColumns[] = {"HareketID", "Borc", "Alacak", "BorcUSD", "AlacakUSD", "BorcEuro", "AlacakEuro",
-                                     "MusteriID", "Islem", "CDID", "Saat", "Tarih", "Aciklama"};
 
 QVariant nullableInt(const std::optional<int> &v)
 {
@@ -184,26 +167,6 @@ bool largestPlusOne(Scratch &s, ShopBook::ShownNumber which, int *number)
     return true;
 }
 
-// Inside a write: the number the row proposes stays unless another counter
-// took it meanwhile (or none was proposed); then the largest plus one.
-bool claimNumber(Scratch &s, DataSet *row, ShopBook::ShownNumber which, int *number)
-{
-    const NumberColumn nc = numberColumn(which);
-    const int proposed = row->value(nc.column).toInt();
-    int taken = 1;
-    if (proposed > 0
-        && !s.readInt(QStringLiteral(" Select Count(*) as CounterX from %1 where %2=:No ").arg(nc.table, nc.column),
-                      {{QStringLiteral("No"), proposed}}, QStringLiteral("CounterX"), &taken))
-        return false;
-    *number = proposed;
-    if (taken == 0)
-        return true;
-    if (!largestPlusOne(s, which, number))
-        return false;
-    row->setValue(nc.column, *number);
-    return true;
-}
-
 ShopResult takeCopy(Scratch &s, const QString &sql, const QString &param, int titleId)
 {
     int affected = 0;
@@ -212,71 +175,6 @@ ShopResult takeCopy(Scratch &s, const QString &sql, const QString &param, int ti
     if (affected != 1)
         return ShopResult::failed(Error::StockRefused, StockRefusedText);
     return {};
-}
-
-// Runs the steps inside one transaction. On any failure everything is rolled
-// back and the dataset the clerk typed into (if any) is put back as typed.
-// When another counter held the database past the lock wait, the whole write
-// runs again from its start (what it read may have changed meanwhile), a few
-// times; after that the clerk is told that nothing was changed.
-template <class Steps>
-ShopResult inOneWrite(const QString &connection, DataSet *typedInto, Steps &&steps)
-{
-    constexpr int Attempts = 3;
-    std::optional<TypedRow> typed;
-    if (typedInto)
-        typed.emplace(typedInto);
-    ShopResult result;
-    for (int attempt = 1;; ++attempt) {
-        bool contended = false;
-        {
-            Transaction tx(Database::connection(connection));
-            if (!tx.isActive()) {
-                result = ShopResult::failed(Error::Database, tx.errorText());
-                contended = tx.contended();
-            } else {
-                Scratch scratch(connection);
-                result = steps(scratch);
-                if (result.ok() && !tx.commit()) {
-                    result = ShopResult::failed(Error::Database, tx.errorText());
-                    contended = tx.contended();
-                }
-            }
-        }
-        if (!result.ok() && typed)
-            typed->restore();
-        if (contended && attempt == Attempts)
-            result = ShopResult::failed(Error::Busy, BusyText);
-        result.retries = attempt - 1;
-        if (!contended || attempt == Attempts)
-            return result;
-        // Counters that met once should not meet again at the same instant.
-        std::this_thread::sleep_for(std::chrono::milliseconds(QRandomGenerator::global()->bounded(10, 60) * attempt));
-    }
-}
-
-// Keeps the ledger row as it is in the database, with who changes it and
-// when, before it is corrected or deleted. A row already gone leaves no trace.
-bool auditLedgerRow(Scratch &s, const QVariant &kasaId, const QString &change)
-{
-    QStringList columns;
-    for (const char *c : LedgerColumns)
-        columns << QLatin1StringView(c);
-    QVariantList old;
-    bool found = false;
-    if (!s.readRow(LedgerRowSql, {{QStringLiteral("KasaID"), kasaId}}, columns, &old, &found))
-        return false;
-    if (!found)
-        return true;
-    Params params = {
-        {QStringLiteral("KasaID"), kasaId},
-        {QStringLiteral("Degisiklik"), change},
-        {QStringLiteral("Kullanici"), Session::currentUser()},
-        {QStringLiteral("DegisimZamani"), QDateTime::currentDateTime()},
-    };
-    for (int i = 0; i < columns.size(); ++i)
-        params.append({columns[i], old[i]});
-    return s.exec(LedgerAuditSql, params);
 }
 
 // A delete that runs again after its write was undone: the row it took out of
@@ -609,177 +507,6 @@ ShopResult ShopBook::returnRental(DataSet *row, const QString &customerName)
             return s.failure();
         return done;
     });
-}
-
-ShopResult ShopBook::exchange(const TTakas &t)
-{
-    return inOneWrite(m_connection, nullptr, [&](Scratch &s) -> ShopResult {
-        int cdNo = t.CDNo;
-        int taken = 1;
-        if (cdNo > 0
-            && !s.readInt(QStringLiteral(" Select Count(*) as CounterX from CD where CDNo=:No "),
-                          {{QStringLiteral("No"), cdNo}}, QStringLiteral("CounterX"), &taken))
-            return s.failure();
-        if (taken != 0 && !largestPlusOne(s, ShownNumber::CDNo, &cdNo))
-            return s.failure();
-
-        const Params title = {
-            {QStringLiteral("CDNO"), cdNo},
-            {QStringLiteral("CDTur"), t.CDTur},
-            {QStringLiteral("FilmAdi"), t.FilmAdi},
-            {QStringLiteral("KonuTur"), t.KonuTur},
-            {QStringLiteral("FilmSirketi"), t.FilmSirketi},
-            {QStringLiteral("Yonetmen"), t.Yonetmen},
-            {QStringLiteral("Oyuncu"), t.Oyuncu},
-            {QStringLiteral("Maliyetfiyat"), QVariant::fromValue(t.MaliyetFiyat)},
-            {QStringLiteral("SatisFiyat"), QVariant::fromValue(t.SatisFiyat)},
-            {QStringLiteral("Stok"), 1},
-            {QStringLiteral("KutuIcerik"), t.KutuIcerik},
-        };
-        if (!s.exec(ExchangeTitleSql, title))
-            return s.failure();
-        int newId = 0;
-        if (!s.readInt(QStringLiteral(" Select ID from CD where CDNo=:No "), {{QStringLiteral("No"), cdNo}},
-                       QStringLiteral("ID"), &newId))
-            return s.failure();
-
-        if (ShopResult r = takeCopy(s, ExchangeGiveOutSql, QStringLiteral("IDX"), t.TakasID); !r.ok())
-            return r;
-        QString givenName;
-        if (!s.readText(QStringLiteral(" Select FilmAdi from CD where ID=:IDX "), {{QStringLiteral("IDX"), t.TakasID}},
-                        QStringLiteral("FilmAdi"), &givenName))
-            return s.failure();
-
-        TKasa k;
-        k.setIslem(QStringLiteral("Exchange"));
-        k.Borc = t.Ucret;
-        k.setTarih(QDate::currentDate());
-        k.Saat = QDateTime::currentDateTime();
-        k.setAciklama(QStringLiteral("Takas / ") + t.FilmAdi + QStringLiteral(" / ") + givenName);
-        if (!s.exec(ExchangeFeeSql, ledgerParams(k)))
-            return s.failure();
-        ShopResult done;
-        done.id = newId;
-        done.number = cdNo;
-        return done;
-    });
-}
-
-ShopResult ShopBook::saveTitle(DataSet *cd, bool bookPurchase)
-{
-    if (!isEditing(cd))
-        return {};
-    if (ShopResult r = checkConnection(cd, m_connection); !r.ok())
-        return r;
-
-    return inOneWrite(m_connection, cd, [&](Scratch &s) -> ShopResult {
-        const bool inserting = cd->state() == DataSet::State::Insert;
-        int number = 0;
-        // Another counter may have taken the proposed number since the list
-        // offered it.
-        if (inserting && !claimNumber(s, cd, ShownNumber::CDNo, &number))
-            return s.failure();
-        if (ShopResult r = postRow(cd); !r.ok())
-            return r;
-        if (inserting && bookPurchase) {
-            TKasa k;
-            k.CDID = cd->value(QStringLiteral("CDNo")).toInt(); // the purchase names the title by its shown number
-            k.setIslem(QStringLiteral("Buying CD"));
-            k.Alacak = Money::fromVariant(cd->value(QStringLiteral("MaliyetFiyat"))) * cd->value(QStringLiteral("Stok")).toLongLong();
-            k.setTarih(QDate::currentDate());
-            k.Saat = QDateTime::currentDateTime();
-            k.setAciklama(QStringLiteral("Buying CD / ") + cd->value(QStringLiteral("FilmAdi")).toString());
-            if (!s.exec(PurchaseSql, ledgerParams(k)))
-                return s.failure();
-        }
-        ShopResult done;
-        done.id = cd->value(QStringLiteral("ID")).toInt();
-        done.number = cd->value(QStringLiteral("CDNo")).toInt();
-        return done;
-    });
-}
-
-ShopResult ShopBook::saveCustomer(DataSet *m, bool bookDeposit)
-{
-    if (!isEditing(m))
-        return {};
-    if (ShopResult r = checkConnection(m, m_connection); !r.ok())
-        return r;
-
-    return inOneWrite(m_connection, m, [&](Scratch &s) -> ShopResult {
-        int number = 0;
-        if (m->state() == DataSet::State::Insert && !claimNumber(s, m, ShownNumber::MusteriNo, &number))
-            return s.failure();
-        if (ShopResult r = postRow(m); !r.ok())
-            return r;
-        if (bookDeposit) {
-            TKasa k; // a deposit concerns no disc
-            k.setIslem(QStringLiteral("Other"));
-            k.Borc = Money::fromVariant(m->value(QStringLiteral("Depozito")));
-            k.setTarih(QDate::currentDate());
-            k.Saat = QDateTime::currentDateTime();
-            k.setAciklama(QStringLiteral("Deposit / ") + m->value(QStringLiteral("AdSoyad")).toString());
-            if (!s.exec(DepositSql, ledgerParams(k)))
-                return s.failure();
-        }
-        ShopResult done;
-        done.id = m->value(QStringLiteral("ID")).toInt();
-        done.number = m->value(QStringLiteral("MusteriNo")).toInt();
-        return done;
-    });
-}
-
-ShopResult ShopBook::saveLedgerEntry(DataSet *kasa)
-{
-    if (!isEditing(kasa))
-        return {};
-    if (ShopResult r = checkConnection(kasa, m_connection); !r.ok())
-        return r;
-    // A movement without a date falls in no period: no total or chart counts it.
-    if (kasa->value(QStringLiteral("Tarih")).isNull())
-        return ShopResult::failed(Error::Invalid, QStringLiteral("A cash-box entry needs its transaction date."));
-
-    return inOneWrite(m_connection, kasa, [&](Scratch &s) -> ShopResult {
-        // A correction keeps the kind of movement it corrects.
-        if (kasa->state() == DataSet::State::Insert)
-            kasa->setValue(QStringLiteral("Islem"), QStringLiteral("Other"));
-        else if (!auditLedgerRow(s, kasa->value(QStringLiteral("ID")), QStringLiteral("Correction")))
-            return s.failure();
-        kasa->setValue(QStringLiteral("Saat"), QDateTime::currentDateTime());
-        if (ShopResult r = postRow(kasa); !r.ok())
-            return r;
-        ShopResult done;
-        done.id = kasa->value(QStringLiteral("ID")).toInt();
-        return done;
-    });
-}
-
-ShopResult ShopBook::deleteLedgerEntry(DataSet *kasa)
-{
-    if (ShopResult r = checkConnection(kasa, m_connection); !r.ok())
-        return r;
-    const QVariant id = kasa->value(QStringLiteral("ID"));
-    bool removed = false;
-    if (id.isNull())
-        return ShopResult::failed(Error::Invalid, QStringLiteral("There is no ledger row to delete."));
-    ShopResult result = inOneWrite(m_connection, nullptr, [&](Scratch &s) -> ShopResult {
-        if (ShopResult r = backInList(kasa, id, &removed); !r.ok())
-            return r;
-        if (!auditLedgerRow(s, id, QStringLiteral("Deletion")))
-            return s.failure();
-        if (!kasa->remove())
-            return ShopResult::failed(Error::Database, kasa->lastError());
-        removed = true;
-        ShopResult done;
-        done.id = id.toInt();
-        return done;
-    });
-    if (!result.ok() && removed) {
-        // The row left the list but stays in the database: it comes back.
-        kasa->requery();
-        kasa->locate(QStringLiteral("ID"), id);
-    }
-    return result;
 }
 
 ShopResult ShopBook::nextNumber(ShownNumber which)

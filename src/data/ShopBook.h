@@ -4,10 +4,12 @@
 #include "db/Database.h"
 #include "db/Money.h"
 
+#include <QByteArray>
 #include <QDate>
 #include <QString>
 #include <optional>
 #include <QVariantList>
+#include <optional>
 
 class DataSet;
 
@@ -113,37 +115,6 @@ public:
     // written, when the rental is no longer open in the database.
     ShopResult returnRental(DataSet *cdIade, const QString &customerName);
 
-    // --- exchange --------------------------------------------------------------
-    struct TTakas
-    {
-        int CDNo = 0; // the number the window shows; kept unless another counter took it
-        QString CDTur, FilmAdi, KonuTur, FilmSirketi, Yonetmen, Oyuncu;
-        Money MaliyetFiyat, SatisFiyat;
-        int KutuIcerik = 0;
-        Money Ucret;
-        int TakasID = 0; // CD.ID of the title given out
-    };
-    // The received disc becomes a new title with one copy, one copy of the
-    // given title leaves the shelf, the fee is booked. Result: the new title's
-    // ID and CDNo.
-    ShopResult exchange(const TTakas &takas);
-
-    // --- catalogue and customers ----------------------------------------------
-    // Posts the CD row being inserted (its CDNo re-claimed inside the write)
-    // or edited; a new title with bookPurchase books its purchase.
-    ShopResult saveTitle(DataSet *cd, bool bookPurchase);
-    // Posts the Musteri row being inserted (MusteriNo re-claimed inside the
-    // write) or edited; with bookDeposit the deposit is booked.
-    ShopResult saveCustomer(DataSet *musteri, bool bookDeposit);
-
-    // --- manual ledger entries --------------------------------------------------
-    // Posts the Kasa row being inserted (Islem "Other") or corrected (Islem
-    // kept); Saat becomes now either way. A correction first copies the row
-    // as stored into KasaLog with the logged-in user and the time.
-    ShopResult saveLedgerEntry(DataSet *kasa);
-    // Deletes the current Kasa row, copying it into KasaLog first.
-    ShopResult deleteLedgerEntry(DataSet *kasa);
-
     // --- shown numbers ----------------------------------------------------------
     enum class ShownNumber { MusteriNo, CDNo };
     // The largest number plus one (1 for an empty table), in result.number.
@@ -158,6 +129,83 @@ public:
     // are all back deletes as before; its finished transactions stay.
     ShopResult deleteCustomer(DataSet *musteri);
     ShopResult deleteTitle(DataSet *cd);
+
+    // --- exchange, titles, customers and manual ledger entries ----------------
+    // Each is a plain request of what the clerk typed or chose; the engine
+    // reads what else it needs, works the money out itself and returns what
+    // it stored. The window reads its list again afterwards.
+
+    // A disc received from a customer becomes a new title with one copy; one
+    // copy of a title in stock goes out for it.
+    struct ExchangeRequest
+    {
+        int cdNo = 0;         // CDNo the window shows; kept unless another counter took it
+        QString discType;     // CDTur of the received disc; its fee is the one booked
+        QString filmName;     // FilmAdi
+        QString filmType;     // KonuTur
+        QString filmCompany;  // FilmSirketi
+        QString director;     // Yonetmen
+        QString actor;        // Oyuncu
+        Money costPrice;      // MaliyetFiyat
+        Money salePrice;      // SatisFiyat
+        int discCount = 0;    // KutuIcerik
+        int givenTitleId = 0; // CD.ID of the title given out
+    };
+    // The fee an exchange of this request books, from the tariff as loaded;
+    // nothing is written. Invalid when the tariff has no fee for the type.
+    ShopResult quote(const ExchangeRequest &request, Money *fee);
+    // Stores the new title, takes the copy given out off the shelf and books
+    // the fee (quote's). Result: the new title's ID and CDNo.
+    ShopResult exchange(const ExchangeRequest &request);
+
+    // A cash movement typed by hand (kasaId 0) or a correction of a ledger
+    // row. An amount left empty stays empty in the row.
+    struct LedgerEntryRequest
+    {
+        int kasaId = 0;               // Kasa.ID of the row corrected; 0 for a new entry
+        QDate date;                   // Tarih; required
+        std::optional<Money> amountIn;  // Borc
+        std::optional<Money> amountOut; // Alacak
+        QString description;          // Aciklama
+    };
+    // A new entry is booked as "Other"; a correction keeps its kind and is
+    // first copied as stored into KasaLog with the logged-in user and the
+    // time. Saat becomes now either way. Result: the row's ID.
+    ShopResult saveLedgerEntry(const LedgerEntryRequest &request);
+    // Deletes the ledger row, copying it into KasaLog first.
+    ShopResult deleteLedgerEntry(int kasaId);
+
+    // Every column of a title the CD definition dialog edits. Numbers and
+    // prices left empty stay empty.
+    struct TitleRequest
+    {
+        int id = 0; // CD.ID of the title changed; 0 for a new title
+        int cdNo = 0; // CDNo proposed; a new title gets the next free one if another counter took it
+        QString discType, barcode, filmName, filmCompany, distributor, actor, filmType, dubbing, director,
+            plot, invoiceNo, note; // CDTur, Barkod, FilmAdi, FilmSirketi, DagiticiFirma, Oyuncu, KonuTur,
+                                   // Dublaj, Yonetmen, FilmKonu, CDFaturaNo, Aciklama
+        std::optional<int> year, minutes, discCount, stock; // YapimYili, FilmSure, KutuIcerik, Stok
+        std::optional<Money> costPrice, salePrice;          // MaliyetFiyat, SatisFiyat
+        bool bookPurchase = false; // a new title's purchase (cost times stock) goes out of the cash box
+    };
+    // Result: the title's ID and CDNo.
+    ShopResult saveTitle(const TitleRequest &request);
+
+    // Every column of a customer the registration dialog edits.
+    struct CustomerRequest
+    {
+        int id = 0;         // Musteri.ID of the customer changed; 0 for a new customer
+        int musteriNo = 0;  // MusteriNo proposed; a new customer gets the next free one if taken
+        QString name, gsmPhone, officePhone, homePhone, email, address; // AdSoyad, CepTelefon, IsTelefon,
+                                                                       // EvTelefon, EMail, Adres
+        std::optional<int> membership;       // UyelikDurum
+        QDate memberSince;                   // UyelikBasTarih
+        std::optional<Money> deposit;        // Depozito
+        QByteArray photo;                    // Resim, JPEG bytes; empty: none
+        bool bookDeposit = false;            // the deposit comes into the cash box
+    };
+    // Result: the customer's ID and MusteriNo.
+    ShopResult saveCustomer(const CustomerRequest &request);
 
 private:
     QString m_connection;

@@ -9,8 +9,6 @@
 #include "components/WindowKit.h"
 #include "data/Dm1Unit.h"
 #include "data/ShopBook.h"
-#include "data/Tariff.h"
-#include "data/TariffCache.h"
 
 #include <QButtonGroup>
 #include <QComboBox>
@@ -234,10 +232,11 @@ void TFrmTakas::FiltreEkle()
 
 void TFrmTakas::ComboBox2xChange()
 {
-    if (const auto fee = Tariff::exchangeFee(TariffCache::instance(), ComboBox2->currentText())) {
-        Ucret = *fee;
-        Kit::setValue(LabelUcret, Format::money(Ucret));
-    }
+    ShopBook::ExchangeRequest request;
+    request.discType = ComboBox2->currentText();
+    Money fee;
+    if (ShopBook().quote(request, &fee).ok())
+        Kit::setValue(LabelUcret, Format::money(fee));
 }
 
 void TFrmTakas::Edit9Change(const QString &text)
@@ -299,20 +298,19 @@ void TFrmTakas::BitBtn1Click()
         Prompt::error(error);
         return;
     }
-    ShopBook::TTakas t;
-    t.CDNo = Edit1->text().toInt();
-    t.CDTur = ComboBox2->currentText();
-    t.FilmAdi = Edit3->text();
-    t.KonuTur = ComboBox3->currentText();
-    t.FilmSirketi = ComboBox4->currentText();
-    t.Yonetmen = ComboBox5->currentText();
-    t.Oyuncu = ComboBox6->currentText();
-    t.MaliyetFiyat = *cost;
-    t.SatisFiyat = *sell;
-    t.KutuIcerik = int(*count);
-    t.Ucret = Ucret;
-    t.TakasID = stock->value(QStringLiteral("ID")).toInt();
-    const ShopResult result = ShopBook().exchange(t);
+    ShopBook::ExchangeRequest request;
+    request.cdNo = Edit1->text().toInt();
+    request.discType = ComboBox2->currentText();
+    request.filmName = Edit3->text();
+    request.filmType = ComboBox3->currentText();
+    request.filmCompany = ComboBox4->currentText();
+    request.director = ComboBox5->currentText();
+    request.actor = ComboBox6->currentText();
+    request.costPrice = *cost;
+    request.salePrice = *sell;
+    request.discCount = int(*count);
+    request.givenTitleId = stock->value(QStringLiteral("ID")).toInt();
+    const ShopResult result = ShopBook().exchange(request);
     if (!result.ok()) {
         if (result.error == ShopResult::Error::StockRefused) {
             Prompt::warning(result.message);

@@ -3,7 +3,6 @@
 #include "shell/WindowRegistry.h"
 
 #include "data/WindowPorts.h"
-#include "db/Money.h"
 
 #include <QDialog>
 
@@ -48,8 +47,6 @@ public:
     QComboBox *ComboBox7;      // type filter
     QToolButton *SpeedButton1; // clears the filter
     QPushButton *BitBtn2;      // "Close"
-
-    Money Ucret; // the fee for the received disc's type
 
     void FiltreEkle();
     void ComboBox2xChange();

@@ -106,41 +106,35 @@ private:
 
     ShopResult exchange()
     {
-        ShopBook::TTakas t;
-        t.CDNo = m_book.nextNumber(ShopBook::ShownNumber::CDNo).number; // as the window proposes it
-        t.CDTur = QStringLiteral("VCD");
-        t.FilmAdi = name("Swap");
-        t.KutuIcerik = 1;
-        t.Ucret = Money::fromRaw(15000);
-        t.TakasID = title().id;
-        return m_book.exchange(t);
+        ShopBook::ExchangeRequest r;
+        r.cdNo = m_book.nextNumber(ShopBook::ShownNumber::CDNo).number; // as the window proposes it
+        r.discType = QStringLiteral("VCD");
+        r.filmName = name("Swap");
+        r.discCount = 1;
+        r.givenTitleId = title().id;
+        return m_book.exchange(r);
     }
 
     ShopResult newCustomer()
     {
-        DataSet m(QStringLiteral("Musteri"));
-        m.setSql(QStringLiteral("Select * from Musteri Where ID=-1"));
-        m.open();
-        m.insert();
-        m.setValue(QStringLiteral("MusteriNo"), m_book.nextNumber(ShopBook::ShownNumber::MusteriNo).number);
-        m.setValue(QStringLiteral("AdSoyad"), name("Cust"));
-        m.setValue(QStringLiteral("Depozito"), QVariant::fromValue(Money::fromUnits(50)));
-        return m_book.saveCustomer(&m, true);
+        ShopBook::CustomerRequest r;
+        r.musteriNo = m_book.nextNumber(ShopBook::ShownNumber::MusteriNo).number;
+        r.name = name("Cust");
+        r.deposit = Money::fromUnits(50);
+        r.bookDeposit = true;
+        return m_book.saveCustomer(r);
     }
 
     ShopResult newTitle()
     {
-        DataSet cd(QStringLiteral("CD"));
-        cd.setSql(QStringLiteral("Select * from CD Where ID=-1"));
-        cd.open();
-        cd.insert();
-        cd.setValue(QStringLiteral("CDNo"), m_book.nextNumber(ShopBook::ShownNumber::CDNo).number);
-        cd.setValue(QStringLiteral("CDTur"), QStringLiteral("DVD"));
-        cd.setValue(QStringLiteral("FilmAdi"), name("Buy"));
-        cd.setValue(QStringLiteral("Stok"), int(m_rng.bounded(1, 4)));
-        cd.setValue(QStringLiteral("KiralamaSayi"), 0);
-        cd.setValue(QStringLiteral("MaliyetFiyat"), QVariant::fromValue(Money::fromRaw(125000)));
-        return m_book.saveTitle(&cd, true);
+        ShopBook::TitleRequest r;
+        r.cdNo = m_book.nextNumber(ShopBook::ShownNumber::CDNo).number;
+        r.discType = QStringLiteral("DVD");
+        r.filmName = name("Buy");
+        r.stock = int(m_rng.bounded(1, 4));
+        r.costPrice = Money::fromRaw(125000);
+        r.bookPurchase = true;
+        return m_book.saveTitle(r);
     }
 
     QRandomGenerator m_rng;

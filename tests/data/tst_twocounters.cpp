@@ -148,7 +148,12 @@ void TestTwoCounters::anotherCounterHoldsTheDatabase()
     m.setValue(QStringLiteral("MusteriNo"), 1);
     m.setValue(QStringLiteral("AdSoyad"), QStringLiteral("Cust-1"));
     m.setValue(QStringLiteral("Depozito"), QVariant::fromValue(Money::fromUnits(50)));
-    const ShopResult r = ShopBook().saveCustomer(&m, true);
+    ShopBook::CustomerRequest request;
+    request.musteriNo = 1;
+    request.name = QStringLiteral("Cust-1");
+    request.deposit = Money::fromUnits(50);
+    request.bookDeposit = true;
+    const ShopResult r = ShopBook().saveCustomer(request);
     other.goOn.release();
     other.wait();
     setLockWait(SqlDialect::LockWaitMs);
@@ -168,7 +173,7 @@ void TestTwoCounters::anotherCounterHoldsTheDatabase()
     QCOMPARE(m.state(), DataSet::State::Insert);
     QCOMPARE(m.value(QStringLiteral("AdSoyad")).toString(), QStringLiteral("Cust-1"));
     // The clerk presses "Post" again once the other counter is done.
-    const ShopResult again = ShopBook().saveCustomer(&m, true);
+    const ShopResult again = ShopBook().saveCustomer(request);
     QVERIFY2(again.ok(), qPrintable(again.message));
     QCOMPARE(stored(), QStringLiteral("1 customer(s), 1 deposit(s)"));
 }
