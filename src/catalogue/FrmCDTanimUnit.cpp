@@ -396,7 +396,7 @@ void TFrmCDTanim::tbEditClick()
 
 void TFrmCDTanim::tbDeleteClick()
 {
-    DeleteWithConfirm(Dm1->CD, [](DataSet *cd) { return ShopBook().deleteTitle(cd); });
+    DeleteWithConfirm(Dm1->CD, [](DataSet *cd) { return ShopBook().deleteTitle(cd->value(QStringLiteral("ID")).toInt()); });
 }
 
 void TFrmCDTanim::tbPrintClick()

@@ -344,7 +344,7 @@ void TFrmMusteri::tbEditClick()
 
 void TFrmMusteri::tbDeleteClick()
 {
-    DeleteWithConfirm(Dm1->Musteri, [](DataSet *m) { return ShopBook().deleteCustomer(m); });
+    DeleteWithConfirm(Dm1->Musteri, [](DataSet *m) { return ShopBook().deleteCustomer(m->value(QStringLiteral("ID")).toInt()); });
 }
 
 void TFrmMusteri::Edit1Change()

@@ -3,8 +3,6 @@
 
 #include "data/Tariff.h"
 
-#include "components/DataSet.h"
-#include "data/Session.h"
 #include "data/TariffCache.h"
 #include "db/Statement.h"
 #include "db/Transaction.h"
@@ -17,183 +15,34 @@ namespace {
 
 using ShopBookWrite::inOneWrite;
 using ShopBookWrite::StockRefusedText;
+using ShopBookWrite::bookLedger;
+using ShopBookWrite::AmountIn;
+using ShopBookWrite::AmountOut;
 using Error = ShopResult::Error;
-using Params = QList<std::pair<QString, QVariant>>;
 
 const QString AlreadyReturnedText = QStringLiteral(
     "This rental has been returned or removed at another counter; nothing was saved.");
 
-// Rent and sell
 const QString CountRentalSql = QStringLiteral(" Update CD Set  KiralamaSayi=KiralamaSayi+1  Where ID=:IDX ");
-const QString LedgerRowCountSql = QStringLiteral(" Select Count(*) as CounterX from Kasa  Where HareketID=:IDX");
-const QString LedgerUpdateSql = QStringLiteral(
-    " Update Kasa  SET HareketID=:Hareket, CDID=:CDId, MusteriID=:MusteriID,  Islem=:Islem, Borc=:Borc, "
-    "Alacak=:Alacak, Tarih=:Tarih,  Saat=:Saat, Aciklama=:Aciklama   Where HareketID=:HareketIDX");
-const QString LedgerInsertSql = QStringLiteral(
-    " Insert Into Kasa  (HareketID, CDID, MusteriID, Islem, Borc, Alacak, Tarih, Saat, Aciklama)  Values "
-    "(:Hareket, :CDID, :MusteriID, :Islem, :Borc, :Alacak, :Tarih, :Saat, :Aciklama)");
 // A copy leaves the shelf only while there is one: the check and the change
 // are one statement, so two counters cannot both take the last copy.
 const QString TakeCopySql = QStringLiteral(" Update CD  Set Stok=Stok-1  where ID=:CDNo and Stok>0 ");
 const QString PutCopyBackSql = QStringLiteral(" Update CD  Set Stok=Stok+1  where ID=:CDNo ");
+// The ledger row a rental or sale booked, to be booked again when it is corrected.
+const QString LedgerRowOfTransactionSql = QStringLiteral(" Select ID from Kasa  Where HareketID=:IDX Order by ID ");
 
-// Return
-const QString CloseRentalSql = QStringLiteral(" Update Hareket  Set CDDurum=:Durum  Where ID=:IDX and CDDurum=0 ");
-const QString PenaltyInsertSql = QStringLiteral(
-    " Insert Into Kasa  (HareketID, CDID, MusteriID, Islem, Borc, Alacak, Tarih, Saat, Aciklama )  Values "
-    "(:Hareket, :CDID, :MusteriID, :Islem, :Borc, :Alacak, :Tarih, :Saat, :Aciklama)");
-
-// Exchange
-const QString ExchangeFeeSql = QStringLiteral(
-    " Insert Into Kasa  (Aciklama, Borc, Tarih, Saat, Islem )  Values (:Aciklama, :Borc, :Tarih, :Saat, :Islem) ");
-
-// Catalogue and customers
-const QString PurchaseSql = QStringLiteral(
-    " Insert Into Kasa  (CDID, Islem, Alacak, Tarih, Saat, Aciklama)  Values (:CDID, :Islem, :Alacak, :Tarih, :Saat, :Aciklama)");
-const QString DepositSql = QStringLiteral(
-    " Insert Into Kasa  (CDID, Islem, Borc, Tarih, Saat, Aciklama )  Values (:CDID, :Islem, :Borc, :Tarih, :Saat, :Aciklama)");
-
-QVariant nullableInt(const std::optional<int> &v)
+ShopResult failure(const Statement &s)
 {
-    return v ? QVariant(*v) : QVariant(QMetaType::fromType<int>());
+    return ShopResult::failed(Error::Database, s.errorText());
 }
 
-bool isEditing(const DataSet *ds)
-{
-    return ds && (ds->state() == DataSet::State::Insert || ds->state() == DataSet::State::Edit);
-}
-
-Params ledgerParams(const TKasa &k)
-{
-    return {
-        {QStringLiteral("Hareket"), nullableInt(k.HareketID)},
-        {QStringLiteral("HareketIDX"), nullableInt(k.HareketID)},
-        {QStringLiteral("CDID"), nullableInt(k.CDID)},
-        {QStringLiteral("MusteriID"), nullableInt(k.MusteriID)},
-        {QStringLiteral("Islem"), k.Islem},
-        {QStringLiteral("Borc"), QVariant::fromValue(k.Borc)},
-        {QStringLiteral("Alacak"), QVariant::fromValue(k.Alacak)},
-        {QStringLiteral("Tarih"), k.Tarih},
-        {QStringLiteral("Saat"), k.Saat},
-        {QStringLiteral("Aciklama"), k.Aciklama},
-    };
-}
-
-// The engine's own scratch statement on its connection: one statement at a
-// time, named parameters, the database's message on failure.
-class Scratch
-{
-public:
-    explicit Scratch(const QString &connection) : m_ds(QStringLiteral("ShopBookTemp"))
-    {
-        m_ds.setConnectionName(connection);
-    }
-
-    bool exec(const QString &sql, const Params &params, int *rowsAffected = nullptr)
-    {
-        prepare(sql, params);
-        return m_ds.execSql(rowsAffected);
-    }
-
-    // The named column of the first row; an empty result or NULL reads as 0.
-    bool readInt(const QString &sql, const Params &params, const QString &column, int *value)
-    {
-        prepare(sql, params);
-        if (!m_ds.open())
-            return false;
-        *value = m_ds.value(column).toInt();
-        m_ds.close();
-        return true;
-    }
-
-    bool readText(const QString &sql, const Params &params, const QString &column, QString *value)
-    {
-        prepare(sql, params);
-        if (!m_ds.open())
-            return false;
-        *value = m_ds.value(column).toString();
-        m_ds.close();
-        return true;
-    }
-
-    // The named columns of the first row; *found is false when there is none.
-    bool readRow(const QString &sql, const Params &params, const QStringList &columns, QVariantList *values, bool *found)
-    {
-        prepare(sql, params);
-        if (!m_ds.open())
-            return false;
-        *found = !m_ds.isEmpty();
-        values->clear();
-        for (const QString &c : columns)
-            *values << m_ds.value(c);
-        m_ds.close();
-        return true;
-    }
-
-    ShopResult failure() const { return ShopResult::failed(Error::Database, m_ds.lastError()); }
-
-private:
-    void prepare(const QString &sql, const Params &params)
-    {
-        m_ds.close();
-        m_ds.setSql(sql);
-        for (const auto &[name, value] : params)
-            m_ds.setParameter(name, value);
-    }
-
-    DataSet m_ds;
-};
-
-struct NumberColumn
-{
-    QString table, column;
-};
-
-NumberColumn numberColumn(ShopBook::ShownNumber which)
-{
-    if (which == ShopBook::ShownNumber::MusteriNo)
-        return {QStringLiteral("Musteri"), QStringLiteral("MusteriNo")};
-    return {QStringLiteral("CD"), QStringLiteral("CDNo")};
-}
-
-bool largestPlusOne(Scratch &s, ShopBook::ShownNumber which, int *number)
-{
-    const NumberColumn nc = numberColumn(which);
-    int largest = 0;
-    if (!s.readInt(QStringLiteral(" Select Max(%1) as Maximus from %2 ").arg(nc.column, nc.table), {},
-                   QStringLiteral("Maximus"), &largest))
-        return false;
-    *number = largest + 1;
-    return true;
-}
-
-ShopResult takeCopy(Scratch &s, const QString &sql, const QString &param, int titleId)
+ShopResult takeCopy(Statement &s, int titleId)
 {
     int affected = 0;
-    if (!s.exec(sql, {{param, titleId}}, &affected))
-        return s.failure();
+    if (!s.exec(TakeCopySql, {{QStringLiteral("CDNo"), titleId}}, &affected))
+        return failure(s);
     if (affected != 1)
         return ShopResult::failed(Error::StockRefused, StockRefusedText);
-    return {};
-}
-
-// A delete that runs again after its write was undone: the row it took out of
-// the list is there again, and it is the row to delete, not its neighbour.
-ShopResult backInList(DataSet *ds, const QVariant &id, bool *removed)
-{
-    if (!*removed)
-        return {};
-    *removed = false;
-    ds->requery();
-    if (!ds->locate(QStringLiteral("ID"), id))
-        return ShopResult::failed(Error::Invalid, QStringLiteral("The row to delete is no longer there."));
-    return {};
-}
-
-ShopResult postRow(DataSet *row)
-{
-    if (!row->post())
-        return ShopResult::failed(Error::Database, row->lastError());
     return {};
 }
 
@@ -209,55 +58,47 @@ ShopResult ShopResult::failed(Error error, const QString &message)
     return r;
 }
 
-// -------------------------------------------------------------------- TypedRow
+// ------------------------------------------------------------ the ledger
 
-TypedRow::TypedRow(DataSet *row) : m_row(row), m_state(int(row->state()))
-{
-    for (int i = 0; i < row->fieldCount(); ++i)
-        m_values << row->value(i);
-    m_id = row->value(QStringLiteral("ID"));
-}
+namespace ShopBookWrite {
 
-bool TypedRow::restore()
+bool bookLedger(Statement &s, const TKasa &k, int amounts, int *id, bool again)
 {
-    const auto state = DataSet::State(m_state);
-    if (state != DataSet::State::Insert && state != DataSet::State::Edit)
-        return true;
-    if (m_row->state() != state) {
-        // The row reached the list as stored although the write was undone:
-        // the list is read again and the row entered anew.
-        m_row->requery();
-        if (state == DataSet::State::Insert) {
-            if (!m_row->insert())
-                return false;
-        } else if (!m_row->locate(QStringLiteral("ID"), m_id) || !m_row->edit()) {
+    SqlParams row = {{QStringLiteral("Islem"), k.Islem},
+                     {QStringLiteral("Tarih"), k.Tarih},
+                     {QStringLiteral("Saat"), k.Saat},
+                     {QStringLiteral("Aciklama"), k.Aciklama}};
+    if (k.HareketID)
+        row.append({QStringLiteral("HareketID"), *k.HareketID});
+    if (k.CDID)
+        row.append({QStringLiteral("CDID"), *k.CDID});
+    if (k.MusteriID)
+        row.append({QStringLiteral("MusteriID"), *k.MusteriID});
+    if (amounts & AmountIn)
+        row.append({QStringLiteral("Borc"), QVariant::fromValue(k.Borc)});
+    if (amounts & AmountOut)
+        row.append({QStringLiteral("Alacak"), QVariant::fromValue(k.Alacak)});
+    int written = 0;
+    if (again && k.HareketID) {
+        int existing = 0;
+        if (!s.readInt(LedgerRowOfTransactionSql, {{QStringLiteral("IDX"), *k.HareketID}}, &existing))
             return false;
+        if (existing > 0) {
+            if (id)
+                *id = existing;
+            return s.update(QStringLiteral("Kasa"), existing, row);
         }
     }
-    for (int i = 0; i < m_values.size() && i < m_row->fieldCount(); ++i) {
-        if (m_row->fieldName(i).compare(QLatin1String("ID"), Qt::CaseInsensitive) != 0)
-            m_row->setValue(m_row->fieldName(i), m_values[i]);
-    }
-    return true;
+    return s.insert(QStringLiteral("Kasa"), row, id ? id : &written);
 }
+
+} // namespace ShopBookWrite
 
 // -------------------------------------------------------------------- ShopBook
 
 ShopBook::ShopBook(const QString &connectionName) : m_connection(connectionName)
 {
 }
-
-namespace {
-
-ShopResult checkConnection(const DataSet *ds, const QString &connection)
-{
-    if (ds->database().connectionName() != connection)
-        return ShopResult::failed(Error::Invalid,
-                                  QStringLiteral("%1 works on another connection than the write.").arg(ds->name()));
-    return {};
-}
-
-} // namespace
 
 namespace {
 
@@ -363,9 +204,8 @@ ShopResult ShopBook::rent(const RentRequest &request, RentFigures *booked)
 {
     if (ShopResult r = refusedRequest(request); !r.ok())
         return r;
-    return inOneWrite(m_connection, nullptr, [&](Scratch &s) -> ShopResult {
-        Statement st(m_connection);
-        auto failed = [&st] { return ShopResult::failed(Error::Database, st.errorText()); };
+    return inOneWrite(m_connection, [&](Statement &st) -> ShopResult {
+        auto failed = [&st] { return failure(st); };
         RentInputs in;
         if (!readRentInputs(st, request, &in))
             return failed();
@@ -439,18 +279,15 @@ ShopResult ShopBook::rent(const RentRequest &request, RentFigures *booked)
         k.Saat = QDateTime::currentDateTime();
         k.setAciklama(rental ? QStringLiteral("Rent / ") + in.filmAdi
                              : request.discType + QStringLiteral(" Sell / ") + in.filmAdi);
-        int existing = 0;
-        if (!s.readInt(LedgerRowCountSql, {{QStringLiteral("IDX"), hareketId}}, QStringLiteral("CounterX"), &existing))
-            return s.failure();
-        if (!s.exec(existing > 0 ? LedgerUpdateSql : LedgerInsertSql, ledgerParams(k)))
-            return s.failure();
+        if (!bookLedger(st, k, AmountIn | AmountOut, nullptr, true))
+            return failed();
 
         // A new transaction takes its copy; a correction to another title
         // puts the first title's copy back and takes one of the new.
         if (previousTitle != request.titleId) {
-            if (previousTitle > 0 && !s.exec(PutCopyBackSql, {{QStringLiteral("CDNo"), previousTitle}}))
-                return s.failure();
-            if (ShopResult r = takeCopy(s, TakeCopySql, QStringLiteral("CDNo"), request.titleId); !r.ok())
+            if (previousTitle > 0 && !st.exec(PutCopyBackSql, {{QStringLiteral("CDNo"), previousTitle}}))
+                return failed();
+            if (ShopResult r = takeCopy(st, request.titleId); !r.ok())
                 return r;
         }
         if (booked)
@@ -462,60 +299,81 @@ ShopResult ShopBook::rent(const RentRequest &request, RentFigures *booked)
     });
 }
 
-ShopResult ShopBook::returnRental(DataSet *row, const QString &customerName)
+namespace {
+
+const QString RentalToReturnSql = QStringLiteral(
+    " Select Hareket.KiraTarih, Hareket.KiralamaGun, Hareket.FilmTuru, Hareket.CDDurum, Hareket.CdNo, "
+    "Hareket.MusteriNo, Hareket.IslemTur, Musteri.AdSoyad  from Hareket Left Join Musteri on Musteri.ID = "
+    "Hareket.MusteriNo  where Hareket.ID=:ID ");
+const QString StoreReturnSql = QStringLiteral(
+    " Update Hareket  Set CDDurum=:Durum, TeslimTarih=:Teslim, CezaGunSayi=:Gun, CezaDurum=:CezaDurum, "
+    "CezaTutari=:Tutar  Where ID=:IDX and CDDurum=0 ");
+
+} // namespace
+
+ShopResult ShopBook::quote(int hareketId, QDate returnDate, Tariff::LateReturn *late)
 {
-    if (!isEditing(row))
-        return {};
-    if (ShopResult r = checkConnection(row, m_connection); !r.ok())
-        return r;
-
-    return inOneWrite(m_connection, row, [&](Scratch &s) -> ShopResult {
-        const int hareketId = row->value(QStringLiteral("ID")).toInt();
-        const int durum = row->value(QStringLiteral("CDDurum")).toInt();
-        // Whatever the clerk decided, it is stored only while the rental is
-        // still open: a copy returned at another counter comes back once.
-        int affected = 0;
-        if (!s.exec(CloseRentalSql, {{QStringLiteral("Durum"), durum}, {QStringLiteral("IDX"), hareketId}}, &affected))
-            return s.failure();
-        if (affected != 1)
-            return ShopResult::failed(Error::AlreadyReturned, AlreadyReturnedText);
-        if (ShopResult r = postRow(row); !r.ok())
-            return r;
-
-        ShopResult done;
-        done.id = hareketId;
-        if (row->value(QStringLiteral("CDDurum")).toInt() != 1)
-            return done;
-
-        const int cdId = row->value(QStringLiteral("CdNo")).toInt();
-        if (!s.exec(PutCopyBackSql, {{QStringLiteral("CDNo"), cdId}}))
-            return s.failure();
-
-        const bool collected = row->value(QStringLiteral("CezaDurum")).toInt() == 1;
-        TKasa k;
-        k.HareketID = hareketId;
-        k.CDID = cdId;
-        k.MusteriID = row->value(QStringLiteral("MusteriNo")).toInt();
-        k.setIslem(QStringLiteral("Penalty for Delay"));
-        if (collected)
-            k.Borc = Money::fromVariant(row->value(QStringLiteral("CezaTutari")));
-        k.setTarih(QDate::currentDate());
-        k.Saat = QDateTime::currentDateTime();
-        k.setAciklama(row->value(QStringLiteral("IslemTur")).toString() + QStringLiteral(" / Penalty for Delay / ")
-                      + customerName);
-        if (collected && k.Borc > Money() && !s.exec(PenaltyInsertSql, ledgerParams(k)))
-            return s.failure();
-        return done;
-    });
+    Statement st(m_connection);
+    std::optional<QVariantList> row;
+    if (!st.readRow(RentalToReturnSql, {{QStringLiteral("ID"), hareketId}}, &row))
+        return ShopResult::failed(Error::Database, st.errorText());
+    if (!row)
+        return ShopResult::failed(Error::AlreadyReturned, AlreadyReturnedText);
+    // The due date is worked out anew from the rent date, the days and the
+    // tariff of today, not read from the stored due date.
+    *late = Tariff::lateReturn(TariffCache::instance(), row->value(0).toDateTime().date(), row->value(1).toInt(),
+                               row->value(2).toString(), returnDate);
+    return {};
 }
 
-ShopResult ShopBook::nextNumber(ShownNumber which)
+ShopResult ShopBook::returnRental(const ReturnRequest &r)
 {
-    Scratch s(m_connection);
-    ShopResult r;
-    if (!largestPlusOne(s, which, &r.number))
-        return s.failure();
-    return r;
+    if (r.returned && !r.returnDate.isValid())
+        return ShopResult::failed(Error::Invalid, QStringLiteral("A returned disc needs its return date; nothing was stored."));
+    return inOneWrite(m_connection, [&](Statement &st) -> ShopResult {
+        std::optional<QVariantList> row;
+        if (!st.readRow(RentalToReturnSql, {{QStringLiteral("ID"), r.hareketId}}, &row))
+            return ShopResult::failed(Error::Database, st.errorText());
+        // Whatever the clerk decided, it is stored only while the rental is
+        // still open: a copy returned at another counter comes back once.
+        if (!row || row->value(3).toInt() != 0)
+            return ShopResult::failed(Error::AlreadyReturned, AlreadyReturnedText);
+        int affected = 0;
+        const QVariant teslim = r.returned ? QVariant(QDateTime(r.returnDate, QTime(0, 0))) : QVariant();
+        if (!st.exec(StoreReturnSql,
+                     {{QStringLiteral("Durum"), r.returned ? 1 : 0},
+                      {QStringLiteral("Teslim"), teslim},
+                      {QStringLiteral("Gun"), r.lateDays ? QVariant(*r.lateDays) : QVariant(QMetaType::fromType<int>())},
+                      {QStringLiteral("CezaDurum"), r.penaltyCollected ? 1 : 0},
+                      {QStringLiteral("Tutar"), r.penalty ? QVariant::fromValue(*r.penalty) : QVariant(QMetaType::fromType<Money>())},
+                      {QStringLiteral("IDX"), r.hareketId}},
+                     &affected))
+            return ShopResult::failed(Error::Database, st.errorText());
+        if (affected != 1)
+            return ShopResult::failed(Error::AlreadyReturned, AlreadyReturnedText);
+
+        ShopResult done;
+        done.id = r.hareketId;
+        if (!r.returned)
+            return done;
+        const int cdId = row->value(4).toInt();
+        if (!st.exec(PutCopyBackSql, {{QStringLiteral("CDNo"), cdId}}))
+            return failure(st);
+        TKasa k;
+        k.HareketID = r.hareketId;
+        k.CDID = cdId;
+        k.MusteriID = row->value(5).toInt();
+        k.setIslem(QStringLiteral("Penalty for Delay"));
+        if (r.penaltyCollected && r.penalty)
+            k.Borc = *r.penalty;
+        k.setTarih(QDate::currentDate());
+        k.Saat = QDateTime::currentDateTime();
+        k.setAciklama(row->value(6).toString() + QStringLiteral(" / Penalty for Delay / ")
+                      + (r.customerName.isEmpty() ? row->value(7).toString() : r.customerName));
+        if (r.penaltyCollected && k.Borc > Money() && !bookLedger(st, k, AmountIn | AmountOut))
+            return failure(st);
+        return done;
+    });
 }
 
 // ------------------------------------------------------- customers and titles
@@ -526,56 +384,48 @@ const QString OpenRentalsOfCustomerSql = QStringLiteral(
     " Select Count(*) as CounterX from Hareket  Where MusteriNo=:IDX and IslemTur='Rent' and CDDurum=0 ");
 const QString OpenRentalsOfTitleSql = QStringLiteral(
     " Select Count(*) as CounterX from Hareket  Where CdNo=:IDX and IslemTur='Rent' and CDDurum=0 ");
+const QString DeleteCustomerSql = QStringLiteral(" Delete from Musteri Where ID=:IDX ");
+const QString DeleteTitleSql = QStringLiteral(" Delete from CD Where ID=:IDX ");
 
 // Deleting a customer or a title that still has discs out would leave rentals
 // nobody can take back: the row's open rentals are counted inside the write.
-ShopResult deleteUnlessOut(const QString &connection, DataSet *ds, const QString &countSql,
+ShopResult deleteUnlessOut(const QString &connection, int id, const QString &table, const QString &countSql,
                            const QString &refusal)
 {
-    if (ShopResult r = checkConnection(ds, connection); !r.ok())
-        return r;
-    if (!ds->isOpen() || ds->recNo() < 0 || ds->state() != DataSet::State::Browse)
-        return ShopResult::failed(Error::Invalid, QStringLiteral("There is no row to delete."));
-    const QVariant id = ds->value(QStringLiteral("ID"));
-    bool removed = false;
-    ShopResult result = inOneWrite(connection, nullptr, [&](Scratch &s) -> ShopResult {
-        if (ShopResult r = backInList(ds, id, &removed); !r.ok())
-            return r;
+    return inOneWrite(connection, [&](Statement &s) -> ShopResult {
+        auto failed = [&s] { return ShopResult::failed(Error::Database, s.errorText()); };
         int out = 0;
-        if (!s.readInt(countSql, {{QStringLiteral("IDX"), id.toInt()}}, QStringLiteral("CounterX"), &out))
-            return s.failure();
+        if (!s.readInt(countSql, {{QStringLiteral("IDX"), id}}, &out))
+            return failed();
         if (out > 0) {
             ShopResult refused = ShopResult::failed(Error::OpenRentals, refusal.arg(out));
             refused.number = out;
             return refused;
         }
-        if (!ds->remove())
-            return ShopResult::failed(Error::Database, ds->lastError());
-        removed = true;
+        int affected = 0;
+        if (!s.exec(table == QLatin1String("Musteri") ? DeleteCustomerSql : DeleteTitleSql, {{QStringLiteral("IDX"), id}},
+                    &affected))
+            return failed();
+        if (affected != 1)
+            return ShopResult::failed(Error::Invalid, QStringLiteral("The row to delete is no longer there."));
         ShopResult done;
-        done.id = id.toInt();
+        done.id = id;
         return done;
     });
-    if (!result.ok() && removed) {
-        // The row left the list but stays in the database: it comes back.
-        ds->requery();
-        ds->locate(QStringLiteral("ID"), id);
-    }
-    return result;
 }
 
 } // namespace
 
-ShopResult ShopBook::deleteCustomer(DataSet *musteri)
+ShopResult ShopBook::deleteCustomer(int id)
 {
-    return deleteUnlessOut(m_connection, musteri, OpenRentalsOfCustomerSql,
+    return deleteUnlessOut(m_connection, id, QStringLiteral("Musteri"), OpenRentalsOfCustomerSql,
                            QStringLiteral("This customer still has %1 disc(s) out on rent. "
                                           "Take them back before deleting the customer."));
 }
 
-ShopResult ShopBook::deleteTitle(DataSet *cd)
+ShopResult ShopBook::deleteTitle(int id)
 {
-    return deleteUnlessOut(m_connection, cd, OpenRentalsOfTitleSql,
+    return deleteUnlessOut(m_connection, id, QStringLiteral("CD"), OpenRentalsOfTitleSql,
                            QStringLiteral("%1 copy(ies) of this title are still out on rent. "
                                           "Take them back before deleting the title."));
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "data/Kasa.h"
+#include "data/Tariff.h"
 #include "db/Database.h"
 #include "db/Money.h"
 
@@ -11,7 +12,6 @@
 #include <QVariantList>
 #include <optional>
 
-class DataSet;
 
 // What a counter operation stored, or why it stored nothing.
 struct ShopResult
@@ -35,24 +35,6 @@ struct ShopResult
 
     bool ok() const { return error == Error::None; }
     static ShopResult failed(Error error, const QString &message);
-};
-
-// What the clerk typed into a dataset's row, to be entered again when the
-// write it went into is undone: a row that was posted inside a transaction
-// that then rolled back must not stay in the list as if it were stored.
-class TypedRow
-{
-public:
-    explicit TypedRow(DataSet *row);
-    // Puts the dataset back into insert or edit with every typed value.
-    // False when the edited row no longer exists.
-    bool restore();
-
-private:
-    DataSet *m_row;
-    int m_state;
-    QVariantList m_values;
-    QVariant m_id;
 };
 
 // Every counter operation that writes. Each runs inside one database
@@ -109,11 +91,28 @@ public:
 
 
     // --- return ----------------------------------------------------------------
-    // Posts the CDIade row in edit (CDDurum, TeslimTarih, CezaGunSayi,
-    // CezaDurum, CezaTutari set by the window). A return puts the copy back and
-    // books a collected penalty above 0. Refused with AlreadyReturned, nothing
-    // written, when the rental is no longer open in the database.
-    ShopResult returnRental(DataSet *cdIade, const QString &customerName);
+    // A rental coming back, as the return window holds it when "Ok" is pressed.
+    struct ReturnRequest
+    {
+        int hareketId = 0;
+        bool returned = false;          // "Returned CD": CDDurum 1
+        QDate returnDate;               // TeslimTarih; empty when not returned
+        // The days late and the penalty as the form shows them: the quote's,
+        // or the clerk's correction of it. Empty fields stay empty.
+        std::optional<int> lateDays;    // CezaGunSayi
+        bool penaltyCollected = false;  // CezaDurum
+        std::optional<Money> penalty;   // CezaTutari
+        // The customer's name as the window shows it, for the ledger's
+        // description; empty: the name the register holds.
+        QString customerName;
+    };
+    // The due date, days late and penalty of the rental returned on
+    // `returnDate` (nothing written): Tariff::lateReturn on the stored row.
+    ShopResult quote(int hareketId, QDate returnDate, Tariff::LateReturn *late);
+    // Stores the return; a return puts the copy back and books a collected
+    // penalty above 0 in the ledger, in one write. Refused with
+    // AlreadyReturned, nothing written, when the rental is no longer open.
+    ShopResult returnRental(const ReturnRequest &request);
 
     // --- shown numbers ----------------------------------------------------------
     enum class ShownNumber { MusteriNo, CDNo };
@@ -122,13 +121,13 @@ public:
     ShopResult nextNumber(ShownNumber which);
 
     // --- deleting customers and titles -------------------------------------------
-    // Deletes the current customer (Musteri) or title (CD) unless discs of it
+    // Deletes the customer (Musteri) or title (CD) of this ID unless discs of it
     // are still out on rent, counted inside the delete's own write (another
     // counter may be renting meanwhile): then OpenRentals, with the count in
     // result.number, and nothing changes. A customer or title whose rentals
     // are all back deletes as before; its finished transactions stay.
-    ShopResult deleteCustomer(DataSet *musteri);
-    ShopResult deleteTitle(DataSet *cd);
+    ShopResult deleteCustomer(int id);
+    ShopResult deleteTitle(int id);
 
     // --- exchange, titles, customers and manual ledger entries ----------------
     // Each is a plain request of what the clerk typed or chose; the engine

@@ -14,6 +14,9 @@
 namespace {
 
 using ShopBookWrite::inOneWrite;
+using ShopBookWrite::bookLedger;
+using ShopBookWrite::AmountIn;
+using ShopBookWrite::AmountOut;
 using Error = ShopResult::Error;
 
 const QString DeletedMeanwhileText = QStringLiteral("The row was deleted by another user; it was not saved.");
@@ -79,30 +82,6 @@ ShopResult textsFit(const QString &table, const SqlParams &values)
                                           .arg(length));
     }
     return {};
-}
-
-// Which amounts a ledger row books; an amount not booked stays empty.
-enum Amounts { AmountIn = 1, AmountOut = 2 };
-
-// Every ledger row these operations write goes in here.
-bool writeLedgerRow(Statement &s, const TKasa &k, int amounts, int *id)
-{
-    SqlParams row = {{QStringLiteral("Islem"), k.Islem},
-                     {QStringLiteral("Tarih"), k.Tarih},
-                     {QStringLiteral("Saat"), k.Saat},
-                     {QStringLiteral("Aciklama"), k.Aciklama}};
-    if (k.HareketID)
-        row.append({QStringLiteral("HareketID"), *k.HareketID});
-    if (k.CDID)
-        row.append({QStringLiteral("CDID"), *k.CDID});
-    if (k.MusteriID)
-        row.append({QStringLiteral("MusteriID"), *k.MusteriID});
-    if (amounts & AmountIn)
-        row.append({QStringLiteral("Borc"), QVariant::fromValue(k.Borc)});
-    if (amounts & AmountOut)
-        row.append({QStringLiteral("Alacak"), QVariant::fromValue(k.Alacak)});
-    int written = 0;
-    return s.insert(QStringLiteral("Kasa"), row, id ? id : &written);
 }
 
 // Inside a write: the number proposed stays unless another counter took it
@@ -204,7 +183,7 @@ ShopResult ShopBook::exchange(const ExchangeRequest &r)
     if (ShopResult fits = textsFit(QStringLiteral("CD"), title); !fits.ok())
         return fits;
 
-    return inOneWrite(m_connection, nullptr, [&](Statement &s) -> ShopResult {
+    return inOneWrite(m_connection, [&](Statement &s) -> ShopResult {
         ShopResult done;
         if (ShopResult stored = storeRow(s, CDNumber, 0, r.cdNo, title, &done.id,
                                          &done.number);
@@ -226,7 +205,7 @@ ShopResult ShopBook::exchange(const ExchangeRequest &r)
         k.Saat = QDateTime::currentDateTime();
         k.setAciklama(QStringLiteral("Takas / ") + r.filmName + QStringLiteral(" / ")
                       + (given ? given->value(0).toString() : QString()));
-        if (!writeLedgerRow(s, k, AmountIn, nullptr))
+        if (!bookLedger(s, k, AmountIn, nullptr))
             return failure(s);
         return done;
     });
@@ -241,7 +220,7 @@ ShopResult ShopBook::saveLedgerEntry(const LedgerEntryRequest &r)
     if (ShopResult fits = textsFit(QStringLiteral("Kasa"), {{QStringLiteral("Aciklama"), r.description}}); !fits.ok())
         return fits;
 
-    return inOneWrite(m_connection, nullptr, [&](Statement &s) -> ShopResult {
+    return inOneWrite(m_connection, [&](Statement &s) -> ShopResult {
         ShopResult done;
         const QDateTime now = QDateTime::currentDateTime();
         if (r.kasaId == 0) {
@@ -252,7 +231,7 @@ ShopResult ShopBook::saveLedgerEntry(const LedgerEntryRequest &r)
             k.Aciklama = r.description;
             k.Borc = r.amountIn.value_or(Money());
             k.Alacak = r.amountOut.value_or(Money());
-            if (!writeLedgerRow(s, k, (r.amountIn ? AmountIn : 0) | (r.amountOut ? AmountOut : 0), &done.id))
+            if (!bookLedger(s, k, (r.amountIn ? AmountIn : 0) | (r.amountOut ? AmountOut : 0), &done.id))
                 return failure(s);
             return done;
         }
@@ -279,7 +258,7 @@ ShopResult ShopBook::deleteLedgerEntry(int kasaId)
 {
     if (kasaId <= 0)
         return ShopResult::failed(Error::Invalid, QStringLiteral("There is no ledger row to delete."));
-    return inOneWrite(m_connection, nullptr, [&](Statement &s) -> ShopResult {
+    return inOneWrite(m_connection, [&](Statement &s) -> ShopResult {
         if (!auditLedgerRow(s, kasaId, QStringLiteral("Deletion")))
             return failure(s);
         if (!s.exec(QStringLiteral(" Delete from Kasa Where ID=:KasaID "), {{QStringLiteral("KasaID"), kasaId}}))
@@ -308,7 +287,7 @@ ShopResult ShopBook::saveTitle(const TitleRequest &r)
     if (ShopResult fits = textsFit(QStringLiteral("CD"), values); !fits.ok())
         return fits;
 
-    return inOneWrite(m_connection, nullptr, [&](Statement &s) -> ShopResult {
+    return inOneWrite(m_connection, [&](Statement &s) -> ShopResult {
         ShopResult done;
         // Another counter may have taken the proposed number since the list
         // offered it.
@@ -325,7 +304,7 @@ ShopResult ShopBook::saveTitle(const TitleRequest &r)
             k.setTarih(QDate::currentDate());
             k.Saat = QDateTime::currentDateTime();
             k.setAciklama(QStringLiteral("Buying CD / ") + r.filmName);
-            if (!writeLedgerRow(s, k, AmountOut, nullptr))
+            if (!bookLedger(s, k, AmountOut, nullptr))
                 return failure(s);
         }
         return done;
@@ -349,7 +328,7 @@ ShopResult ShopBook::saveCustomer(const CustomerRequest &r)
     if (ShopResult fits = textsFit(QStringLiteral("Musteri"), values); !fits.ok())
         return fits;
 
-    return inOneWrite(m_connection, nullptr, [&](Statement &s) -> ShopResult {
+    return inOneWrite(m_connection, [&](Statement &s) -> ShopResult {
         ShopResult done;
         if (ShopResult stored = storeRow(s, CustomerNumber, r.id, r.musteriNo,
                                          values, &done.id, &done.number);
@@ -362,9 +341,22 @@ ShopResult ShopBook::saveCustomer(const CustomerRequest &r)
             k.setTarih(QDate::currentDate());
             k.Saat = QDateTime::currentDateTime();
             k.setAciklama(QStringLiteral("Deposit / ") + r.name);
-            if (!writeLedgerRow(s, k, AmountIn, nullptr))
+            if (!bookLedger(s, k, AmountIn, nullptr))
                 return failure(s);
         }
         return done;
     });
+}
+
+// ------------------------------------------------------------ shown numbers
+
+ShopResult ShopBook::nextNumber(ShownNumber which)
+{
+    Statement s(m_connection);
+    ShopResult r;
+    int largest = 0;
+    if (!s.readInt((which == ShownNumber::MusteriNo ? CustomerNumber : CDNumber).largestSql, {}, &largest))
+        return ShopResult::failed(ShopResult::Error::Database, s.errorText());
+    r.number = largest + 1;
+    return r;
 }

@@ -4,13 +4,12 @@
 // only by the engine's sources.
 
 #include "data/ShopBook.h"
+#include "db/Statement.h"
 #include "db/Transaction.h"
 
 #include <QRandomGenerator>
 #include <chrono>
-#include <optional>
 #include <thread>
-#include <type_traits>
 
 namespace ShopBookWrite {
 
@@ -19,35 +18,23 @@ inline const QString StockRefusedText =
 inline const QString BusyText =
     QStringLiteral("The database is busy at another counter; nothing was changed. Please try again.");
 
-// The statement runner a write's steps take: the type of their one argument.
-template <class Steps>
-struct RunnerOf : RunnerOf<decltype(&std::remove_cvref_t<Steps>::operator())>
-{
-};
-template <class C, class R, class Runner>
-struct RunnerOf<R (C::*)(Runner &) const>
-{
-    using type = Runner;
-};
-template <class C, class R, class Runner>
-struct RunnerOf<R (C::*)(Runner &)>
-{
-    using type = Runner;
-};
+// Which amounts a ledger row books; an amount not booked stays empty.
+enum Amounts { AmountIn = 1, AmountOut = 2 };
 
-// Runs the steps inside one transaction. On any failure everything is rolled
-// back and the dataset the clerk typed into (if any) is put back as typed.
+// The one writer of the cash-box ledger: every row a counter operation books
+// goes in here, with the references the row has. `again`: a transaction's
+// row that exists already is booked again in place (a corrected rental).
+bool bookLedger(Statement &s, const TKasa &k, int amounts, int *id = nullptr, bool again = false);
+
+// Runs the steps inside one transaction: on any failure everything is rolled
+// back.
 // When another counter held the database past the lock wait, the whole write
 // runs again from its start (what it read may have changed meanwhile), a few
 // times; after that the clerk is told that nothing was changed.
 template <class Steps>
-ShopResult inOneWrite(const QString &connection, DataSet *typedInto, Steps &&steps)
+ShopResult inOneWrite(const QString &connection, Steps &&steps)
 {
-    using Runner = typename RunnerOf<Steps>::type;
     constexpr int Attempts = 3;
-    std::optional<TypedRow> typed;
-    if (typedInto)
-        typed.emplace(typedInto);
     ShopResult result;
     for (int attempt = 1;; ++attempt) {
         bool contended = false;
@@ -57,16 +44,14 @@ ShopResult inOneWrite(const QString &connection, DataSet *typedInto, Steps &&ste
                 result = ShopResult::failed(ShopResult::Error::Database, tx.errorText());
                 contended = tx.contended();
             } else {
-                Runner runner(connection);
-                result = steps(runner);
+                Statement statement(connection);
+                result = steps(statement);
                 if (result.ok() && !tx.commit()) {
                     result = ShopResult::failed(ShopResult::Error::Database, tx.errorText());
                     contended = tx.contended();
                 }
             }
         }
-        if (!result.ok() && typed)
-            typed->restore();
         if (contended && attempt == Attempts)
             result = ShopResult::failed(ShopResult::Error::Busy, BusyText);
         result.retries = attempt - 1;

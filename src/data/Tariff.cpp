@@ -1,6 +1,5 @@
 #include "data/Tariff.h"
 
-#include "components/Format.h"
 
 namespace Tariff {
 
@@ -150,7 +149,8 @@ std::optional<Booking> booking(const TariffCache &tariff, const Choice &c)
 
 QString weekdayName(QDate date)
 {
-    return date.isValid() ? Format::weekdayName(date) : QString();
+    static const char *const Names[] = {"Monday", "Tuesday", "Wednesday", "Thursday", "Friday", "Saturday", "Sunday"};
+    return date.isValid() ? QString::fromLatin1(Names[date.dayOfWeek() - 1]) : QString();
 }
 
 std::optional<Money> penaltyPerDay(const TariffCache &tariff, QStringView discType)

@@ -13,7 +13,6 @@
 #include "data/Dm1Unit.h"
 #include "data/ShopBook.h"
 #include "data/Tariff.h"
-#include "data/TariffCache.h"
 #include "rental/FrmCDKontrolUnit.h"
 
 #include <QDateTime>
@@ -244,9 +243,9 @@ void TFrmCdIade::DBDateEdit1Change(const QDate &date)
         return;
     const QDate returned = date == DBDateEdit1->minimumDate() ? QDate() : date;
     ds->setValue(QStringLiteral("TeslimTarih"), returned.isValid() ? QVariant(QDateTime(returned, QTime(0, 0))) : QVariant());
-    const Tariff::LateReturn late = Tariff::lateReturn(
-        TariffCache::instance(), ds->value(QStringLiteral("KiraTarih")).toDateTime().date(),
-        ds->value(QStringLiteral("KiralamaGun")).toInt(), ds->value(QStringLiteral("FilmTuru")).toString(), returned);
+    Tariff::LateReturn late;
+    if (!ShopBook().quote(ds->value(QStringLiteral("ID")).toInt(), returned, &late).ok())
+        return;
     if (late.lateDays)
         ds->setValue(QStringLiteral("CezaGunSayi"), *late.lateDays);
     if (late.penalty)
@@ -260,7 +259,20 @@ void TFrmCdIade::BitBtn1Click()
         accept();
         return;
     }
-    const ShopResult result = ShopBook().returnRental(ds, LabelCustomer->text());
+    // What the clerk typed last into the day count or the amount counts too.
+    DBEdit1->link().flush();
+    DBEdit2->link().flush();
+    ShopBook::ReturnRequest request;
+    request.hareketId = ds->value(QStringLiteral("ID")).toInt();
+    request.returned = ds->value(QStringLiteral("CDDurum")).toInt() == 1;
+    request.returnDate = ds->value(QStringLiteral("TeslimTarih")).toDateTime().date();
+    if (const QVariant days = ds->value(QStringLiteral("CezaGunSayi")); !days.isNull())
+        request.lateDays = days.toInt();
+    request.penaltyCollected = ds->value(QStringLiteral("CezaDurum")).toInt() == 1;
+    if (const QVariant amount = ds->value(QStringLiteral("CezaTutari")); !amount.isNull())
+        request.penalty = Money::fromVariant(amount);
+    request.customerName = LabelCustomer->text();
+    const ShopResult result = ShopBook().returnRental(request);
     if (!result.ok()) {
         if (result.error == ShopResult::Error::AlreadyReturned) {
             // Taken back at another counter: nothing of this return is kept.

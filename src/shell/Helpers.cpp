@@ -79,6 +79,7 @@ bool DeleteWithConfirm(DataSet *dataSet, const std::function<ShopResult(DataSet 
         return false;
     if (!Prompt::confirmWarning(QStringLiteral("Kaydı silmek istediğinize eminmisiniz ?")))
         return false;
+    const int row = dataSet->recNo();
     const ShopResult done = remove(dataSet);
     if (done.error == ShopResult::Error::OpenRentals) {
         Prompt::warning(done.message);
@@ -88,6 +89,11 @@ bool DeleteWithConfirm(DataSet *dataSet, const std::function<ShopResult(DataSet 
         Prompt::error(QStringLiteral(" Dikkat bu kaydı silemezsiniz !!! ") + done.message);
         return false;
     }
+    // The list as stored, on the row that followed the deleted one.
+    if (!dataSet->requery())
+        Prompt::error(dataSet->lastError());
+    else if (!dataSet->moveTo(row))
+        dataSet->last();
     return true;
 }
 

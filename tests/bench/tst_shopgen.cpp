@@ -627,20 +627,16 @@ void TestShopGen::rowsAreTheProgramsRows()
     const int posted = int(number(edb, QStringLiteral("SELECT MAX(ID) FROM Hareket")));
     if (operation == QLatin1String("penalty") || operation == QLatin1String("early")) {
         const bool late = operation == QLatin1String("penalty");
-        DataSet row(QStringLiteral("CDIade"));
-        row.setConnectionName(counter);
-        row.setSql(QStringLiteral("Select * from Hareket\nWhere ID=:IDX\nOrder by ID Desc"));
-        row.setParameter(QStringLiteral("IDX"), posted);
-        QVERIFY(row.open());
-        QVERIFY(row.edit());
-        row.setValue(QStringLiteral("CDDurum"), 1);
-        row.setValue(QStringLiteral("TeslimTarih"), late ? on.addDays(5) : on.addDays(1));
-        row.setValue(QStringLiteral("CezaDurum"), late ? 1 : 0);
+        ShopBook::ReturnRequest row;
+        row.hareketId = posted;
+        row.returned = true;
+        row.returnDate = late ? on.addDays(5) : on.addDays(1);
+        row.penaltyCollected = late;
         if (late) {
-            row.setValue(QStringLiteral("CezaGunSayi"), 3);
-            row.setValue(QStringLiteral("CezaTutari"), QVariant::fromValue(Money::fromRaw(45000)));
+            row.lateDays = 3;
+            row.penalty = Money::fromRaw(45000);
         }
-        const ShopResult r = ShopBook(counter).returnRental(&row, QStringLiteral("Ayşe Yılmaz"));
+        const ShopResult r = ShopBook(counter).returnRental(row);
         QVERIFY2(r.ok(), qPrintable(r.message));
     }
 

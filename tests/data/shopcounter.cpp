@@ -91,17 +91,14 @@ private:
 
     ShopResult giveBack(int hareketId)
     {
-        DataSet row(QStringLiteral("Iade"));
-        row.setSql(QStringLiteral("Select * from Hareket Where ID=:IDX"));
-        row.setParameter(QStringLiteral("IDX"), hareketId);
-        row.open();
-        row.edit();
-        row.setValue(QStringLiteral("CDDurum"), 1);
-        row.setValue(QStringLiteral("TeslimTarih"), QDate::currentDate());
-        row.setValue(QStringLiteral("CezaGunSayi"), 1);
-        row.setValue(QStringLiteral("CezaDurum"), 1); // every return here collects a penalty
-        row.setValue(QStringLiteral("CezaTutari"), QVariant::fromValue(Money::fromRaw(25000)));
-        return m_book.returnRental(&row, QStringLiteral("Counter %1").arg(m_tag));
+        ShopBook::ReturnRequest r;
+        r.hareketId = hareketId;
+        r.returned = true;
+        r.returnDate = QDate::currentDate();
+        r.lateDays = 1;
+        r.penaltyCollected = true; // every return here collects a penalty
+        r.penalty = Money::fromRaw(25000);
+        return m_book.returnRental(r);
     }
 
     ShopResult exchange()

@@ -169,8 +169,7 @@ private slots:
 
 private:
     DataSet *open(const QString &sql, const QString &connection = Database::ConnectionName);
-    DataSet *returning(int hareket, int durum, int collected, const char *amount,
-                       const QString &connection = Database::ConnectionName);
+    static ShopBook::ReturnRequest returning(int hareket, int durum, int collected, const char *amount);
     static ShopBook::ExchangeRequest takas(int given, int shownNo);
 
     std::unique_ptr<TestHome> m_home;
@@ -223,19 +222,17 @@ DataSet *TestShopBook::open(const QString &sql, const QString &connection)
     return ds;
 }
 
-// The return window's row, as the clerk leaves it before "Ok".
-DataSet *TestShopBook::returning(int hareket, int durum, int collected, const char *amount, const QString &connection)
+// The return window's request, as the clerk leaves the form before "Ok".
+ShopBook::ReturnRequest TestShopBook::returning(int hareket, int durum, int collected, const char *amount)
 {
-    DataSet *row = open(QStringLiteral("Select * from Hareket\nWhere ID=:IDX\nOrder by ID Desc"), connection);
-    row->setParameter(QStringLiteral("IDX"), hareket);
-    row->requery();
-    row->edit();
-    row->setValue(QStringLiteral("CDDurum"), durum);
-    row->setValue(QStringLiteral("TeslimTarih"), QDate::currentDate());
-    row->setValue(QStringLiteral("CezaGunSayi"), 2);
-    row->setValue(QStringLiteral("CezaDurum"), collected);
-    row->setValue(QStringLiteral("CezaTutari"), QVariant::fromValue(money(amount)));
-    return row;
+    ShopBook::ReturnRequest r;
+    r.hareketId = hareket;
+    r.returned = durum == 1;
+    r.returnDate = QDate::currentDate();
+    r.lateDays = 2;
+    r.penaltyCollected = collected == 1;
+    r.penalty = money(amount);
+    return r;
 }
 
 ShopBook::ExchangeRequest TestShopBook::takas(int given, int shownNo)
@@ -343,8 +340,7 @@ void TestShopBook::returnRental()
     QFETCH(bool, booked);
     const int title = addTitle(1, QStringLiteral("Sürü"), 0), customer = addCustomer(QStringLiteral("Türkan Şoray"));
     const int hareket = addRental(customer, title);
-    const ShopResult r = ShopBook().returnRental(returning(hareket, durum, collected, qPrintable(amount)),
-                                                 QStringLiteral("Türkan Şoray"));
+    const ShopResult r = ShopBook().returnRental(returning(hareket, durum, collected, qPrintable(amount)));
     QVERIFY2(r.ok(), qPrintable(r.message));
     QTEST(number(QStringLiteral("Select Stok from CD")), "stock");
     QCOMPARE(number(QStringLiteral("Select CDDurum*10+CezaDurum from Hareket")), durum * 10 + collected);
@@ -571,8 +567,7 @@ void TestShopBook::refusedLastStatementStoresNothing()
     if (operation == QLatin1String("rental")) {
         op = [&] { return book.rent(rentOf(customer, title)); };
     } else if (operation == QLatin1String("return")) {
-        ds = returning(hareket, 1, 1, "3");
-        op = [&] { return book.returnRental(ds, QStringLiteral("Kemal Sunal")); };
+        op = [&] { return book.returnRental(returning(hareket, 1, 1, "3")); };
     } else if (operation == QLatin1String("exchange")) {
         op = [&] { return book.exchange(takas(title, 2)); };
     } else if (operation == QLatin1String("KasaEdit")) {
@@ -657,12 +652,10 @@ void TestShopBook::twoReturnsOfOneRental()
     const int title = addTitle(1, QStringLiteral("Sürü"), 0), customer = addCustomer(QStringLiteral("Türkan Şoray"));
     const int hareket = addRental(customer, title);
     // Both counters opened the return while the copy was out.
-    DataSet *row1 = returning(hareket, 1, 1, "3"), *row2 = returning(hareket, 1, 1, "3", Counter2);
-    QVERIFY(ShopBook().returnRental(row1, QStringLiteral("Türkan Şoray")).ok());
-    QCOMPARE(ShopBook(Counter2).returnRental(row2, QStringLiteral("Türkan Şoray")).error, Error::AlreadyReturned);
+    QVERIFY(ShopBook().returnRental(returning(hareket, 1, 1, "3")).ok());
+    QCOMPARE(ShopBook(Counter2).returnRental(returning(hareket, 1, 1, "3")).error, Error::AlreadyReturned);
     QCOMPARE(number(QStringLiteral("Select Stok from CD")), 1);
     QCOMPARE(ledger(QStringLiteral("Islem")), QStringLiteral("Penalty for Delay"));
-    QCOMPARE(row2->state(), DataSet::State::Edit);
 }
 
 void TestShopBook::deletingWhileDiscsAreOut_data()
@@ -681,11 +674,7 @@ void TestShopBook::deletingWhileDiscsAreOut()
     // A sale keeps CDDurum 0 but leaves nothing out on rent.
     run(QStringLiteral("Update Hareket Set IslemTur='Sell', Kayit=1 Where ID<>?"), {out1});
     const int out2 = addRental(ahmet, title);
-    const auto remove = [&] {
-        DataSet *ds = open(customer ? QStringLiteral("Select * from Musteri Order by ID")
-                                    : QStringLiteral("Select * from CD Order by ID"));
-        return customer ? ShopBook().deleteCustomer(ds) : ShopBook().deleteTitle(ds);
-    };
+    const auto remove = [&] { return customer ? ShopBook().deleteCustomer(ahmet) : ShopBook().deleteTitle(title); };
     const QString before = books();
     const ShopResult refused = remove();
     QCOMPARE(refused.error, Error::OpenRentals);
@@ -695,7 +684,7 @@ void TestShopBook::deletingWhileDiscsAreOut()
 
     // Once the discs are back, the delete goes through; the transactions stay.
     for (int rental : {out1, out2})
-        QVERIFY(ShopBook().returnRental(returning(rental, 1, 0, "0"), QStringLiteral("Ahmet")).ok());
+        QVERIFY(ShopBook().returnRental(returning(rental, 1, 0, "0")).ok());
     QVERIFY(remove().ok());
     QCOMPARE(number(customer ? QStringLiteral("Select Count(*) from Musteri") : QStringLiteral("Select Count(*) from CD")), 0);
     QCOMPARE(number(QStringLiteral("Select Count(*) from Hareket")), 3);
