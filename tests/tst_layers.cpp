@@ -34,10 +34,11 @@ const QList<Layer> &layers()
             {"db", {"db"}, false},
             {"components", {"components", "db"}, false},
             {"data", {"data", "components", "db"}, false},
+            {"app", {"*"}, true},
             {"shell", {"*"}, true},
         };
         for (const QString &w : Windows)
-            t.append({w, QStringList{"data", "components", "db", "shell"} + Windows, true});
+            t.append({w, QStringList{"data", "components", "db", "app", "shell"} + Windows, true});
         return t;
     }();
     return table;

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "data/LedgerData.h"
-#include "shell/WindowRegistry.h"
+#include "app/WindowRegistry.h"
 
 #include <QWidget>
 

@@ -13,8 +13,8 @@
 #include "reports/DlgCDIstUnit.h"
 #include "reports/Report1Unit.h"
 #include "service/FrmServisUnit.h"
-#include "shell/Helpers.h"
-#include "shell/WindowRegistry.h"
+#include "app/Helpers.h"
+#include "app/WindowRegistry.h"
 
 #include <QApplication>
 #include <QButtonGroup>

@@ -8,7 +8,7 @@
 #include "components/WindowKit.h"
 #include "components/PromptService.h"
 #include "data/Dm1Unit.h"
-#include "shell/WindowRegistry.h"
+#include "app/WindowRegistry.h"
 
 #include <QAbstractItemModel>
 #include <QCloseEvent>

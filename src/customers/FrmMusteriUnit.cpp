@@ -18,8 +18,8 @@
 #include "messaging/FrmMailArsivUnit.h"
 #include "reports/Report1Unit.h"
 #include "reports/Report2Unit.h"
-#include "shell/Helpers.h"
-#include "shell/WindowRegistry.h"
+#include "app/Helpers.h"
+#include "app/WindowRegistry.h"
 
 #include <QButtonGroup>
 #include <QCheckBox>

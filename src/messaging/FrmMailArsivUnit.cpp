@@ -12,7 +12,7 @@
 #include "messaging/FrmMailUnit.h"
 #include "service/FrmServisUnit.h"
 #include "reports/Report2Unit.h"
-#include "shell/Helpers.h"
+#include "app/Helpers.h"
 
 #include <QCloseEvent>
 #include <QFormLayout>

@@ -8,7 +8,7 @@
 #include "data/TariffCache.h"
 #include "messaging/FrmMailArsivUnit.h"
 #include "messaging/FrmMailListUnit.h"
-#include "shell/WindowRegistry.h"
+#include "app/WindowRegistry.h"
 
 #include <QApplication>
 #include <QCloseEvent>

@@ -1,6 +1,6 @@
 #include "rental/FrmCDKiraUnit.h"
 
-#include "catalogue/DlgBarkodOkuUnit.h"
+#include "rental/DlgBarkodOkuUnit.h"
 #include "components/BandReport.h"
 #include "components/DBControls.h"
 #include "components/DataSet.h"
@@ -19,7 +19,7 @@
 #include "messaging/FrmMailUnit.h"
 #include "reports/RentalSlip.h"
 #include "reports/Report2Unit.h"
-#include "shell/Helpers.h"
+#include "app/Helpers.h"
 
 #include <QButtonGroup>
 #include <QCheckBox>

@@ -1,6 +1,6 @@
 #include "rental/FrmCDKontrolUnit.h"
 
-#include "catalogue/DlgBarkodOkuUnit.h"
+#include "rental/DlgBarkodOkuUnit.h"
 #include "components/BandReport.h"
 #include "components/DBControls.h"
 #include "components/DataSet.h"
@@ -14,7 +14,7 @@
 #include "messaging/FrmMailUnit.h"
 #include "rental/FrmCDIadeUnit.h"
 #include "reports/Report2Unit.h"
-#include "shell/Helpers.h"
+#include "app/Helpers.h"
 
 #include <QButtonGroup>
 #include <QComboBox>

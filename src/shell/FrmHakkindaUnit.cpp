@@ -1,6 +1,6 @@
 #include "shell/FrmHakkindaUnit.h"
 
-#include "shell/Helpers.h"
+#include "app/Helpers.h"
 
 #include <QDesktopServices>
 #include <QEvent>

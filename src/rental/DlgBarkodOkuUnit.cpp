@@ -1,4 +1,4 @@
-#include "catalogue/DlgBarkodOkuUnit.h"
+#include "rental/DlgBarkodOkuUnit.h"
 
 #include "components/DataSet.h"
 #include "components/KeyPreview.h"

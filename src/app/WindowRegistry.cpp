@@ -1,4 +1,4 @@
-#include "shell/WindowRegistry.h"
+#include "app/WindowRegistry.h"
 
 #include "catalogue/FrmCDKayitUnit1.h"
 #include "catalogue/FrmCDTanimUnit.h"
@@ -17,7 +17,7 @@
 #include "reports/FrmGrafikUnit.h"
 
 // Rent and sell
-#include "catalogue/DlgBarkodOkuUnit.h"
+#include "rental/DlgBarkodOkuUnit.h"
 #include "rental/FrmCDIadeUnit.h"
 #include "rental/FrmCDKiraUnit.h"
 #include "rental/FrmCDKontrolUnit.h"
