@@ -38,6 +38,7 @@ QValidator *amountValidator(QObject *parent)
 
 TFrmKasaHareketGiris::TFrmKasaHareketGiris(QWidget *parent) : QDialog(parent)
 {
+    Windows::track(this); // found by closeOtherWindows while it exists
     setObjectName(QStringLiteral("FrmKasaHareketGiris"));
     setWindowTitle(QStringLiteral("Cash box transaction"));
     setAccessibleName(windowTitle());
@@ -152,8 +153,7 @@ void TFrmKasaHareketGiris::BtnSaveClick()
         Prompt::error(stored.message);
         return;
     }
-    if (FrmKasaHareket)
-        FrmKasaHareket->showTotals();
+    RefreshCashBoxTotals();
     // The list is read again: the row shows in its place, or not at all when
     // its date lies outside the period shown.
     if (!kasa->requery()) {

@@ -71,6 +71,7 @@ QDateEdit *picker(QWidget *parent, const char *name, const QString &caption)
 
 TFrmKasaHareket::TFrmKasaHareket(QWidget *parent) : QWidget(parent)
 {
+    Windows::track(this); // found by closeOtherWindows while it exists
     setObjectName(QStringLiteral("FrmKasaHareket"));
     setWindowTitle(QStringLiteral("Cash-Box Transactions"));
     setAccessibleName(windowTitle());
@@ -442,4 +443,10 @@ void TFrmKasaHareket::closeEvent(QCloseEvent *event)
 TFrmKasaHareket *OpenCashBox()
 {
     return openChildWindow(FrmKasaHareket, [] { return new TFrmKasaHareket; });
+}
+
+void RefreshCashBoxTotals()
+{
+    if (FrmKasaHareket)
+        FrmKasaHareket->showTotals();
 }

@@ -77,3 +77,5 @@ private:
 
 // The main menu's "Cash Box Transactions".
 TFrmKasaHareket *OpenCashBox();
+// A ledger row was saved: the cash box, when open, shows its totals again.
+void RefreshCashBoxTotals();

@@ -43,6 +43,7 @@ Control *named(Control *c, const QString &name, const QString &caption)
 
 TFrmCDKayit::TFrmCDKayit(QWidget *parent) : QDialog(parent)
 {
+    Windows::track(this); // found by closeOtherWindows while it exists
     setObjectName(QStringLiteral("FrmCDKayit"));
     setWindowTitle(QStringLiteral("CD Definition"));
     setAccessibleName(windowTitle());

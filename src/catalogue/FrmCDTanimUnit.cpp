@@ -94,6 +94,7 @@ private:
 
 TFrmCDTanim::TFrmCDTanim(QWidget *parent) : QWidget(parent)
 {
+    Windows::track(this); // found by closeOtherWindows while it exists
     setObjectName(QStringLiteral("FrmCDTanim"));
     setWindowTitle(QString()); // the title panel carries the caption
     setAccessibleName(QStringLiteral("CD/DVD Definitions"));

@@ -286,6 +286,7 @@ public:
 
 TFrmNavigator::TFrmNavigator(QWidget *parent) : QWidget(parent)
 {
+    Windows::track(this); // found by closeOtherWindows while it exists
     setObjectName(QStringLiteral("FrmNavigator"));
     setWindowTitle(QStringLiteral("Navigator"));
     setAccessibleName(windowTitle());

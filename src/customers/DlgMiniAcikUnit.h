@@ -18,3 +18,8 @@ public:
     QTextEdit *ScText;
 };
 
+// Shows the customer's note beside the window that opens it.
+void ShowCustomerNote(QWidget *parent, const QString &note);
+// Moves the note, when shown, to the given left edge, its own height below `top`.
+void PlaceCustomerNote(int left, int top);
+

@@ -54,6 +54,7 @@ int NextCustomerNumber()
 
 TFrmMusteri::TFrmMusteri(QWidget *parent) : QWidget(parent)
 {
+    Windows::track(this); // found by closeOtherWindows while it exists
     setObjectName(QStringLiteral("FrmMusteri"));
     setWindowTitle(QStringLiteral("Customer Definitions"));
     setAccessibleName(windowTitle());

@@ -45,6 +45,7 @@ QLabel *headerValue(QWidget *parent, const char *name, const QString &accessible
 
 TFrmMailArsiv::TFrmMailArsiv(QWidget *parent) : QWidget(parent)
 {
+    Windows::track(this); // found by closeOtherWindows while it exists
     setObjectName(QStringLiteral("FrmMailArsiv"));
     setWindowTitle(QStringLiteral("E-Mail archive"));
     setAccessibleName(windowTitle());
@@ -320,4 +321,10 @@ void TFrmMailArsiv::closeEvent(QCloseEvent *event)
 TFrmMailArsiv *OpenMailArchive()
 {
     return openChildWindow(FrmMailArsiv);
+}
+
+void RefreshMailArchive()
+{
+    if (FrmMailArsiv)
+        FrmMailArsiv->reloadAfterSending();
 }

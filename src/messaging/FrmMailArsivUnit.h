@@ -68,3 +68,5 @@ private:
 
 // The main menu's "E-Mail Archive".
 TFrmMailArsiv *OpenMailArchive();
+// A mail went out: the archive, when open, reads its list again.
+void RefreshMailArchive();

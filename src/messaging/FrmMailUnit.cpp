@@ -40,6 +40,7 @@ struct TFrmMail::Pending
 
 TFrmMail::TFrmMail(QWidget *parent) : QDialog(parent)
 {
+    Windows::track(this); // found by closeOtherWindows while it exists
     setObjectName(QStringLiteral("FrmMail"));
     setWindowTitle(QStringLiteral("E-Mail"));
     setAccessibleName(windowTitle());
@@ -244,8 +245,7 @@ void TFrmMail::SendFinished(bool ok, const QString &error)
     m_pending.reset();
     if (ok) {
         Prompt::information(SentText);
-        if (FrmMailArsiv)
-            FrmMailArsiv->reloadAfterSending();
+        RefreshMailArchive();
         emit sendFinished(true);
         accept();
         return;

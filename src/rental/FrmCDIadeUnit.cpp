@@ -63,6 +63,7 @@ QLabel *boldLabel(const QString &text, const QColor &colour, QWidget *parent)
 
 TFrmCdIade::TFrmCdIade(QWidget *parent) : QDialog(parent)
 {
+    Windows::track(this); // found by closeOtherWindows while it exists
     setObjectName(QStringLiteral("FrmCdIade"));
     setWindowTitle(QStringLiteral("Returning of CD"));
     setAccessibleName(windowTitle());

@@ -118,6 +118,7 @@ QStringList sortedWithBlank(const QStringList &names)
 
 TFrmCDKira::TFrmCDKira(QWidget *parent) : QWidget(parent)
 {
+    Windows::track(this); // found by closeOtherWindows while it exists
     setObjectName(QStringLiteral("FrmCDKira"));
     setWindowTitle(QStringLiteral("CD process"));
     setAccessibleName(windowTitle());

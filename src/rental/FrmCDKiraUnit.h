@@ -134,3 +134,12 @@ private:
 
 // Opens the window (or brings it forward); the main menu's entry.
 TFrmCDKira *OpenRentWindow();
+// The barcode dialog put a title into the rental being typed: the rent
+// window, when open, blinks the title and looks its price up.
+inline void ShowTitleChosenForRent()
+{
+    if (FrmCDKira) {
+        FrmCDKira->startBlinking();
+        FrmCDKira->DBComboBox2Change();
+    }
+}

@@ -72,6 +72,7 @@ protected:
 
 TFrmCDKontrol::TFrmCDKontrol(QWidget *parent) : QWidget(parent)
 {
+    Windows::track(this); // found by closeOtherWindows while it exists
     setObjectName(QStringLiteral("FrmCDKontrol"));
     setWindowTitle(QStringLiteral("CD Check"));
     setAccessibleName(windowTitle());
@@ -305,11 +306,7 @@ void TFrmCDKontrol::ToolButton7Click()
         showReport(4);
     }
     ComboBox1->setFocus();
-    showModalWindow(DlgBarkodOku, [this] {
-        auto *d = new TDlgBarkodOku(this);
-        d->Mode = TDlgBarkodOku::RentalToReturn;
-        return d;
-    });
+    OpenBarcodeDialog(this, TDlgBarkodOku::RentalToReturn);
 }
 
 QString TFrmCDKontrol::listAddresses() const
@@ -370,4 +367,10 @@ void TFrmCDKontrol::applySort()
 TFrmCDKontrol *OpenCheckWindow()
 {
     return openChildWindow(FrmCDKontrol);
+}
+
+void RefreshCheckWindow()
+{
+    if (FrmCDKontrol)
+        FrmCDKontrol->showReport(FrmCDKontrol->chosenReport());
 }

@@ -88,3 +88,5 @@ private:
 
 // Opens the check window inside the frame, or brings it forward.
 TFrmCDKontrol *OpenCheckWindow();
+// A rental was returned: the check window, when open, shows its chosen list again.
+void RefreshCheckWindow();

@@ -51,6 +51,7 @@ QLineEdit *edit(QWidget *parent, const char *name, const QString &caption)
 
 TFrmTakas::TFrmTakas(QWidget *parent) : QDialog(parent)
 {
+    Windows::track(this); // found by closeOtherWindows while it exists
     setObjectName(QStringLiteral("FrmTakas"));
     setWindowTitle(QStringLiteral("CD Exchange"));
     setAccessibleName(windowTitle());
