@@ -13,6 +13,9 @@ class QDateEdit;
 class QLabel;
 class QTimer;
 class QToolButton;
+class QFrame;
+class QGroupBox;
+class QToolBar;
 class WheelToArrows;
 
 // "Cash-Box Transactions": the ledger of a period, optionally of one kind of
@@ -62,6 +65,9 @@ protected:
     void closeEvent(QCloseEvent *event) override;
 
 private:
+    QToolBar *buildToolbar();
+    QFrame *buildPeriod();
+    QGroupBox *buildTotals();
     void FormShow();
     bool keyPressed(class QKeyEvent *event);
     LedgerPeriod chosenPeriod() const;

@@ -10,6 +10,7 @@ class DBEdit;
 class DBLookupComboBox;
 class DBMemo;
 class QPushButton;
+class QWidget;
 
 // "CD Definition": one title of the catalogue filled in or changed. The CD
 // definitions window has already put the shared CD dataset into insert or
@@ -43,6 +44,7 @@ protected:
     void closeEvent(QCloseEvent *event) override;
 
 private:
+    QWidget *buildPage();
     bool requiredFilled() const;
     bool writeControls();
     bool postNewTitle(bool bookPurchase);

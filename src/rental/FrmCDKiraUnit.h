@@ -21,11 +21,14 @@ class QButtonGroup;
 class QCheckBox;
 class QComboBox;
 class QDateEdit;
+class QFrame;
 class QKeyEvent;
 class QLabel;
 class QRadioButton;
 class QSpinBox;
+class QSplitter;
 class QTimer;
+class QToolBar;
 class QToolButton;
 
 // "CD process": where the counter rents and sells. The form on the left
@@ -116,6 +119,16 @@ protected:
     void closeEvent(QCloseEvent *event) override;
 
 private:
+    // The constructor's parts, in the order it builds them.
+    QToolBar *buildToolbar();
+    QFrame *buildTitleBand();
+    QFrame *buildForm();
+    void buildFormControls(QFrame *form);
+    void layOutForm(QFrame *form);
+    QWidget *buildList();
+    QSplitter *buildSearchAndFilter();
+    QSplitter *buildCustomerLists();
+    void connectSignals();
     void FormShow();
     void FormClose();
     bool FormKeyDown(QKeyEvent *event);

@@ -74,6 +74,8 @@ protected:
     void closeEvent(QCloseEvent *event) override;
 
 private:
+    QWidget *buildChoice();
+    QWidget *buildDetails();
     bool FormKeyDown(QKeyEvent *event);
     void applySort();
 
