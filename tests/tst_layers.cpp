@@ -34,10 +34,14 @@ const QList<Layer> &layers()
             {"db", {"db"}, false},
             {"components", {"components", "db"}, false},
             {"data", {"data", "components", "db"}, false},
+            // What every window uses: the registry, the helpers, the pictures.
+            {"app", {"app", "data", "components", "db"}, true},
             {"shell", {"*"}, true},
         };
+        // A window may include another window's header to call its opener;
+        // what it may not do is reach into that window (see ReachIn).
         for (const QString &w : Windows)
-            t.append({w, QStringList{"data", "components", "db", "shell"} + Windows, true});
+            t.append({w, QStringList{"data", "components", "db", "app"} + Windows, true});
         return t;
     }();
     return table;
@@ -45,6 +49,12 @@ const QList<Layer> &layers()
 
 // No window includes the frame; only the frame opens windows.
 const QString FrameHeader = "shell/FrmMainUnit.h";
+// The engine and the tariff rules need nothing above the database layer:
+// they take requests, never a dataset or a widget.
+const QRegularExpression EngineFile(R"(^data/(ShopBook\w*|Tariff)\.(h|cpp)$)");
+// The program's start wires the frame and the login together and drives the
+// login in its start-up probe.
+const QString ProgramStart = "shell/main.cpp";
 // The report layouts keep their own statements.
 const QStringList OwnStatements = {"reports/Report1Unit.cpp", "reports/Report2Unit.cpp"};
 // The one place that writes ledger rows.
@@ -59,6 +69,20 @@ const QList<QRegularExpression> Statements = {
 };
 const QRegularExpression SqlInCode(R"(\bQSqlQuery\b|\bsetSql\s*\(|\bTransaction\b)");
 const QRegularExpression LedgerInsert(R"(\binsert\s+into\s+kasa\b)", NoCase);
+// A window's program-wide reference followed by a member access: FrmCDKira->,
+// DlgBarkodOku.data()->. A window may use its own (its opener does); another
+// window is reached through that window's opener functions or a signal.
+const QRegularExpression ReachIn(R"(\b((?:Frm|Dlg)\w+)\s*(?:\.\s*data\s*\(\s*\))?\s*->)");
+
+// The window whose unit a file is: "rental/FrmCDKiraUnit.cpp" is FrmCDKira's,
+// "catalogue/FrmCDKayitUnit1.h" FrmCDKayit's (compared without case: the
+// return window's reference is FrmCdIade).
+QString ownWindow(const QString &file)
+{
+    static const QRegularExpression unit(R"((\w+?)Unit\d*\.(?:h|cpp)$)");
+    const auto m = unit.match(QFileInfo(file).fileName());
+    return m.hasMatch() ? m.captured(1).toLower() : QString();
+}
 
 // ---- The checker ------------------------------------------------------------
 
@@ -489,10 +513,25 @@ QList<Violation> checkTree(const QString &root)
                 continue;
             const QString target = includedPath(folder, m.captured(1));
             const QString targetFolder = target.section(u'/', 0, 0);
-            if (!layer->mayInclude.contains("*") && !layer->mayInclude.contains(targetFolder))
-                found.append({file, ln + 1, QString("%1 may not include %2").arg(folder, target)});
-            else if (Windows.contains(folder) && target == FrameHeader)
+            if (Windows.contains(folder) && target == FrameHeader)
                 found.append({file, ln + 1, QString("a window includes the frame %1").arg(target)});
+            else if (!layer->mayInclude.contains("*") && !layer->mayInclude.contains(targetFolder))
+                found.append({file, ln + 1, QString("%1 may not include %2").arg(folder, target)});
+            else if (EngineFile.match(file).hasMatch() && targetFolder != u"db" && targetFolder != u"data")
+                found.append({file, ln + 1, QString("the engine may not include %1").arg(target)});
+        }
+
+        if ((Windows.contains(folder) || folder == u"shell") && file != ProgramStart) {
+            for (int ln = 0; ln < src.bareCode.size(); ++ln) {
+                auto it = ReachIn.globalMatch(src.bareCode[ln]);
+                while (it.hasNext()) {
+                    const QString other = it.next().captured(1);
+                    if (other.toLower() != ownWindow(file)) {
+                        found.append({file, ln + 1, QString("reaches into the window %1 (call its opener)").arg(other)});
+                        break;
+                    }
+                }
+            }
         }
 
         if (layer->sqlFree && !OwnStatements.contains(file)) {
@@ -582,7 +621,7 @@ void TestLayers::findsPlantedViolations()
     writeFile(root, "reports/Report1Unit.cpp", "auto s = \"Select Sum(Borc) from Kasa\";\n");
     writeFile(root, "shell/FrmMainUnit.cpp", "#include \"rental/FrmCDKiraUnit.h\"\n#include \"shell/FrmMainUnit.h\"\n");
     writeFile(root, "rental/FrmCDKiraUnit.cpp",
-              "#include \"shell/WindowRefs.h\"\n#include \"data/Dm1Unit.h\"\n"
+              "#include \"app/WindowRefs.h\"\n#include \"data/Dm1Unit.h\"\n"
               "// Select * from CD runs in the data module; no Transaction here\n"
               "/* Insert Into Kasa\n   is the engine's */\n"
               "bool IsNewTransaction = 1'000 > 'x';\nauto t = \"Update the list\";\n");
@@ -596,10 +635,26 @@ void TestLayers::findsPlantedViolations()
               "  QSqlQuery q;\n  Transaction tx(db);\n  q.prepare(R\"( delete\n from CD)\");\n}\n");
     writeFile(root, "data/Engine.cpp", "auto s = \" Insert  Into\"\n\"\tKASA (Borc) \";\n");
     writeFile(root, "tools/Extra.cpp", "\n");
+    writeFile(root, "data/Tariff.cpp", "#include \"data/Tariff.h\"\n#include \"db/Money.h\"\n#include \"components/Format.h\"\n");
+    // The registry sits below the windows; windows sit below the frame's folder.
+    writeFile(root, "app/WindowRegistry.cpp", "#include \"app/WindowRegistry.h\"\n#include \"rental/FrmCDKiraUnit.h\"\n");
+    writeFile(root, "cashbox/DlgKasaSifreUnit.cpp", "#include \"app/WindowRegistry.h\"\n#include \"shell/FrmUserXUnit.h\"\n");
+    // Its own reference and another's opener are fine; another's members are not.
+    writeFile(root, "cashbox/FrmKasaHareketGirisUnit.cpp",
+              "#include \"cashbox/FrmKasaHareketUnit.h\"\n"
+              "void open() { FrmKasaHareketGiris->Edit1->setText(t); RefreshCashBoxTotals(); }\n"
+              "void done() {\n  // FrmKasaHareket->showTotals() was here\n  auto s = \"FrmKasaHareket->\";\n"
+              "  FrmKasaHareket.data()->showTotals(FrmKasaHareket->shown());\n}\n");
+    writeFile(root, "rental/DlgBarkodOkuUnit.cpp", "void f() { if (FrmCDKira) FrmCDKira -> DBComboBox2Change(); }\n");
 
     const QStringList expected = {
+        "app/WindowRegistry.cpp:2 app may not include rental/FrmCDKiraUnit.h",
+        "cashbox/DlgKasaSifreUnit.cpp:2 cashbox may not include shell/FrmUserXUnit.h",
+        "cashbox/FrmKasaHareketGirisUnit.cpp:6 reaches into the window FrmKasaHareket (call its opener)",
         "components/Grid.cpp:2 components may not include data/Dm1Unit.h",
         "data/Engine.cpp:1 ledger rows are written only by data/ShopBook.cpp",
+        "data/Tariff.cpp:3 the engine may not include components/Format.h",
+        "rental/DlgBarkodOkuUnit.cpp:1 reaches into the window FrmCDKira (call its opener)",
         "rental/FrmTakasUnit.cpp:1 a window includes the frame shell/FrmMainUnit.h",
         "rental/FrmTakasUnit.cpp:3 SQL in a window: \"Select * from CD\"",
         "rental/FrmTakasUnit.cpp:3 setSql in a window",

@@ -10,6 +10,7 @@
 
 TDlgKasaSifre::TDlgKasaSifre(QWidget *parent) : QDialog(parent)
 {
+    Windows::track(this); // found by closeOtherWindows while it exists
     setObjectName(QStringLiteral("DlgKasaSifre"));
     setWindowTitle(QStringLiteral("Please enter your password"));
     setAccessibleName(windowTitle());

@@ -9,7 +9,7 @@
 #include "components/WindowKit.h"
 #include "data/Dm1Unit.h"
 #include "data/ShopBook.h"
-#include "shell/Helpers.h"
+#include "app/Helpers.h"
 
 #include <QFormLayout>
 #include <QHBoxLayout>
@@ -38,6 +38,7 @@ QValidator *amountValidator(QObject *parent)
 
 TFrmKasaHareketGiris::TFrmKasaHareketGiris(QWidget *parent) : QDialog(parent)
 {
+    Windows::track(this); // found by closeOtherWindows while it exists
     setObjectName(QStringLiteral("FrmKasaHareketGiris"));
     setWindowTitle(QStringLiteral("Cash box transaction"));
     setAccessibleName(windowTitle());
@@ -163,8 +164,7 @@ void TFrmKasaHareketGiris::BtnSaveClick()
         return;
     }
     kasa->cancel(); // what was typed is stored; the list shows it as read back
-    if (FrmKasaHareket)
-        FrmKasaHareket->showTotals();
+    RefreshCashBoxTotals();
     // The list is read again: the row shows in its place, or not at all when
     // its date lies outside the period shown.
     if (!kasa->requery()) {

@@ -71,59 +71,15 @@ QDateEdit *picker(QWidget *parent, const char *name, const QString &caption)
 
 TFrmKasaHareket::TFrmKasaHareket(QWidget *parent) : QWidget(parent)
 {
+    Windows::track(this); // found by closeOtherWindows while it exists
     setObjectName(QStringLiteral("FrmKasaHareket"));
     setWindowTitle(QStringLiteral("Cash-Box Transactions"));
     setAccessibleName(windowTitle());
     for (const auto &c : Columns)
         Dm1->Kasa->setCaption(QLatin1StringView(c[0]), QLatin1StringView(c[1]));
 
-    // --- toolbar
-    QToolBar *bar = Kit::toolBar(this);
-    auto add = [bar](const char *name, const QString &caption, const char *picture, const QString &hint = QString()) {
-        return Kit::addTool(bar, QLatin1String(name), caption, QLatin1String(picture), hint);
-    };
-    ToolButton7 = add("ToolButton7", QStringLiteral("New &Transaction"), "new", QStringLiteral("New Cash-Box Transaction"));
-    ToolButton3 = add("ToolButton3", QStringLiteral("&Delete"), "delete");
-    ToolButton9 = add("ToolButton9", QStringLiteral("&Edit"), "edit");
-    bar->addSeparator();
-    ToolButton11 = add("ToolButton11", QStringLiteral("&Graphics"), "chart");
-    ToolButton1 = add("ToolButton1", QStringLiteral("&Report"), "print");
-    bar->addSeparator();
-    ToolButton4 = add("ToolButton4", QStringLiteral("&Close"), "exit");
-
-    // --- period
-    auto *period = new QFrame(this);
-    period->setObjectName(QStringLiteral("Panel2"));
-    period->setFrameShape(QFrame::StyledPanel);
-    Picker1 = picker(period, "Picker1", QStringLiteral("Beginning of period"));
-    Picker2 = picker(period, "Picker2", QStringLiteral("Period windup"));
-    SpeedButton1 = Kit::toolButton(period, QStringLiteral("SpeedButton1"), QStringLiteral("Refresh"),
-                                   QStringLiteral("reset"), Kit::Caption::Beside);
-    SpeedButton1->setAutoRaise(true);
-    Combo1 = new QComboBox(period);
-    Combo1->setObjectName(QStringLiteral("Combo1"));
-    Combo1->setAccessibleName(QStringLiteral("Filtering option"));
-    Combo1->addItems({QStringLiteral("All transactions"), QStringLiteral("Rent and Sell transactions"),
-                      QStringLiteral("Penalty of Delay"), QStringLiteral("Other")});
-    Combo1->setCurrentIndex(-1);
-    Combo1->setMinimumContentsLength(24);
-    auto *pl = new QHBoxLayout(period);
-    auto labelFor = [period](const QString &text, QWidget *buddy) {
-        auto *l = new QLabel(text, period);
-        l->setBuddy(buddy);
-        return l;
-    };
-    pl->addWidget(labelFor(QStringLiteral("Beginning of period"), Picker1));
-    pl->addWidget(Picker1);
-    pl->addSpacing(12);
-    pl->addWidget(labelFor(QStringLiteral("Period windup"), Picker2));
-    pl->addWidget(Picker2);
-    pl->addWidget(SpeedButton1);
-    pl->addSpacing(24);
-    pl->addWidget(labelFor(QStringLiteral("Filtering option"), Combo1));
-    pl->addWidget(Combo1);
-    pl->addStretch();
-
+    QToolBar *bar = buildToolbar();
+    QFrame *period = buildPeriod();
     // --- the ledger
     DBGrid1 = new DBGrid(this);
     DBGrid1->setObjectName(QStringLiteral("DBGrid1"));
@@ -168,33 +124,7 @@ TFrmKasaHareket::TFrmKasaHareket(QWidget *parent) : QWidget(parent)
     DBTextTarih = text("DBTextTarih", QStringLiteral("Date"), QStringLiteral("Tarih"));
     DBTextSaat = text("DBTextSaat", QStringLiteral("Transaction Date/Time : "), QStringLiteral("Saat"));
 
-    // --- the period's totals
-    auto *outcome = new QGroupBox(QStringLiteral("  Period outcome"), this);
-    outcome->setAccessibleName(outcome->title().trimmed());
-    auto *ol = new QGridLayout(outcome);
-    LabelCurrency = new QLabel(QStringLiteral("TL"), outcome);
-    LabelCurrency->setObjectName(QStringLiteral("LabelCurrency"));
-    QFont bold = LabelCurrency->font();
-    bold.setBold(true);
-    LabelCurrency->setFont(bold);
-    LabelCurrency->setAlignment(Qt::AlignRight);
-    ol->addWidget(LabelCurrency, 0, 1);
-    auto total = [outcome, ol, bold](int row, const char *name, const QString &caption) {
-        auto *c = new QLabel(caption, outcome);
-        auto *v = Kit::valueLabel(outcome, QLatin1StringView(name), caption.trimmed());
-        Kit::setValue(v, QStringLiteral("0,00"));
-        v->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-        v->setFont(bold);
-        v->setMinimumWidth(140);
-        ol->addWidget(c, row, 0);
-        ol->addWidget(v, row, 1);
-        return v;
-    };
-    LabelSales = total(1, "LabelSales", QStringLiteral("  Total sales :"));
-    LabelExpenses = total(2, "LabelExpenses", QStringLiteral("  Total expenses :"));
-    LabelBalance = total(3, "LabelBalance", QStringLiteral("  Period balance  :"));
-    ol->setRowStretch(4, 1);
-
+    QGroupBox *outcome = buildTotals();
     auto *side = new QWidget(this);
     auto *sl = new QVBoxLayout(side);
     sl->setContentsMargins(0, 0, 0, 0);
@@ -241,6 +171,92 @@ TFrmKasaHareket::TFrmKasaHareket(QWidget *parent) : QWidget(parent)
     m_wheel = new WheelToArrows(this);
 
     FormShow();
+}
+
+// The toolbar: entries, printing and the cash box's own actions.
+QToolBar *TFrmKasaHareket::buildToolbar()
+{
+    QToolBar *bar = Kit::toolBar(this);
+    auto add = [bar](const char *name, const QString &caption, const char *picture, const QString &hint = QString()) {
+        return Kit::addTool(bar, QLatin1String(name), caption, QLatin1String(picture), hint);
+    };
+    ToolButton7 = add("ToolButton7", QStringLiteral("New &Transaction"), "new", QStringLiteral("New Cash-Box Transaction"));
+    ToolButton3 = add("ToolButton3", QStringLiteral("&Delete"), "delete");
+    ToolButton9 = add("ToolButton9", QStringLiteral("&Edit"), "edit");
+    bar->addSeparator();
+    ToolButton11 = add("ToolButton11", QStringLiteral("&Graphics"), "chart");
+    ToolButton1 = add("ToolButton1", QStringLiteral("&Report"), "print");
+    bar->addSeparator();
+    ToolButton4 = add("ToolButton4", QStringLiteral("&Close"), "exit");
+    return bar;
+}
+
+// The period shown: its kind and its dates.
+QFrame *TFrmKasaHareket::buildPeriod()
+{
+    auto *period = new QFrame(this);
+    period->setObjectName(QStringLiteral("Panel2"));
+    period->setFrameShape(QFrame::StyledPanel);
+    Picker1 = picker(period, "Picker1", QStringLiteral("Beginning of period"));
+    Picker2 = picker(period, "Picker2", QStringLiteral("Period windup"));
+    SpeedButton1 = Kit::toolButton(period, QStringLiteral("SpeedButton1"), QStringLiteral("Refresh"),
+                                   QStringLiteral("reset"), Kit::Caption::Beside);
+    SpeedButton1->setAutoRaise(true);
+    Combo1 = new QComboBox(period);
+    Combo1->setObjectName(QStringLiteral("Combo1"));
+    Combo1->setAccessibleName(QStringLiteral("Filtering option"));
+    Combo1->addItems({QStringLiteral("All transactions"), QStringLiteral("Rent and Sell transactions"),
+                      QStringLiteral("Penalty of Delay"), QStringLiteral("Other")});
+    Combo1->setCurrentIndex(-1);
+    Combo1->setMinimumContentsLength(24);
+    auto *pl = new QHBoxLayout(period);
+    auto labelFor = [period](const QString &text, QWidget *buddy) {
+        auto *l = new QLabel(text, period);
+        l->setBuddy(buddy);
+        return l;
+    };
+    pl->addWidget(labelFor(QStringLiteral("Beginning of period"), Picker1));
+    pl->addWidget(Picker1);
+    pl->addSpacing(12);
+    pl->addWidget(labelFor(QStringLiteral("Period windup"), Picker2));
+    pl->addWidget(Picker2);
+    pl->addWidget(SpeedButton1);
+    pl->addSpacing(24);
+    pl->addWidget(labelFor(QStringLiteral("Filtering option"), Combo1));
+    pl->addWidget(Combo1);
+    pl->addStretch();
+    return period;
+}
+
+// The period's totals, each under its caption.
+QGroupBox *TFrmKasaHareket::buildTotals()
+{
+    auto *outcome = new QGroupBox(QStringLiteral("  Period outcome"), this);
+    outcome->setAccessibleName(outcome->title().trimmed());
+    auto *ol = new QGridLayout(outcome);
+    LabelCurrency = new QLabel(QStringLiteral("TL"), outcome);
+    LabelCurrency->setObjectName(QStringLiteral("LabelCurrency"));
+    QFont bold = LabelCurrency->font();
+    bold.setBold(true);
+    LabelCurrency->setFont(bold);
+    LabelCurrency->setAlignment(Qt::AlignRight);
+    ol->addWidget(LabelCurrency, 0, 1);
+    auto total = [outcome, ol, bold](int row, const char *name, const QString &caption) {
+        auto *c = new QLabel(caption, outcome);
+        auto *v = Kit::valueLabel(outcome, QLatin1StringView(name), caption.trimmed());
+        Kit::setValue(v, QStringLiteral("0,00"));
+        v->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+        v->setFont(bold);
+        v->setMinimumWidth(140);
+        ol->addWidget(c, row, 0);
+        ol->addWidget(v, row, 1);
+        return v;
+    };
+    LabelSales = total(1, "LabelSales", QStringLiteral("  Total sales :"));
+    LabelExpenses = total(2, "LabelExpenses", QStringLiteral("  Total expenses :"));
+    LabelBalance = total(3, "LabelBalance", QStringLiteral("  Period balance  :"));
+    ol->setRowStretch(4, 1);
+    return outcome;
 }
 
 TFrmKasaHareket::~TFrmKasaHareket() = default;
@@ -449,4 +465,10 @@ void TFrmKasaHareket::closeEvent(QCloseEvent *event)
 TFrmKasaHareket *OpenCashBox()
 {
     return openChildWindow(FrmKasaHareket, [] { return new TFrmKasaHareket; });
+}
+
+void RefreshCashBoxTotals()
+{
+    if (FrmKasaHareket)
+        FrmKasaHareket->showTotals();
 }

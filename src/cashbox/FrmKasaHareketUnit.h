@@ -1,7 +1,7 @@
 #pragma once
 
 #include "data/LedgerData.h"
-#include "shell/WindowRegistry.h"
+#include "app/WindowRegistry.h"
 
 #include <QWidget>
 
@@ -13,6 +13,9 @@ class QDateEdit;
 class QLabel;
 class QTimer;
 class QToolButton;
+class QFrame;
+class QGroupBox;
+class QToolBar;
 class WheelToArrows;
 
 // "Cash-Box Transactions": the ledger of a period, optionally of one kind of
@@ -62,6 +65,9 @@ protected:
     void closeEvent(QCloseEvent *event) override;
 
 private:
+    QToolBar *buildToolbar();
+    QFrame *buildPeriod();
+    QGroupBox *buildTotals();
     void FormShow();
     bool keyPressed(class QKeyEvent *event);
     LedgerPeriod chosenPeriod() const;
@@ -77,3 +83,5 @@ private:
 
 // The main menu's "Cash Box Transactions".
 TFrmKasaHareket *OpenCashBox();
+// A ledger row was saved: the cash box, when open, shows its totals again.
+void RefreshCashBoxTotals();

@@ -43,6 +43,7 @@ Control *named(Control *c, const QString &name, const QString &caption)
 
 TFrmCDKayit::TFrmCDKayit(QWidget *parent) : QDialog(parent)
 {
+    Windows::track(this); // found by closeOtherWindows while it exists
     setObjectName(QStringLiteral("FrmCDKayit"));
     setWindowTitle(QStringLiteral("CD Definition"));
     setAccessibleName(windowTitle());
@@ -97,6 +98,37 @@ TFrmCDKayit::TFrmCDKayit(QWidget *parent) : QDialog(parent)
     DBMemoFilmKonu->setTabChangesFocus(true);
     DBMemoAciklama->setTabChangesFocus(true);
 
+    QWidget *page = buildPage();
+    auto *tabs = new QTabWidget(this);
+    tabs->setObjectName(QStringLiteral("PageControl1"));
+    tabs->addTab(page, QStringLiteral("CD/DVD Definition"));
+
+    btnSave = named(new QPushButton(style()->standardIcon(QStyle::SP_DialogSaveButton), QStringLiteral("Save"), this),
+                    QStringLiteral("btnSave"), QStringLiteral("Save"));
+    btnCancel = named(new QPushButton(style()->standardIcon(QStyle::SP_DialogCancelButton), QStringLiteral("Cancel"), this),
+                      QStringLiteral("btnCancel"), QStringLiteral("Cancel"));
+    btnSave->setAutoDefault(false);
+    btnCancel->setAutoDefault(false);
+    auto *buttons = new QHBoxLayout;
+    buttons->addStretch();
+    buttons->addWidget(btnSave);
+    buttons->addWidget(btnCancel);
+
+    auto *layout = new QVBoxLayout(this);
+    layout->addWidget(tabs);
+    layout->addLayout(buttons);
+
+    setTabOrder(DBComboBoxCDTur, DBEditBarkod);
+    connect(btnSave, &QPushButton::clicked, this, &TFrmCDKayit::btnSaveClick);
+    connect(btnCancel, &QPushButton::clicked, this, &TFrmCDKayit::reject);
+    DBEditBarkod->installEventFilter(this);
+    DBComboBoxCDTur->installEventFilter(this);
+    DBComboBoxCDTur->setFocus();
+}
+
+// The definition page: each control beside its caption.
+QWidget *TFrmCDKayit::buildPage()
+{
     auto *page = new QWidget;
     page->setObjectName(QStringLiteral("TabSheet1"));
     auto *g = new QGridLayout(page);
@@ -148,32 +180,7 @@ TFrmCDKayit::TFrmCDKayit(QWidget *parent) : QDialog(parent)
     g->addWidget(DBMemoAciklama, 11, 1, 1, 3);
     DBMemoFilmKonu->setFixedHeight(60);
     DBMemoAciklama->setFixedHeight(60);
-
-    auto *tabs = new QTabWidget(this);
-    tabs->setObjectName(QStringLiteral("PageControl1"));
-    tabs->addTab(page, QStringLiteral("CD/DVD Definition"));
-
-    btnSave = named(new QPushButton(style()->standardIcon(QStyle::SP_DialogSaveButton), QStringLiteral("Save"), this),
-                    QStringLiteral("btnSave"), QStringLiteral("Save"));
-    btnCancel = named(new QPushButton(style()->standardIcon(QStyle::SP_DialogCancelButton), QStringLiteral("Cancel"), this),
-                      QStringLiteral("btnCancel"), QStringLiteral("Cancel"));
-    btnSave->setAutoDefault(false);
-    btnCancel->setAutoDefault(false);
-    auto *buttons = new QHBoxLayout;
-    buttons->addStretch();
-    buttons->addWidget(btnSave);
-    buttons->addWidget(btnCancel);
-
-    auto *layout = new QVBoxLayout(this);
-    layout->addWidget(tabs);
-    layout->addLayout(buttons);
-
-    setTabOrder(DBComboBoxCDTur, DBEditBarkod);
-    connect(btnSave, &QPushButton::clicked, this, &TFrmCDKayit::btnSaveClick);
-    connect(btnCancel, &QPushButton::clicked, this, &TFrmCDKayit::reject);
-    DBEditBarkod->installEventFilter(this);
-    DBComboBoxCDTur->installEventFilter(this);
-    DBComboBoxCDTur->setFocus();
+    return page;
 }
 
 TFrmCDKayit::~TFrmCDKayit()

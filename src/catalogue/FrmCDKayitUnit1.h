@@ -1,6 +1,6 @@
 #pragma once
 
-#include "shell/WindowRegistry.h"
+#include "app/WindowRegistry.h"
 
 #include <QDialog>
 #include <QPointer>
@@ -10,6 +10,7 @@ class DBEdit;
 class DBLookupComboBox;
 class DBMemo;
 class QPushButton;
+class QWidget;
 
 // "CD Definition": one title of the catalogue filled in or changed. The CD
 // definitions window has already put the shared CD dataset into insert or
@@ -43,6 +44,7 @@ protected:
     void closeEvent(QCloseEvent *event) override;
 
 private:
+    QWidget *buildPage();
     bool requiredFilled() const;
     bool writeControls();
     bool storeTitle(bool bookPurchase);

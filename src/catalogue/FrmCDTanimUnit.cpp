@@ -13,8 +13,8 @@
 #include "reports/DlgCDIstUnit.h"
 #include "reports/Report1Unit.h"
 #include "service/FrmServisUnit.h"
-#include "shell/Helpers.h"
-#include "shell/WindowRegistry.h"
+#include "app/Helpers.h"
+#include "app/WindowRegistry.h"
 
 #include <QApplication>
 #include <QButtonGroup>
@@ -94,6 +94,7 @@ private:
 
 TFrmCDTanim::TFrmCDTanim(QWidget *parent) : QWidget(parent)
 {
+    Windows::track(this); // found by closeOtherWindows while it exists
     setObjectName(QStringLiteral("FrmCDTanim"));
     setWindowTitle(QString()); // the title panel carries the caption
     setAccessibleName(QStringLiteral("CD/DVD Definitions"));
@@ -109,7 +110,85 @@ TFrmCDTanim::TFrmCDTanim(QWidget *parent) : QWidget(parent)
     for (const auto &c : RenterColumns)
         Dm1->CDTemp1->setCaption(QLatin1String(c[0]), QLatin1String(c[1]));
 
-    // --- toolbar
+    QToolBar *bar = buildToolbar();
+    // --- title panel
+    const Kit::Band title = Kit::titleBand(this, QStringLiteral("CD/DVD Definitions"), QColor(128, 128, 128), Qt::white,
+                                           QStringLiteral("SpeedButton2"));
+    title.frame->setObjectName(QStringLiteral("Panel1"));
+    btnPanelClose = title.frame->findChild<QToolButton *>(QStringLiteral("SpeedButton2"));
+
+    // --- the title grid
+    DBGrid1 = new DBGrid(this);
+    DBGrid1->setObjectName(QStringLiteral("DBGrid1"));
+    DBGrid1->setAccessibleName(QStringLiteral("CD/DVD Table"));
+    DBGrid1->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    DBGrid1->setSelectionBehavior(QAbstractItemView::SelectRows);
+    DBGrid1->setSelectionMode(QAbstractItemView::SingleSelection);
+    QStringList titleFields;
+    for (const auto &c : TitleColumns)
+        titleFields << QLatin1String(c[0]);
+    DBGrid1->setDataSource(Dm1->CDData, titleFields);
+    DBGrid1->setItemDelegateForColumn(0, new TintDelegate(QColor(255, 255, 225), DBGrid1));
+    DBGrid1->setItemDelegateForColumn(1, new TintDelegate(QColor(225, 240, 255), DBGrid1));
+    DBGrid1->setItemDelegateForColumn(2, new TintDelegate(QColor(230, 250, 230), DBGrid1));
+    DBGrid1->verticalHeader()->setDefaultSectionSize(20);
+    // The name needs room; the header forgets widths whenever the list reopens.
+    DBGrid1->horizontalHeader()->resizeSection(0, 220);
+    connect(DBGrid1->model(), &QAbstractItemModel::modelReset, DBGrid1,
+            [grid = DBGrid1] { grid->horizontalHeader()->resizeSection(0, 220); });
+
+    QWidget *searchAndFilter = buildSearchAndFilter();
+    // --- renters of the current title
+    DBGrid2 = new DBGrid(this);
+    DBGrid2->setObjectName(QStringLiteral("DBGrid2"));
+    DBGrid2->setAccessibleName(QStringLiteral("Customers renting this film"));
+    DBGrid2->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    DBGrid2->setSelectionBehavior(QAbstractItemView::SelectRows);
+    QStringList renterFields;
+    for (const auto &c : RenterColumns)
+        renterFields << QLatin1String(c[0]);
+    DBGrid2->setDataSource(Dm1->CDTemp1Data, renterFields);
+
+    auto *right = new QSplitter(Qt::Vertical, this);
+    right->setObjectName(QStringLiteral("Splitter2"));
+    right->addWidget(Kit::groupPanel(QStringLiteral("Search and filter"), searchAndFilter, right));
+    right->addWidget(Kit::groupPanel(QStringLiteral("Customers renting this film"), DBGrid2, right));
+    auto *split = new QSplitter(Qt::Horizontal, this);
+    split->setObjectName(QStringLiteral("Splitter1"));
+    split->addWidget(Kit::groupPanel(QStringLiteral("CD/DVD Table"), DBGrid1, split));
+    split->addWidget(right);
+    split->setStretchFactor(0, 3);
+    split->setStretchFactor(1, 1);
+
+    // --- status bar
+    const Kit::StatusPanels status = Kit::statusBar(
+        this, {QString(), QStringLiteral(" [ Delete ] - Delete"), QStringLiteral(" [ Insert ] - New"), QString()});
+    StatusPanel0 = status.panels[0];
+    StatusPanel1 = status.panels[1];
+    StatusPanel2 = status.panels[2];
+    StatusPanel3 = status.panels[3];
+
+    Kit::stack(this, {bar, title.frame, split, status.bar}, split);
+
+    connect(tbNew, &QToolButton::clicked, this, &TFrmCDTanim::tbNewClick);
+    connect(tbEdit, &QToolButton::clicked, this, &TFrmCDTanim::tbEditClick);
+    connect(tbDelete, &QToolButton::clicked, this, &TFrmCDTanim::tbDeleteClick);
+    connect(tbPrint, &QToolButton::clicked, this, &TFrmCDTanim::tbPrintClick);
+    connect(tbStokIst, &QToolButton::clicked, this, &TFrmCDTanim::tbStokIstClick);
+    connect(tbKiraIst, &QToolButton::clicked, this, &TFrmCDTanim::tbKiraIstClick);
+    connect(Edit1, &QLineEdit::textChanged, this, &TFrmCDTanim::Edit1Change);
+    connect(SpeedButton1, &QToolButton::clicked, this, &TFrmCDTanim::SpeedButton1Click);
+    connect(DBGrid1, &QAbstractItemView::doubleClicked, this, &TFrmCDTanim::tbEditClick);
+
+    m_keys = new KeyPreview(this, [this](QKeyEvent *e) { return keyPressed(e); });
+    m_wheel = new WheelToArrows(this);
+
+    FormShow();
+}
+
+// The toolbar: the title's buttons and statistics, then the navigation.
+QToolBar *TFrmCDTanim::buildToolbar()
+{
     auto *bar = new QToolBar(this);
     bar->setObjectName(QStringLiteral("ToolBar1"));
     bar->setIconSize(QSize(16, 16));
@@ -142,34 +221,12 @@ TFrmCDTanim::TFrmCDTanim(QWidget *parent) : QWidget(parent)
     tbPrior = nav.prior;
     tbNext = nav.next;
     tbLast = nav.last;
+    return bar;
+}
 
-    // --- title panel
-    const Kit::Band title = Kit::titleBand(this, QStringLiteral("CD/DVD Definitions"), QColor(128, 128, 128), Qt::white,
-                                           QStringLiteral("SpeedButton2"));
-    title.frame->setObjectName(QStringLiteral("Panel1"));
-    btnPanelClose = title.frame->findChild<QToolButton *>(QStringLiteral("SpeedButton2"));
-
-    // --- the title grid
-    DBGrid1 = new DBGrid(this);
-    DBGrid1->setObjectName(QStringLiteral("DBGrid1"));
-    DBGrid1->setAccessibleName(QStringLiteral("CD/DVD Table"));
-    DBGrid1->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    DBGrid1->setSelectionBehavior(QAbstractItemView::SelectRows);
-    DBGrid1->setSelectionMode(QAbstractItemView::SingleSelection);
-    QStringList titleFields;
-    for (const auto &c : TitleColumns)
-        titleFields << QLatin1String(c[0]);
-    DBGrid1->setDataSource(Dm1->CDData, titleFields);
-    DBGrid1->setItemDelegateForColumn(0, new TintDelegate(QColor(255, 255, 225), DBGrid1));
-    DBGrid1->setItemDelegateForColumn(1, new TintDelegate(QColor(225, 240, 255), DBGrid1));
-    DBGrid1->setItemDelegateForColumn(2, new TintDelegate(QColor(230, 250, 230), DBGrid1));
-    DBGrid1->verticalHeader()->setDefaultSectionSize(20);
-    // The name needs room; the header forgets widths whenever the list reopens.
-    DBGrid1->horizontalHeader()->resizeSection(0, 220);
-    connect(DBGrid1->model(), &QAbstractItemModel::modelReset, DBGrid1,
-            [grid = DBGrid1] { grid->horizontalHeader()->resizeSection(0, 220); });
-
-    // --- search
+// Searching the titles (above) and filtering them (below).
+QWidget *TFrmCDTanim::buildSearchAndFilter()
+{
     auto *searchBox = new QGroupBox(QStringLiteral("Choosing search factor"), this);
     searchBox->setAccessibleName(searchBox->title());
     RadioGroup1 = new QButtonGroup(this);
@@ -222,53 +279,7 @@ TFrmCDTanim::TFrmCDTanim(QWidget *parent) : QWidget(parent)
     sfl->addWidget(searchBox);
     sfl->addWidget(filterBox);
     sfl->addStretch();
-
-    // --- renters of the current title
-    DBGrid2 = new DBGrid(this);
-    DBGrid2->setObjectName(QStringLiteral("DBGrid2"));
-    DBGrid2->setAccessibleName(QStringLiteral("Customers renting this film"));
-    DBGrid2->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    DBGrid2->setSelectionBehavior(QAbstractItemView::SelectRows);
-    QStringList renterFields;
-    for (const auto &c : RenterColumns)
-        renterFields << QLatin1String(c[0]);
-    DBGrid2->setDataSource(Dm1->CDTemp1Data, renterFields);
-
-    auto *right = new QSplitter(Qt::Vertical, this);
-    right->setObjectName(QStringLiteral("Splitter2"));
-    right->addWidget(Kit::groupPanel(QStringLiteral("Search and filter"), searchAndFilter, right));
-    right->addWidget(Kit::groupPanel(QStringLiteral("Customers renting this film"), DBGrid2, right));
-    auto *split = new QSplitter(Qt::Horizontal, this);
-    split->setObjectName(QStringLiteral("Splitter1"));
-    split->addWidget(Kit::groupPanel(QStringLiteral("CD/DVD Table"), DBGrid1, split));
-    split->addWidget(right);
-    split->setStretchFactor(0, 3);
-    split->setStretchFactor(1, 1);
-
-    // --- status bar
-    const Kit::StatusPanels status = Kit::statusBar(
-        this, {QString(), QStringLiteral(" [ Delete ] - Delete"), QStringLiteral(" [ Insert ] - New"), QString()});
-    StatusPanel0 = status.panels[0];
-    StatusPanel1 = status.panels[1];
-    StatusPanel2 = status.panels[2];
-    StatusPanel3 = status.panels[3];
-
-    Kit::stack(this, {bar, title.frame, split, status.bar}, split);
-
-    connect(tbNew, &QToolButton::clicked, this, &TFrmCDTanim::tbNewClick);
-    connect(tbEdit, &QToolButton::clicked, this, &TFrmCDTanim::tbEditClick);
-    connect(tbDelete, &QToolButton::clicked, this, &TFrmCDTanim::tbDeleteClick);
-    connect(tbPrint, &QToolButton::clicked, this, &TFrmCDTanim::tbPrintClick);
-    connect(tbStokIst, &QToolButton::clicked, this, &TFrmCDTanim::tbStokIstClick);
-    connect(tbKiraIst, &QToolButton::clicked, this, &TFrmCDTanim::tbKiraIstClick);
-    connect(Edit1, &QLineEdit::textChanged, this, &TFrmCDTanim::Edit1Change);
-    connect(SpeedButton1, &QToolButton::clicked, this, &TFrmCDTanim::SpeedButton1Click);
-    connect(DBGrid1, &QAbstractItemView::doubleClicked, this, &TFrmCDTanim::tbEditClick);
-
-    m_keys = new KeyPreview(this, [this](QKeyEvent *e) { return keyPressed(e); });
-    m_wheel = new WheelToArrows(this);
-
-    FormShow();
+    return searchAndFilter;
 }
 
 TFrmCDTanim::~TFrmCDTanim()

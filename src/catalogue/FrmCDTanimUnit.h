@@ -1,6 +1,6 @@
 #pragma once
 
-#include "shell/WindowRegistry.h"
+#include "app/WindowRegistry.h"
 
 #include <QHash>
 #include <QPointer>
@@ -15,6 +15,7 @@ class QLabel;
 class QLineEdit;
 class QRadioButton;
 class QToolButton;
+class QToolBar;
 class WheelToArrows;
 
 // The catalogue window: the titles of the shop with search, filter, the
@@ -61,6 +62,8 @@ protected:
     void closeEvent(QCloseEvent *event) override;
 
 private:
+    QToolBar *buildToolbar();
+    QWidget *buildSearchAndFilter();
     void FormShow();
     void fillFilterList(QComboBox *list, const QString &table);
     bool keyPressed(class QKeyEvent *event);

@@ -8,7 +8,7 @@
 #include "components/WindowKit.h"
 #include "components/PromptService.h"
 #include "data/Dm1Unit.h"
-#include "shell/WindowRegistry.h"
+#include "app/WindowRegistry.h"
 
 #include <QAbstractItemModel>
 #include <QCloseEvent>
@@ -91,25 +91,7 @@ public:
 
     explicit TitleGroupModel(QObject *parent) : QAbstractItemModel(parent) {}
 
-    void load(DataSet *ds)
-    {
-        m_titles.clear();
-        ds->fetchAll();
-        int fields[ColumnCount + 1];
-        for (int c = 0; c < ColumnCount; ++c)
-            fields[c] = ds->fieldIndex(QLatin1String(Columns[c][0]));
-        fields[DistributorField] = ds->fieldIndex(QStringLiteral("DagiticiFirma"));
-        const int idField = ds->fieldIndex(QStringLiteral("ID"));
-        const int n = ds->fetchedCount();
-        m_titles.resize(size_t(n));
-        for (int r = 0; r < n; ++r) {
-            Title &t = m_titles[size_t(r)];
-            t.id = ds->valueAt(r, idField);
-            for (int c = 0; c <= ColumnCount; ++c)
-                t.texts[c] = fields[c] >= 0 ? ds->displayTextAt(r, fields[c]) : QString();
-            t.stock = ds->valueAt(r, fields[StockColumn]).toLongLong();
-        }
-    }
+    void load(DataSet *ds);
 
     void group(const ViewDef &view)
     {
@@ -169,55 +151,7 @@ public:
     }
     int columnCount(const QModelIndex & = QModelIndex()) const override { return ColumnCount; }
 
-    QVariant data(const QModelIndex &index, int role) const override
-    {
-        if (!index.isValid())
-            return {};
-        if (const Node *g = groupOf(index)) {
-            switch (role) {
-            case Qt::DisplayRole:
-                if (index.column() == 0)
-                    return QStringLiteral("%1 : %2  (%3)").arg(fieldCaption(g->field), g->key).arg(g->count);
-                if (index.column() == StockColumn && totals())
-                    return QString::number(g->stock);
-                return {};
-            case Qt::FontRole: {
-                QFont f;
-                f.setBold(true);
-                return f;
-            }
-            case Qt::TextAlignmentRole:
-                return index.column() == StockColumn ? QVariant(Qt::AlignRight | Qt::AlignVCenter) : QVariant();
-            case KeyRole:
-                return g->key;
-            case StockRole:
-                return g->stock;
-            case CountRole:
-                return g->count;
-            default:
-                return {};
-            }
-        }
-        const int t = titleOf(index);
-        if (t < 0)
-            return {};
-        const Title &row = m_titles[size_t(t)];
-        switch (role) {
-        case Qt::DisplayRole:
-            return row.texts[index.column()];
-        case Qt::TextAlignmentRole:
-            return index.column() == StockColumn || index.column() == 0 || index.column() == 5 || index.column() == 7
-                       || index.column() == 10
-                ? QVariant(Qt::AlignRight | Qt::AlignVCenter)
-                : QVariant();
-        case IdRole:
-            return row.id;
-        case StockRole:
-            return row.stock;
-        default:
-            return {};
-        }
-    }
+    QVariant data(const QModelIndex &index, int role) const override;
     QVariant headerData(int section, Qt::Orientation o, int role) const override
     {
         if (o == Qt::Horizontal && role == Qt::DisplayRole && section >= 0 && section < ColumnCount)
@@ -230,46 +164,118 @@ public:
     }
 
 private:
-    void fill(Node *node, const std::vector<int> &titles, int level)
-    {
-        node->count = int(titles.size());
-        for (int t : titles)
-            node->stock += m_titles[size_t(t)].stock;
-        const int field = level < 2 ? m_view->groupBy[level] : -1;
-        if (field < 0) {
-            node->titles = titles; // in the list's order: by name
-            return;
-        }
-        QHash<QString, std::vector<int>> byKey;
-        QStringList keys;
-        for (int t : titles) {
-            const QString &k = m_titles[size_t(t)].texts[field];
-            auto it = byKey.find(k);
-            if (it == byKey.end()) {
-                keys << k;
-                it = byKey.insert(k, {});
-            }
-            it->push_back(t);
-        }
-        QCollator collator;
-        collator.setNumericMode(true);
-        collator.setCaseSensitivity(Qt::CaseInsensitive);
-        std::sort(keys.begin(), keys.end(), [&](const QString &a, const QString &b) { return collator.compare(a, b) < 0; });
-        for (const QString &k : keys) {
-            auto child = std::make_unique<Node>();
-            child->key = k;
-            child->field = field;
-            child->parent = node;
-            child->row = int(node->groups.size());
-            fill(child.get(), byKey.value(k), level + 1);
-            node->groups.push_back(std::move(child));
-        }
-    }
+    void fill(Node *node, const std::vector<int> &titles, int level);
 
     std::vector<Title> m_titles;
     std::unique_ptr<Node> m_root;
     const ViewDef *m_view = nullptr;
 };
+
+void TitleGroupModel::load(DataSet *ds)
+{
+    m_titles.clear();
+    ds->fetchAll();
+    int fields[ColumnCount + 1];
+    for (int c = 0; c < ColumnCount; ++c)
+        fields[c] = ds->fieldIndex(QLatin1String(Columns[c][0]));
+    fields[DistributorField] = ds->fieldIndex(QStringLiteral("DagiticiFirma"));
+    const int idField = ds->fieldIndex(QStringLiteral("ID"));
+    const int n = ds->fetchedCount();
+    m_titles.resize(size_t(n));
+    for (int r = 0; r < n; ++r) {
+        Title &t = m_titles[size_t(r)];
+        t.id = ds->valueAt(r, idField);
+        for (int c = 0; c <= ColumnCount; ++c)
+            t.texts[c] = fields[c] >= 0 ? ds->displayTextAt(r, fields[c]) : QString();
+        t.stock = ds->valueAt(r, fields[StockColumn]).toLongLong();
+    }
+}
+
+QVariant TitleGroupModel::data(const QModelIndex &index, int role) const
+{
+    if (!index.isValid())
+        return {};
+    if (const Node *g = groupOf(index)) {
+        switch (role) {
+        case Qt::DisplayRole:
+            if (index.column() == 0)
+                return QStringLiteral("%1 : %2  (%3)").arg(fieldCaption(g->field), g->key).arg(g->count);
+            if (index.column() == StockColumn && totals())
+                return QString::number(g->stock);
+            return {};
+        case Qt::FontRole: {
+            QFont f;
+            f.setBold(true);
+            return f;
+        }
+        case Qt::TextAlignmentRole:
+            return index.column() == StockColumn ? QVariant(Qt::AlignRight | Qt::AlignVCenter) : QVariant();
+        case KeyRole:
+            return g->key;
+        case StockRole:
+            return g->stock;
+        case CountRole:
+            return g->count;
+        default:
+            return {};
+        }
+    }
+    const int t = titleOf(index);
+    if (t < 0)
+        return {};
+    const Title &row = m_titles[size_t(t)];
+    switch (role) {
+    case Qt::DisplayRole:
+        return row.texts[index.column()];
+    case Qt::TextAlignmentRole:
+        return index.column() == StockColumn || index.column() == 0 || index.column() == 5 || index.column() == 7
+                   || index.column() == 10
+            ? QVariant(Qt::AlignRight | Qt::AlignVCenter)
+            : QVariant();
+    case IdRole:
+        return row.id;
+    case StockRole:
+        return row.stock;
+    default:
+        return {};
+    }
+}
+
+void TitleGroupModel::fill(Node *node, const std::vector<int> &titles, int level)
+{
+    node->count = int(titles.size());
+    for (int t : titles)
+        node->stock += m_titles[size_t(t)].stock;
+    const int field = level < 2 ? m_view->groupBy[level] : -1;
+    if (field < 0) {
+        node->titles = titles; // in the list's order: by name
+        return;
+    }
+    QHash<QString, std::vector<int>> byKey;
+    QStringList keys;
+    for (int t : titles) {
+        const QString &k = m_titles[size_t(t)].texts[field];
+        auto it = byKey.find(k);
+        if (it == byKey.end()) {
+            keys << k;
+            it = byKey.insert(k, {});
+        }
+        it->push_back(t);
+    }
+    QCollator collator;
+    collator.setNumericMode(true);
+    collator.setCaseSensitivity(Qt::CaseInsensitive);
+    std::sort(keys.begin(), keys.end(), [&](const QString &a, const QString &b) { return collator.compare(a, b) < 0; });
+    for (const QString &k : keys) {
+        auto child = std::make_unique<Node>();
+        child->key = k;
+        child->field = field;
+        child->parent = node;
+        child->row = int(node->groups.size());
+        fill(child.get(), byKey.value(k), level + 1);
+        node->groups.push_back(std::move(child));
+    }
+}
 
 namespace {
 
@@ -286,6 +292,7 @@ public:
 
 TFrmNavigator::TFrmNavigator(QWidget *parent) : QWidget(parent)
 {
+    Windows::track(this); // found by closeOtherWindows while it exists
     setObjectName(QStringLiteral("FrmNavigator"));
     setWindowTitle(QStringLiteral("Navigator"));
     setAccessibleName(windowTitle());

@@ -209,6 +209,7 @@ void QtVideoCapture::captureFrame()
 
 TDlgKamera::TDlgKamera(QWidget *parent) : QDialog(parent), m_capture(VideoCapture::create())
 {
+    Windows::track(this); // found by closeOtherWindows while it exists
     setObjectName(QStringLiteral("DlgKamera"));
     setWindowTitle(QStringLiteral("Take photo"));
     setAccessibleName(windowTitle());

@@ -8,6 +8,7 @@
 
 TDlgMiniAcik::TDlgMiniAcik(QWidget *parent) : QDialog(parent, Qt::Tool)
 {
+    Windows::track(this); // found by closeOtherWindows while it exists
     setObjectName(QStringLiteral("DlgMiniAcik"));
     setWindowTitle(QStringLiteral("This note belongs to customer"));
     setAccessibleName(windowTitle());
@@ -30,4 +31,18 @@ TDlgMiniAcik::TDlgMiniAcik(QWidget *parent) : QDialog(parent, Qt::Tool)
     layout->addWidget(heading);
     layout->addWidget(ScText, 1);
     resize(240, 160);
+}
+
+void ShowCustomerNote(QWidget *parent, const QString &note)
+{
+    if (!DlgMiniAcik)
+        DlgMiniAcik = new TDlgMiniAcik(parent);
+    DlgMiniAcik->ScText->setPlainText(note);
+    DlgMiniAcik->show();
+}
+
+void PlaceCustomerNote(int left, int top)
+{
+    if (DlgMiniAcik)
+        DlgMiniAcik->move(left, top + DlgMiniAcik->frameGeometry().height());
 }

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "shell/WindowRegistry.h"
+#include "app/WindowRegistry.h"
 
 #include <QDialog>
 #include <QPointer>
@@ -17,4 +17,9 @@ public:
     explicit TDlgMiniAcik(QWidget *parent = nullptr);
     QTextEdit *ScText;
 };
+
+// Shows the customer's note beside the window that opens it.
+void ShowCustomerNote(QWidget *parent, const QString &note);
+// Moves the note, when shown, to the given left edge, its own height below `top`.
+void PlaceCustomerNote(int left, int top);
 

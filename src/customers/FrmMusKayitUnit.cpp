@@ -59,6 +59,7 @@ W *bound(QWidget *parent, const char *name, const QString &caption, const QStrin
 
 TFrmMusKayit::TFrmMusKayit(QWidget *parent) : QDialog(parent)
 {
+    Windows::track(this); // found by closeOtherWindows while it exists
     setObjectName(QStringLiteral("FrmMusKayit"));
     setWindowTitle(QStringLiteral("Customer definitions"));
     setAccessibleName(windowTitle());

@@ -18,8 +18,8 @@
 #include "messaging/FrmMailArsivUnit.h"
 #include "reports/Report1Unit.h"
 #include "reports/Report2Unit.h"
-#include "shell/Helpers.h"
-#include "shell/WindowRegistry.h"
+#include "app/Helpers.h"
+#include "app/WindowRegistry.h"
 
 #include <QButtonGroup>
 #include <QCheckBox>
@@ -54,35 +54,13 @@ int NextCustomerNumber()
 
 TFrmMusteri::TFrmMusteri(QWidget *parent) : QWidget(parent)
 {
+    Windows::track(this); // found by closeOtherWindows while it exists
     setObjectName(QStringLiteral("FrmMusteri"));
     setWindowTitle(QStringLiteral("Customer Definitions"));
     setAccessibleName(windowTitle());
     setWindowIcon(Kit::picture(QStringLiteral("customers")));
 
-    // --- toolbar
-    auto *toolbar = new QFrame(this);
-    toolbar->setObjectName(QStringLiteral("ToolBar1"));
-    toolbar->setFrameShape(QFrame::StyledPanel);
-    const auto button = [toolbar](const char *name, const QString &caption, const char *picture) {
-        return Kit::toolButton(toolbar, QLatin1String(name), caption, QLatin1String(picture), Kit::Caption::Beside);
-    };
-    tbNew = button("tbNew", QStringLiteral("New"), "new");
-    tbDelete = button("tbDelete", QStringLiteral("Delete"), "delete");
-    tbEdit = button("tbEdit", QStringLiteral("Edit"), "edit");
-    tbPrint = button("tbPrint", QStringLiteral("Print"), "print");
-    const Kit::Navigation nav = Kit::navigationButtons(toolbar, Dm1->Musteri);
-    tbFirst = nav.first;
-    tbPrior = nav.prior;
-    tbNext = nav.next;
-    tbLast = nav.last;
-    auto *tools = new QHBoxLayout(toolbar);
-    tools->setContentsMargins(2, 2, 2, 2);
-    for (QToolButton *b : {tbNew, tbDelete, tbEdit, tbPrint})
-        tools->addWidget(b);
-    tools->addStretch();
-    for (QToolButton *b : {tbFirst, tbPrior, tbNext, tbLast})
-        tools->addWidget(b);
-
+    QFrame *toolbar = buildToolbar();
     // --- title bar
     const Kit::Band titleBar = Kit::titleBand(this, QStringLiteral("Customer Definitions"), QColor(0, 64, 128), Qt::white,
                                               QStringLiteral("btnClose"), 0);
@@ -90,84 +68,8 @@ TFrmMusteri::TFrmMusteri(QWidget *parent) : QWidget(parent)
     titleBar.frame->setFrameShape(QFrame::NoFrame);
     btnClose = titleBar.frame->findChild<QToolButton *>(QStringLiteral("btnClose"));
 
-    // --- "Customer Table"
-    DBGrid1 = new DBGrid;
-    DBGrid1->setObjectName(QStringLiteral("DBGrid1"));
-    DBGrid1->setAccessibleName(QStringLiteral("Customer Table"));
-    setGridColumns(DBGrid1, Dm1->MusteriData,
-                   {QStringLiteral("MusteriNo"), QStringLiteral("AdSoyad"), QStringLiteral("IsTelefon"),
-                    QStringLiteral("EvTelefon"), QStringLiteral("CepTelefon"), QStringLiteral("UyelikBasTarih"),
-                    QStringLiteral("Depozito"), QStringLiteral("EMail")},
-                   {QStringLiteral("Customer ID"), QStringLiteral("Customer Name"), QStringLiteral("Office Phone"),
-                    QStringLiteral("Home Phone"), QStringLiteral("Cell Phone"),
-                    QStringLiteral("Beginninig date of membership"), QStringLiteral("Deposit"),
-                    Dm1->Musteri->fieldInfo(QStringLiteral("EMail")).caption},
-                   {80, 170, 110, 110, 110, 120, 80, 180});
-    DBGrid1->setItemDelegateForColumn(0, new ColumnLook(Qt::red, true, DBGrid1));
-    DBGrid1->setItemDelegateForColumn(1, new ColumnLook(Qt::blue, true, DBGrid1));
-    QWidget *customerTable = Kit::panel(Kit::band(this, QStringLiteral("Customer Table"), QColor(212, 208, 200), Qt::black),
-                                   DBGrid1);
-
-    // --- "Searching and filtering"
-    auto *search = new QWidget;
-    search->setObjectName(QStringLiteral("SearchPanel"));
-    auto *photoBox = new QGroupBox(QStringLiteral("Customer's Photo"), search);
-    photoBox->setObjectName(QStringLiteral("GroupBox1"));
-    auto *nameStrip = new QFrame(photoBox);
-    nameStrip->setAutoFillBackground(true);
-    QPalette np = nameStrip->palette();
-    np.setColor(QPalette::Window, QColor(32, 32, 64));
-    np.setColor(QPalette::WindowText, Qt::yellow);
-    nameStrip->setPalette(np);
-    DBText1 = new DBText(nameStrip);
-    DBText1->setObjectName(QStringLiteral("DBText1"));
-    DBText1->setAccessibleName(QStringLiteral("Customer Name"));
-    DBText1->setAlignment(Qt::AlignCenter);
-    DBText1->setDataSource(Dm1->MusteriData, QStringLiteral("AdSoyad"));
-    QFont nameFont = DBText1->font();
-    nameFont.setBold(true);
-    DBText1->setFont(nameFont);
-    auto *nameLayout = new QHBoxLayout(nameStrip);
-    nameLayout->setContentsMargins(4, 2, 4, 2);
-    nameLayout->addWidget(DBText1);
-    Image1 = new PhotoView(photoBox);
-    Image1->setObjectName(QStringLiteral("Image1"));
-    Image1->setAccessibleName(QStringLiteral("Customer's Photo"));
-    Image1->setMinimumSize(160, 120);
-    auto *photoLayout = new QVBoxLayout(photoBox);
-    photoLayout->addWidget(nameStrip);
-    photoLayout->addWidget(Image1, 1);
-
-    auto *radio = new QGroupBox(QStringLiteral("Arama degiskeni seçimi"), search);
-    radio->setObjectName(QStringLiteral("RadioGroup1"));
-    rbName = new QRadioButton(QStringLiteral("Customer name"), radio);
-    rbName->setObjectName(QStringLiteral("rbName"));
-    rbName->setAccessibleName(rbName->text());
-    rbNumber = new QRadioButton(QStringLiteral("Customer ID"), radio);
-    rbNumber->setObjectName(QStringLiteral("rbNumber"));
-    rbNumber->setAccessibleName(rbNumber->text());
-    rbName->setChecked(true);
-    auto *radioLayout = new QVBoxLayout(radio);
-    radioLayout->addWidget(rbName);
-    radioLayout->addWidget(rbNumber);
-    auto *factor = new QLabel(QStringLiteral("Factor"), search);
-    Edit1 = new QLineEdit(search);
-    Edit1->setObjectName(QStringLiteral("Edit1"));
-    Edit1->setAccessibleName(QStringLiteral("Factor"));
-    factor->setBuddy(Edit1);
-    CheckBox1 = new QCheckBox(QStringLiteral("Only list members"), search);
-    CheckBox1->setObjectName(QStringLiteral("CheckBox1"));
-    CheckBox1->setAccessibleName(CheckBox1->text());
-    auto *searchLayout = new QVBoxLayout(search);
-    searchLayout->addWidget(photoBox, 1);
-    searchLayout->addWidget(radio);
-    searchLayout->addWidget(factor);
-    searchLayout->addWidget(Edit1);
-    searchLayout->addWidget(CheckBox1);
-    QWidget *searchPanel = Kit::panel(Kit::band(this, QStringLiteral("Searching and filtering"), QColor(212, 208, 200),
-                                           Qt::black),
-                                 search);
-
+    QWidget *customerTable = buildCustomerTable();
+    QWidget *searchPanel = buildSearchPanel();
     auto *upper = new QSplitter(Qt::Horizontal);
     upper->setObjectName(QStringLiteral("Splitter1"));
     upper->addWidget(customerTable);
@@ -250,6 +152,120 @@ TFrmMusteri::TFrmMusteri(QWidget *parent) : QWidget(parent)
     m_wheel = new WheelToArrows(this);
     Dm1->registerCustomerWindow(this, this);
     FormShow();
+}
+
+// The toolbar: the customer's buttons, then the list's navigation.
+QFrame *TFrmMusteri::buildToolbar()
+{
+    auto *toolbar = new QFrame(this);
+    toolbar->setObjectName(QStringLiteral("ToolBar1"));
+    toolbar->setFrameShape(QFrame::StyledPanel);
+    const auto button = [toolbar](const char *name, const QString &caption, const char *picture) {
+        return Kit::toolButton(toolbar, QLatin1String(name), caption, QLatin1String(picture), Kit::Caption::Beside);
+    };
+    tbNew = button("tbNew", QStringLiteral("New"), "new");
+    tbDelete = button("tbDelete", QStringLiteral("Delete"), "delete");
+    tbEdit = button("tbEdit", QStringLiteral("Edit"), "edit");
+    tbPrint = button("tbPrint", QStringLiteral("Print"), "print");
+    const Kit::Navigation nav = Kit::navigationButtons(toolbar, Dm1->Musteri);
+    tbFirst = nav.first;
+    tbPrior = nav.prior;
+    tbNext = nav.next;
+    tbLast = nav.last;
+    auto *tools = new QHBoxLayout(toolbar);
+    tools->setContentsMargins(2, 2, 2, 2);
+    for (QToolButton *b : {tbNew, tbDelete, tbEdit, tbPrint})
+        tools->addWidget(b);
+    tools->addStretch();
+    for (QToolButton *b : {tbFirst, tbPrior, tbNext, tbLast})
+        tools->addWidget(b);
+    return toolbar;
+}
+
+// The customer list under its band.
+QWidget *TFrmMusteri::buildCustomerTable()
+{
+    DBGrid1 = new DBGrid;
+    DBGrid1->setObjectName(QStringLiteral("DBGrid1"));
+    DBGrid1->setAccessibleName(QStringLiteral("Customer Table"));
+    setGridColumns(DBGrid1, Dm1->MusteriData,
+                   {QStringLiteral("MusteriNo"), QStringLiteral("AdSoyad"), QStringLiteral("IsTelefon"),
+                    QStringLiteral("EvTelefon"), QStringLiteral("CepTelefon"), QStringLiteral("UyelikBasTarih"),
+                    QStringLiteral("Depozito"), QStringLiteral("EMail")},
+                   {QStringLiteral("Customer ID"), QStringLiteral("Customer Name"), QStringLiteral("Office Phone"),
+                    QStringLiteral("Home Phone"), QStringLiteral("Cell Phone"),
+                    QStringLiteral("Beginninig date of membership"), QStringLiteral("Deposit"),
+                    Dm1->Musteri->fieldInfo(QStringLiteral("EMail")).caption},
+                   {80, 170, 110, 110, 110, 120, 80, 180});
+    DBGrid1->setItemDelegateForColumn(0, new ColumnLook(Qt::red, true, DBGrid1));
+    DBGrid1->setItemDelegateForColumn(1, new ColumnLook(Qt::blue, true, DBGrid1));
+    QWidget *customerTable = Kit::panel(Kit::band(this, QStringLiteral("Customer Table"), QColor(212, 208, 200), Qt::black),
+                                   DBGrid1);
+    return customerTable;
+}
+
+// The chosen customer's photo, and searching and filtering the list.
+QWidget *TFrmMusteri::buildSearchPanel()
+{
+    auto *search = new QWidget;
+    search->setObjectName(QStringLiteral("SearchPanel"));
+    auto *photoBox = new QGroupBox(QStringLiteral("Customer's Photo"), search);
+    photoBox->setObjectName(QStringLiteral("GroupBox1"));
+    auto *nameStrip = new QFrame(photoBox);
+    nameStrip->setAutoFillBackground(true);
+    QPalette np = nameStrip->palette();
+    np.setColor(QPalette::Window, QColor(32, 32, 64));
+    np.setColor(QPalette::WindowText, Qt::yellow);
+    nameStrip->setPalette(np);
+    DBText1 = new DBText(nameStrip);
+    DBText1->setObjectName(QStringLiteral("DBText1"));
+    DBText1->setAccessibleName(QStringLiteral("Customer Name"));
+    DBText1->setAlignment(Qt::AlignCenter);
+    DBText1->setDataSource(Dm1->MusteriData, QStringLiteral("AdSoyad"));
+    QFont nameFont = DBText1->font();
+    nameFont.setBold(true);
+    DBText1->setFont(nameFont);
+    auto *nameLayout = new QHBoxLayout(nameStrip);
+    nameLayout->setContentsMargins(4, 2, 4, 2);
+    nameLayout->addWidget(DBText1);
+    Image1 = new PhotoView(photoBox);
+    Image1->setObjectName(QStringLiteral("Image1"));
+    Image1->setAccessibleName(QStringLiteral("Customer's Photo"));
+    Image1->setMinimumSize(160, 120);
+    auto *photoLayout = new QVBoxLayout(photoBox);
+    photoLayout->addWidget(nameStrip);
+    photoLayout->addWidget(Image1, 1);
+
+    auto *radio = new QGroupBox(QStringLiteral("Arama degiskeni seçimi"), search);
+    radio->setObjectName(QStringLiteral("RadioGroup1"));
+    rbName = new QRadioButton(QStringLiteral("Customer name"), radio);
+    rbName->setObjectName(QStringLiteral("rbName"));
+    rbName->setAccessibleName(rbName->text());
+    rbNumber = new QRadioButton(QStringLiteral("Customer ID"), radio);
+    rbNumber->setObjectName(QStringLiteral("rbNumber"));
+    rbNumber->setAccessibleName(rbNumber->text());
+    rbName->setChecked(true);
+    auto *radioLayout = new QVBoxLayout(radio);
+    radioLayout->addWidget(rbName);
+    radioLayout->addWidget(rbNumber);
+    auto *factor = new QLabel(QStringLiteral("Factor"), search);
+    Edit1 = new QLineEdit(search);
+    Edit1->setObjectName(QStringLiteral("Edit1"));
+    Edit1->setAccessibleName(QStringLiteral("Factor"));
+    factor->setBuddy(Edit1);
+    CheckBox1 = new QCheckBox(QStringLiteral("Only list members"), search);
+    CheckBox1->setObjectName(QStringLiteral("CheckBox1"));
+    CheckBox1->setAccessibleName(CheckBox1->text());
+    auto *searchLayout = new QVBoxLayout(search);
+    searchLayout->addWidget(photoBox, 1);
+    searchLayout->addWidget(radio);
+    searchLayout->addWidget(factor);
+    searchLayout->addWidget(Edit1);
+    searchLayout->addWidget(CheckBox1);
+    QWidget *searchPanel = Kit::panel(Kit::band(this, QStringLiteral("Searching and filtering"), QColor(212, 208, 200),
+                                           Qt::black),
+                                 search);
+    return searchPanel;
 }
 
 TFrmMusteri::~TFrmMusteri() = default;

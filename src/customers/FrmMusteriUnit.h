@@ -1,6 +1,6 @@
 #pragma once
 
-#include "shell/WindowRegistry.h"
+#include "app/WindowRegistry.h"
 
 #include "data/WindowPorts.h"
 
@@ -18,6 +18,7 @@ class QLineEdit;
 class QMenu;
 class QRadioButton;
 class QToolButton;
+class QFrame;
 class WheelToArrows;
 
 // The next customer number: the largest in the whole register plus one (1 for
@@ -71,6 +72,9 @@ protected:
     void closeEvent(QCloseEvent *event) override;
 
 private:
+    QFrame *buildToolbar();
+    QWidget *buildCustomerTable();
+    QWidget *buildSearchPanel();
     void FormShow();
     void FormClose();
     bool FormKeyDown(class QKeyEvent *event);

@@ -12,7 +12,7 @@
 #include "messaging/FrmMailUnit.h"
 #include "service/FrmServisUnit.h"
 #include "reports/Report2Unit.h"
-#include "shell/Helpers.h"
+#include "app/Helpers.h"
 
 #include <QCloseEvent>
 #include <QFormLayout>
@@ -43,6 +43,7 @@ QLabel *headerValue(QWidget *parent, const char *name, const QString &accessible
 
 TFrmMailArsiv::TFrmMailArsiv(QWidget *parent) : QWidget(parent)
 {
+    Windows::track(this); // found by closeOtherWindows while it exists
     setObjectName(QStringLiteral("FrmMailArsiv"));
     setWindowTitle(QStringLiteral("E-Mail archive"));
     setAccessibleName(windowTitle());
@@ -68,7 +69,51 @@ TFrmMailArsiv::TFrmMailArsiv(QWidget *parent) : QWidget(parent)
 
     const Kit::Band title = Kit::band(this, QStringLiteral("E-Mail Archive"), QColor(0, 64, 128), Qt::white, 12);
 
-    // --- left: folders over the customers
+    QSplitter *left = buildFolders();
+    QSplitter *right = buildMessages();
+    auto *body = new QSplitter(Qt::Horizontal);
+    body->setObjectName(QStringLiteral("Splitter1"));
+    body->addWidget(left);
+    body->addWidget(right);
+    body->setStretchFactor(1, 1);
+    body->setSizes({220, 900});
+
+    const Kit::StatusPanels status = Kit::statusBar(this, {QStringLiteral("  Mail")}, QStringLiteral("StatusPanel"), 1,
+                                                    {260});
+    StatusPanels = status.panels;
+    Kit::stack(this, {toolbar, title.frame, body, status.bar}, body);
+
+    connect(tbNewMail, &QToolButton::clicked, this, &TFrmMailArsiv::tbNewMailClick);
+    connect(tbPrint, &QToolButton::clicked, this, &TFrmMailArsiv::tbPrintClick);
+    // The mail account is kept on the service window's mail page. A restore
+    // there may close this window: nothing of it is touched afterwards.
+    connect(tbSMTP, &QToolButton::clicked, this, [this] { OpenServiceWindow(TFrmServis::MailPage, this); });
+    connect(tbClose, &QToolButton::clicked, this, &TFrmMailArsiv::close);
+    // Moving the mark (mouse or keys) chooses a folder; a click on the folder
+    // marked already lists it again when the list shows another (after a
+    // send, every message is listed whatever is marked).
+    connect(TreeView1, &QTreeWidget::currentItemChanged, this, [this](QTreeWidgetItem *item) {
+        if (item)
+            TreeView1Change(item);
+    });
+    connect(TreeView1, &QTreeWidget::itemClicked, this, [this](QTreeWidgetItem *item) {
+        if (TreeView1->indexOfTopLevelItem(item) != int(Dm2->mailFolder()))
+            TreeView1Change(item);
+    });
+    connect(DBGrid1, &QAbstractItemView::clicked, this, &TFrmMailArsiv::DBGrid1Click);
+    connect(DBGrid1, &QWidget::customContextMenuRequested, this,
+            [this](const QPoint &pos) { PopupMenu2->popup(DBGrid1->viewport()->mapToGlobal(pos)); });
+    connect(DBGrid2, &QWidget::customContextMenuRequested, this,
+            [this](const QPoint &pos) { PopupMenu1->popup(DBGrid2->viewport()->mapToGlobal(pos)); });
+
+    m_keys = new KeyPreview(this, [this](QKeyEvent *e) { return FormKeyDown(e); });
+    Dm2->registerMailArchiveWindow(this, this);
+    FormShow();
+}
+
+// Left: the folders over the customers.
+QSplitter *TFrmMailArsiv::buildFolders()
+{
     TreeView1 = new QTreeWidget;
     TreeView1->setObjectName(QStringLiteral("TreeView1"));
     TreeView1->setAccessibleName(QStringLiteral("Folders"));
@@ -92,14 +137,19 @@ TFrmMailArsiv::TFrmMailArsiv(QWidget *parent) : QWidget(parent)
     PopupMenu1->setObjectName(QStringLiteral("PopupMenu1"));
     QAction *mailTo = PopupMenu1->addAction(Kit::picture(QStringLiteral("new")), QStringLiteral("Mail gönder"));
     mailTo->setObjectName(QStringLiteral("Mailgonder1"));
+    connect(mailTo, &QAction::triggered, this, &TFrmMailArsiv::MailGonderClick);
 
     auto *left = new QSplitter(Qt::Vertical);
     left->setObjectName(QStringLiteral("LeftPanel"));
     left->addWidget(Kit::panel(Kit::band(this, QStringLiteral("Folders"), QColor(212, 208, 200), Qt::black), TreeView1));
     left->addWidget(Kit::panel(Kit::band(this, QStringLiteral("Customer List"), QColor(212, 208, 200), Qt::black), DBGrid2));
     left->setStretchFactor(1, 1);
+    return left;
+}
 
-    // --- right: the messages over the reading pane
+// Right: the messages over the reading pane.
+QSplitter *TFrmMailArsiv::buildMessages()
+{
     DBGrid1 = new DBGrid;
     DBGrid1->setObjectName(QStringLiteral("DBGrid1"));
     DBGrid1->setAccessibleName(QStringLiteral("Messages"));
@@ -117,6 +167,7 @@ TFrmMailArsiv::TFrmMailArsiv(QWidget *parent) : QWidget(parent)
     PopupMenu2->setObjectName(QStringLiteral("PopupMenu2"));
     QAction *sil = PopupMenu2->addAction(Kit::picture(QStringLiteral("delete")), QStringLiteral("Sil"));
     sil->setObjectName(QStringLiteral("Sil1"));
+    connect(sil, &QAction::triggered, this, &TFrmMailArsiv::SilClick);
 
     auto *reading = new QWidget;
     reading->setObjectName(QStringLiteral("ReadingPane"));
@@ -158,47 +209,7 @@ TFrmMailArsiv::TFrmMailArsiv(QWidget *parent) : QWidget(parent)
     right->addWidget(DBGrid1);
     right->addWidget(reading);
     right->setSizes({260, 360});
-
-    auto *body = new QSplitter(Qt::Horizontal);
-    body->setObjectName(QStringLiteral("Splitter1"));
-    body->addWidget(left);
-    body->addWidget(right);
-    body->setStretchFactor(1, 1);
-    body->setSizes({220, 900});
-
-    const Kit::StatusPanels status = Kit::statusBar(this, {QStringLiteral("  Mail")}, QStringLiteral("StatusPanel"), 1,
-                                                    {260});
-    StatusPanels = status.panels;
-    Kit::stack(this, {toolbar, title.frame, body, status.bar}, body);
-
-    connect(tbNewMail, &QToolButton::clicked, this, &TFrmMailArsiv::tbNewMailClick);
-    connect(tbPrint, &QToolButton::clicked, this, &TFrmMailArsiv::tbPrintClick);
-    // The mail account is kept on the service window's mail page. A restore
-    // there may close this window: nothing of it is touched afterwards.
-    connect(tbSMTP, &QToolButton::clicked, this, [this] { OpenServiceWindow(TFrmServis::MailPage, this); });
-    connect(tbClose, &QToolButton::clicked, this, &TFrmMailArsiv::close);
-    // Moving the mark (mouse or keys) chooses a folder; a click on the folder
-    // marked already lists it again when the list shows another (after a
-    // send, every message is listed whatever is marked).
-    connect(TreeView1, &QTreeWidget::currentItemChanged, this, [this](QTreeWidgetItem *item) {
-        if (item)
-            TreeView1Change(item);
-    });
-    connect(TreeView1, &QTreeWidget::itemClicked, this, [this](QTreeWidgetItem *item) {
-        if (TreeView1->indexOfTopLevelItem(item) != int(Dm2->mailFolder()))
-            TreeView1Change(item);
-    });
-    connect(DBGrid1, &QAbstractItemView::clicked, this, &TFrmMailArsiv::DBGrid1Click);
-    connect(sil, &QAction::triggered, this, &TFrmMailArsiv::SilClick);
-    connect(mailTo, &QAction::triggered, this, &TFrmMailArsiv::MailGonderClick);
-    connect(DBGrid1, &QWidget::customContextMenuRequested, this,
-            [this](const QPoint &pos) { PopupMenu2->popup(DBGrid1->viewport()->mapToGlobal(pos)); });
-    connect(DBGrid2, &QWidget::customContextMenuRequested, this,
-            [this](const QPoint &pos) { PopupMenu1->popup(DBGrid2->viewport()->mapToGlobal(pos)); });
-
-    m_keys = new KeyPreview(this, [this](QKeyEvent *e) { return FormKeyDown(e); });
-    Dm2->registerMailArchiveWindow(this, this);
-    FormShow();
+    return right;
 }
 
 TFrmMailArsiv::~TFrmMailArsiv()
@@ -318,4 +329,10 @@ void TFrmMailArsiv::closeEvent(QCloseEvent *event)
 TFrmMailArsiv *OpenMailArchive()
 {
     return openChildWindow(FrmMailArsiv);
+}
+
+void RefreshMailArchive()
+{
+    if (FrmMailArsiv)
+        FrmMailArsiv->reloadAfterSending();
 }

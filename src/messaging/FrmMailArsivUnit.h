@@ -1,6 +1,6 @@
 #pragma once
 
-#include "shell/WindowRegistry.h"
+#include "app/WindowRegistry.h"
 
 #include "data/WindowPorts.h"
 
@@ -14,6 +14,7 @@ class QTextBrowser;
 class QToolButton;
 class QTreeWidget;
 class QTreeWidgetItem;
+class QSplitter;
 
 // "E-Mail archive": every message the shop tried to send, in three folders
 // (all, sent, not sent). The clerk reads a message with its header, prints or
@@ -58,6 +59,8 @@ protected:
     void closeEvent(class QCloseEvent *event) override;
 
 private:
+    QSplitter *buildFolders();
+    QSplitter *buildMessages();
     void FormShow();
     bool FormKeyDown(class QKeyEvent *event);
     void reloadFolder();
@@ -68,3 +71,5 @@ private:
 
 // The main menu's "E-Mail Archive".
 TFrmMailArsiv *OpenMailArchive();
+// A mail went out: the archive, when open, reads its list again.
+void RefreshMailArchive();

@@ -20,6 +20,7 @@
 
 TFrmMailList::TFrmMailList(QWidget *parent) : QDialog(parent)
 {
+    Windows::track(this); // found by closeOtherWindows while it exists
     setObjectName(QStringLiteral("FrmMailList"));
     setWindowTitle(QStringLiteral("E-Mail receiver list"));
     setAccessibleName(windowTitle());

@@ -8,8 +8,8 @@
 #include "data/TariffCache.h"
 #include "messaging/FrmMailArsivUnit.h"
 #include "messaging/FrmMailListUnit.h"
-#include "shell/Helpers.h"
-#include "shell/WindowRegistry.h"
+#include "app/Helpers.h"
+#include "app/WindowRegistry.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -45,6 +45,7 @@ struct TFrmMail::Pending
 
 TFrmMail::TFrmMail(QWidget *parent) : QDialog(parent)
 {
+    Windows::track(this); // found by closeOtherWindows while it exists
     setObjectName(QStringLiteral("FrmMail"));
     setWindowTitle(QStringLiteral("E-Mail"));
     setAccessibleName(windowTitle());
@@ -251,8 +252,7 @@ void TFrmMail::SendFinished(bool ok, const QString &error)
     m_pending.reset();
     if (ok) {
         Prompt::information(SentText);
-        if (FrmMailArsiv)
-            FrmMailArsiv->reloadAfterSending();
+        RefreshMailArchive();
         emit sendFinished(true);
         accept();
         return;

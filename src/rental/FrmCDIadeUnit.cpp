@@ -62,13 +62,58 @@ QLabel *boldLabel(const QString &text, const QColor &colour, QWidget *parent)
 
 TFrmCdIade::TFrmCdIade(QWidget *parent) : QDialog(parent)
 {
+    Windows::track(this); // found by closeOtherWindows while it exists
     setObjectName(QStringLiteral("FrmCdIade"));
     setWindowTitle(QStringLiteral("Returning of CD"));
     setAccessibleName(windowTitle());
     setWindowIcon(Kit::picture(QStringLiteral("return")));
-    DataSource *src = Dm1->CDIadeData;
 
-    // --- about the rental
+    QWidget *rental = buildRentalPart();
+    QWidget *ret = buildReturnPart();
+    // --- buttons
+    BitBtn1 = new QPushButton(Kit::picture(QStringLiteral("post")), QStringLiteral("Ok"), this);
+    BitBtn1->setObjectName(QStringLiteral("BitBtn1"));
+    BitBtn1->setDefault(true);
+    BitBtn2 = new QPushButton(Kit::picture(QStringLiteral("exit")), QStringLiteral("Close"), this);
+    BitBtn2->setObjectName(QStringLiteral("BitBtn2"));
+    BitBtn2->setAutoDefault(false);
+    auto *buttons = new QHBoxLayout;
+    buttons->addStretch();
+    buttons->addWidget(BitBtn1);
+    buttons->addWidget(BitBtn2);
+
+    Timer1 = new QTimer(this);
+    Timer1->setObjectName(QStringLiteral("Timer1"));
+    Timer1->setInterval(1000);
+
+    auto *layout = new QVBoxLayout(this);
+    layout->addWidget(Kit::panel(Kit::band(this, QStringLiteral("  Information about renting CD."), QColor(0, 64, 128),
+                                           Qt::white),
+                                 rental));
+    layout->addWidget(Kit::panel(Kit::band(this, QStringLiteral("  Information about return CD"), QColor(128, 0, 0),
+                                           Qt::white),
+                                 ret));
+    layout->addLayout(buttons);
+    layout->setSizeConstraint(QLayout::SetFixedSize);
+
+    connect(DBCheckBox1, &QCheckBox::toggled, this, &TFrmCdIade::DBCheckBox1Click);
+    connect(DBDateEdit1, &QDateEdit::dateChanged, this, &TFrmCdIade::DBDateEdit1Change);
+    connect(BitBtn1, &QPushButton::clicked, this, &TFrmCdIade::BitBtn1Click);
+    connect(BitBtn2, &QPushButton::clicked, this, &QDialog::reject);
+    connect(Timer1, &QTimer::timeout, this, &TFrmCdIade::Timer1Timer);
+    // After the controls have loaded the row, their states follow the return.
+    connect(Dm1->CDIade, &DataSet::stateChanged, this, &TFrmCdIade::updateControls);
+    connect(Dm1->CDIade, &DataSet::currentValuesChanged, this, &TFrmCdIade::updateControls);
+    connect(Dm1->CDIade, &DataSet::afterOpen, this, &TFrmCdIade::updateControls);
+    connect(Dm1->CDIade, &DataSet::afterScroll, this, &TFrmCdIade::updateControls);
+    m_keys = new KeyPreview(this);
+    updateControls();
+}
+
+// What was rented: the customer, the title, the dates and the price.
+QWidget *TFrmCdIade::buildRentalPart()
+{
+    DataSource *src = Dm1->CDIadeData;
     auto *rental = new QWidget(this);
     auto *rg = new QGridLayout(rental);
     rg->addWidget(new QLabel(QStringLiteral(" Customer's name :"), rental), 0, 0);
@@ -98,8 +143,13 @@ TFrmCdIade::TFrmCdIade(QWidget *parent) : QDialog(parent)
     PanelWeekday->setPalette(grey);
     rg->addWidget(PanelWeekday, 2, 2);
     rg->setColumnStretch(1, 1);
+    return rental;
+}
 
-    // --- about the return
+// The return: its date, the days over and the penalty.
+QWidget *TFrmCdIade::buildReturnPart()
+{
+    DataSource *src = Dm1->CDIadeData;
     auto *ret = new QWidget(this);
     auto *g = new QGridLayout(ret);
     DBCheckBox1 = new DBCheckBox(QStringLiteral("Returned CD"), ret);
@@ -151,45 +201,7 @@ TFrmCdIade::TFrmCdIade(QWidget *parent) : QDialog(parent)
     DBEdit2->setPalette(red);
     row(4, QStringLiteral("Penalty default"), DBEdit2);
     g->setColumnStretch(2, 1);
-
-    // --- buttons
-    BitBtn1 = new QPushButton(Kit::picture(QStringLiteral("post")), QStringLiteral("Ok"), this);
-    BitBtn1->setObjectName(QStringLiteral("BitBtn1"));
-    BitBtn1->setDefault(true);
-    BitBtn2 = new QPushButton(Kit::picture(QStringLiteral("exit")), QStringLiteral("Close"), this);
-    BitBtn2->setObjectName(QStringLiteral("BitBtn2"));
-    BitBtn2->setAutoDefault(false);
-    auto *buttons = new QHBoxLayout;
-    buttons->addStretch();
-    buttons->addWidget(BitBtn1);
-    buttons->addWidget(BitBtn2);
-
-    Timer1 = new QTimer(this);
-    Timer1->setObjectName(QStringLiteral("Timer1"));
-    Timer1->setInterval(1000);
-
-    auto *layout = new QVBoxLayout(this);
-    layout->addWidget(Kit::panel(Kit::band(this, QStringLiteral("  Information about renting CD."), QColor(0, 64, 128),
-                                           Qt::white),
-                                 rental));
-    layout->addWidget(Kit::panel(Kit::band(this, QStringLiteral("  Information about return CD"), QColor(128, 0, 0),
-                                           Qt::white),
-                                 ret));
-    layout->addLayout(buttons);
-    layout->setSizeConstraint(QLayout::SetFixedSize);
-
-    connect(DBCheckBox1, &QCheckBox::toggled, this, &TFrmCdIade::DBCheckBox1Click);
-    connect(DBDateEdit1, &QDateEdit::dateChanged, this, &TFrmCdIade::DBDateEdit1Change);
-    connect(BitBtn1, &QPushButton::clicked, this, &TFrmCdIade::BitBtn1Click);
-    connect(BitBtn2, &QPushButton::clicked, this, &QDialog::reject);
-    connect(Timer1, &QTimer::timeout, this, &TFrmCdIade::Timer1Timer);
-    // After the controls have loaded the row, their states follow the return.
-    connect(Dm1->CDIade, &DataSet::stateChanged, this, &TFrmCdIade::updateControls);
-    connect(Dm1->CDIade, &DataSet::currentValuesChanged, this, &TFrmCdIade::updateControls);
-    connect(Dm1->CDIade, &DataSet::afterOpen, this, &TFrmCdIade::updateControls);
-    connect(Dm1->CDIade, &DataSet::afterScroll, this, &TFrmCdIade::updateControls);
-    m_keys = new KeyPreview(this);
-    updateControls();
+    return ret;
 }
 
 TFrmCdIade::~TFrmCdIade()
@@ -278,8 +290,7 @@ void TFrmCdIade::BitBtn1Click()
             // Taken back at another counter: nothing of this return is kept.
             Prompt::warning(result.message);
             ds->cancel();
-            if (FrmCDKontrol)
-                FrmCDKontrol->showReport(FrmCDKontrol->chosenReport());
+            RefreshCheckWindow();
             reject();
         } else {
             // The row stays as the clerk has it, to be tried again.
@@ -293,8 +304,7 @@ void TFrmCdIade::BitBtn1Click()
             list->open();
         }
     }
-    if (FrmCDKontrol)
-        FrmCDKontrol->showReport(FrmCDKontrol->chosenReport());
+    RefreshCheckWindow();
     accept();
 }
 
@@ -320,15 +330,9 @@ void TFrmCdIade::FormShow()
     QString error;
     const QString note =
         ds->isOpen() ? Dm1->customerNote(ds->value(QStringLiteral("MusteriNo")), &error).value_or(QString()) : QString();
-    if (!note.trimmed().isEmpty()) {
-        if (!DlgMiniAcik)
-            DlgMiniAcik = new TDlgMiniAcik(this);
-        DlgMiniAcik->ScText->setPlainText(note);
-        DlgMiniAcik->show();
-    }
-    if (!DlgMiniResim)
-        DlgMiniResim = new TDlgMiniResim(this);
-    DlgMiniResim->show();
+    if (!note.trimmed().isEmpty())
+        ShowCustomerNote(this, note);
+    ShowCustomerPhoto(this);
     placeCompanions();
     activateWindow();
 }
@@ -343,10 +347,8 @@ void TFrmCdIade::placeCompanions()
 {
     const QRect r = frameGeometry();
     const int left = r.left() + r.width();
-    if (DlgMiniResim)
-        DlgMiniResim->move(left, r.top());
-    if (DlgMiniAcik)
-        DlgMiniAcik->move(left, r.top() + DlgMiniAcik->frameGeometry().height());
+    PlaceCustomerPhoto(left, r.top());
+    PlaceCustomerNote(left, r.top());
 }
 
 void TFrmCdIade::moveEvent(QMoveEvent *event)
@@ -392,11 +394,5 @@ int OpenReturnWindow(QWidget *parent, const QVariant &hareketId, const QString &
 
 void LoadReturnPhoto(QWidget *parent, const QByteArray &jpeg)
 {
-    if (!DlgMiniResim)
-        DlgMiniResim = new TDlgMiniResim(parent);
-    const QImage picture = jpeg.isEmpty() ? QImage() : QImage::fromData(jpeg, "JPEG");
-    if (picture.isNull())
-        DlgMiniResim->Image1->clearPicture();
-    else
-        DlgMiniResim->Image1->setPicture(picture);
+    SetCustomerPhoto(parent, jpeg.isEmpty() ? QImage() : QImage::fromData(jpeg, "JPEG"));
 }

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "shell/WindowRegistry.h"
+#include "app/WindowRegistry.h"
 
 #include <QByteArray>
 #include <QDate>
@@ -15,6 +15,7 @@ class KeyPreview;
 class QLabel;
 class QPushButton;
 class QTimer;
+class QWidget;
 
 // "Returning of CD": one rental still out (the row of CDIade) comes back.
 // Ticking "Returned CD" dates the return today and works out the days late
@@ -56,6 +57,8 @@ protected:
     void done(int result) override;
 
 private:
+    QWidget *buildRentalPart();
+    QWidget *buildReturnPart();
     void FormShow();
     void updateControls();
     void Timer1Timer();

@@ -1,6 +1,6 @@
 #include "rental/FrmCDKiraUnit.h"
 
-#include "catalogue/DlgBarkodOkuUnit.h"
+#include "rental/DlgBarkodOkuUnit.h"
 #include "components/BandReport.h"
 #include "components/DBControls.h"
 #include "components/DataSet.h"
@@ -18,7 +18,7 @@
 #include "messaging/FrmMailUnit.h"
 #include "reports/RentalSlip.h"
 #include "reports/Report2Unit.h"
-#include "shell/Helpers.h"
+#include "app/Helpers.h"
 
 #include <QButtonGroup>
 #include <QCheckBox>
@@ -117,12 +117,51 @@ QStringList sortedWithBlank(const QStringList &names)
 
 TFrmCDKira::TFrmCDKira(QWidget *parent) : QWidget(parent)
 {
+    Windows::track(this); // found by closeOtherWindows while it exists
     setObjectName(QStringLiteral("FrmCDKira"));
     setWindowTitle(QStringLiteral("CD process"));
     setAccessibleName(windowTitle());
     setWindowIcon(Kit::picture(QStringLiteral("rent")));
 
-    // --- toolbar
+    QToolBar *bar = buildToolbar();
+    QFrame *title = buildTitleBand();
+    QFrame *form = buildForm();
+    QWidget *listPanel = buildList();
+    QSplitter *middle = buildSearchAndFilter();
+    QSplitter *lower = buildCustomerLists();
+
+    auto *right = new QSplitter(Qt::Vertical, this);
+    right->setObjectName(QStringLiteral("Splitter1"));
+    right->addWidget(listPanel);
+    right->addWidget(middle);
+    right->addWidget(lower);
+    right->setStretchFactor(0, 3);
+    right->setStretchFactor(2, 2);
+
+    auto *body = new QSplitter(Qt::Horizontal, this);
+    body->setObjectName(QStringLiteral("Splitter4"));
+    body->addWidget(form);
+    body->addWidget(right);
+    body->setStretchFactor(1, 1);
+    body->setSizes({450, 830});
+
+    // --- status bar
+    const Kit::StatusPanels status = Kit::statusBar(
+        this, {QStringLiteral(" [ F5 ] - Barcod entry"), QStringLiteral(" [ Insert ] - New"),
+               QStringLiteral(" [ Delete ] - Delete"), QString()});
+    StatusPanels = status.panels;
+
+    Kit::stack(this, {bar, title, body, status.bar}, body);
+    connectSignals();
+
+    m_keys = new KeyPreview(this, [this](QKeyEvent *e) { return FormKeyDown(e); });
+    Dm1->registerRentWindow(this, this);
+    FormShow();
+}
+
+// The toolbar: the transaction's buttons, then the list's navigation at the right.
+QToolBar *TFrmCDKira::buildToolbar()
+{
     QToolBar *bar = Kit::toolBar(this);
     auto add = [bar](const char *name, const QString &caption, const char *picture, const QString &hint = QString()) {
         return Kit::addTool(bar, QLatin1String(name), caption, QLatin1String(picture), hint);
@@ -148,8 +187,12 @@ TFrmCDKira::TFrmCDKira(QWidget *parent) : QWidget(parent)
         nav.buttons()[i]->setObjectName(QLatin1String(navNames[i]));
         bar->addWidget(nav.buttons()[i]);
     }
+    return bar;
+}
 
-    // --- title band
+// The title band with the window's picture and its close button.
+QFrame *TFrmCDKira::buildTitleBand()
+{
     const Kit::Band title = Kit::titleBand(this, QStringLiteral("              CD process"), QColor(0, 64, 128),
                                            Qt::white, QStringLiteral("btnClose"));
     title.frame->setObjectName(QStringLiteral("Panel1"));
@@ -159,11 +202,27 @@ TFrmCDKira::TFrmCDKira(QWidget *parent) : QWidget(parent)
         icon->setPixmap(windowIcon().pixmap(16, 16));
         l->insertWidget(0, icon);
     }
+    return title.frame;
+}
 
-    // --- the transaction form
+// The transaction being typed, its total below; and the timer that blinks a scanned barcode.
+QFrame *TFrmCDKira::buildForm()
+{
     auto *form = new QFrame(this);
     form->setObjectName(QStringLiteral("Panel2"));
     form->setFrameShape(QFrame::StyledPanel);
+    buildFormControls(form);
+    layOutForm(form);
+
+    Timer1 = new QTimer(this);
+    Timer1->setObjectName(QStringLiteral("Timer1"));
+    Timer1->setInterval(1000);
+    return form;
+}
+
+// The form's controls, each bound to its column of the transaction.
+void TFrmCDKira::buildFormControls(QFrame *form)
+{
     DBComboBox1 = new DBComboBox(form);
     DBComboBox1->setObjectName(QStringLiteral("DBComboBox1"));
     DBComboBox1->addItems({Rent, Sell});
@@ -230,7 +289,11 @@ TFrmCDKira::TFrmCDKira(QWidget *parent) : QWidget(parent)
     totalFont.setBold(true);
     totalFont.setPointSize(totalFont.pointSize() + 4);
     DBText1->setFont(totalFont);
+}
 
+// The form's rows: captions at the left, the total in its grey band below.
+void TFrmCDKira::layOutForm(QFrame *form)
+{
     auto *typeAndPrice = new QHBoxLayout;
     typeAndPrice->addWidget(DBComboBox2, 1);
     typeAndPrice->addWidget(caption(QStringLiteral("Price"), DBEdit3));
@@ -253,7 +316,7 @@ TFrmCDKira::TFrmCDKira(QWidget *parent) : QWidget(parent)
     totalBand->setPalette(grey);
     auto *totalLayout = new QHBoxLayout(totalBand);
     auto *totalCaption = caption(QStringLiteral("Total sum"), DBText1);
-    totalCaption->setFont(totalFont);
+    totalCaption->setFont(DBText1->font());
     totalLayout->addWidget(totalCaption);
     totalLayout->addWidget(DBText1, 1);
 
@@ -279,12 +342,11 @@ TFrmCDKira::TFrmCDKira(QWidget *parent) : QWidget(parent)
     for (QWidget *d : {static_cast<QWidget *>(DBDateEdit1), static_cast<QWidget *>(DBDate1),
                        static_cast<QWidget *>(SpinEdit1)})
         d->setMinimumWidth(d->fontMetrics().horizontalAdvance(QStringLiteral("00.00.00000")) + 40);
+}
 
-    Timer1 = new QTimer(this);
-    Timer1->setObjectName(QStringLiteral("Timer1"));
-    Timer1->setInterval(1000);
-
-    // --- the transaction list
+// The list of transactions.
+QWidget *TFrmCDKira::buildList()
+{
     DBGrid1 = new DBGrid(this);
     DBGrid1->setObjectName(QStringLiteral("DBGrid1"));
     DBGrid1->setAccessibleName(QStringLiteral("CD renting table"));
@@ -309,8 +371,12 @@ TFrmCDKira::TFrmCDKira(QWidget *parent) : QWidget(parent)
                    {50, 80, 80, 60, 120, 90, 100, 70, 90, 90, 90, 90, 80, 80, 80, 80, 60});
     QWidget *listPanel = Kit::panel(Kit::band(this, QStringLiteral("  CD renting table"), QColor(0, 64, 128), Qt::white),
                                     DBGrid1);
+    return listPanel;
+}
 
-    // --- search
+// Searching the list (left) and filtering it (right).
+QSplitter *TFrmCDKira::buildSearchAndFilter()
+{
     auto *search = new QWidget(this);
     auto *radioBox = new QGroupBox(QStringLiteral("Choosing search factor"), search);
     radioBox->setObjectName(QStringLiteral("RadioGroup1"));
@@ -396,8 +462,12 @@ TFrmCDKira::TFrmCDKira(QWidget *parent) : QWidget(parent)
     middle->addWidget(searchPanel);
     middle->addWidget(filterPanel);
     middle->setStretchFactor(1, 1);
+    return middle;
+}
 
-    // --- the customer's discs, and everybody who took the title
+// The chosen customer's discs, and everybody who took the chosen title.
+QSplitter *TFrmCDKira::buildCustomerLists()
+{
     DBGrid2 = new DBGrid(this);
     DBGrid2->setObjectName(QStringLiteral("DBGrid2"));
     DBGrid2->setAccessibleName(QStringLiteral("CDs in customer"));
@@ -441,30 +511,12 @@ TFrmCDKira::TFrmCDKira(QWidget *parent) : QWidget(parent)
     lower->setObjectName(QStringLiteral("Splitter2"));
     lower->addWidget(Kit::panel(rentedHeading, DBGrid2));
     lower->addWidget(Kit::panel(rentersHeading, DBGrid3));
+    return lower;
+}
 
-    auto *right = new QSplitter(Qt::Vertical, this);
-    right->setObjectName(QStringLiteral("Splitter1"));
-    right->addWidget(listPanel);
-    right->addWidget(middle);
-    right->addWidget(lower);
-    right->setStretchFactor(0, 3);
-    right->setStretchFactor(2, 2);
-
-    auto *body = new QSplitter(Qt::Horizontal, this);
-    body->setObjectName(QStringLiteral("Splitter4"));
-    body->addWidget(form);
-    body->addWidget(right);
-    body->setStretchFactor(1, 1);
-    body->setSizes({450, 830});
-
-    // --- status bar
-    const Kit::StatusPanels status = Kit::statusBar(
-        this, {QStringLiteral(" [ F5 ] - Barcod entry"), QStringLiteral(" [ Insert ] - New"),
-               QStringLiteral(" [ Delete ] - Delete"), QString()});
-    StatusPanels = status.panels;
-
-    Kit::stack(this, {bar, title.frame, body, status.bar}, body);
-
+// The clerk's actions, and the data source the window follows.
+void TFrmCDKira::connectSignals()
+{
     connect(tbNew, &QToolButton::clicked, this, &TFrmCDKira::tbNewClick);
     connect(ToolButton1, &QToolButton::clicked, this, &TFrmCDKira::ToolButton1Click);
     connect(tbReport, &QToolButton::clicked, this, &TFrmCDKira::tbReportClick);
@@ -511,10 +563,6 @@ TFrmCDKira::TFrmCDKira(QWidget *parent) : QWidget(parent)
     // this window's rules (a sale has no days, the price's colour) come after.
     connect(Dm1->HareketData, &DataSource::dataChanged, this, &TFrmCDKira::paintControlStates);
     connect(Dm1->HareketData, &DataSource::stateChanged, this, &TFrmCDKira::paintControlStates);
-
-    m_keys = new KeyPreview(this, [this](QKeyEvent *e) { return FormKeyDown(e); });
-    Dm1->registerRentWindow(this, this);
-    FormShow();
 }
 
 TFrmCDKira::~TFrmCDKira() = default;
@@ -722,10 +770,7 @@ void TFrmCDKira::openBarcodeDialog()
 {
     if (!isEditing(Dm1->Hareket))
         return;
-    if (!DlgBarkodOku)
-        DlgBarkodOku = new TDlgBarkodOku(this);
-    DlgBarkodOku->Mode = TDlgBarkodOku::TitleForRent;
-    showModalWindow(DlgBarkodOku, [this] { return new TDlgBarkodOku(this); });
+    OpenBarcodeDialog(this, TDlgBarkodOku::TitleForRent);
 }
 
 // ------------------------------------------------------------------- keys

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "shell/WindowRegistry.h"
+#include "app/WindowRegistry.h"
 
 #include "data/WindowPorts.h"
 
@@ -22,11 +22,14 @@ class QButtonGroup;
 class QCheckBox;
 class QComboBox;
 class QDateEdit;
+class QFrame;
 class QKeyEvent;
 class QLabel;
 class QRadioButton;
 class QSpinBox;
+class QSplitter;
 class QTimer;
+class QToolBar;
 class QToolButton;
 
 // "CD process": where the counter rents and sells. The form on the left
@@ -117,6 +120,16 @@ protected:
     void closeEvent(QCloseEvent *event) override;
 
 private:
+    // The constructor's parts, in the order it builds them.
+    QToolBar *buildToolbar();
+    QFrame *buildTitleBand();
+    QFrame *buildForm();
+    void buildFormControls(QFrame *form);
+    void layOutForm(QFrame *form);
+    QWidget *buildList();
+    QSplitter *buildSearchAndFilter();
+    QSplitter *buildCustomerLists();
+    void connectSignals();
     void FormShow();
     void FormClose();
     bool FormKeyDown(QKeyEvent *event);
@@ -137,3 +150,12 @@ private:
 
 // Opens the window (or brings it forward); the main menu's entry.
 TFrmCDKira *OpenRentWindow();
+// The barcode dialog put a title into the rental being typed: the rent
+// window, when open, blinks the title and looks its price up.
+inline void ShowTitleChosenForRent()
+{
+    if (FrmCDKira) {
+        FrmCDKira->startBlinking();
+        FrmCDKira->DBComboBox2Change();
+    }
+}

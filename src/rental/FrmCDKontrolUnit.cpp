@@ -1,6 +1,6 @@
 #include "rental/FrmCDKontrolUnit.h"
 
-#include "catalogue/DlgBarkodOkuUnit.h"
+#include "rental/DlgBarkodOkuUnit.h"
 #include "components/BandReport.h"
 #include "components/DBControls.h"
 #include "components/DataSet.h"
@@ -14,7 +14,7 @@
 #include "messaging/FrmMailUnit.h"
 #include "rental/FrmCDIadeUnit.h"
 #include "reports/Report2Unit.h"
-#include "shell/Helpers.h"
+#include "app/Helpers.h"
 
 #include <QButtonGroup>
 #include <QComboBox>
@@ -72,6 +72,7 @@ protected:
 
 TFrmCDKontrol::TFrmCDKontrol(QWidget *parent) : QWidget(parent)
 {
+    Windows::track(this); // found by closeOtherWindows while it exists
     setObjectName(QStringLiteral("FrmCDKontrol"));
     setWindowTitle(QStringLiteral("CD Check"));
     setAccessibleName(windowTitle());
@@ -93,40 +94,7 @@ TFrmCDKontrol::TFrmCDKontrol(QWidget *parent) : QWidget(parent)
                                            QStringLiteral("btnClose"));
     title.frame->setObjectName(QStringLiteral("Panel1"));
 
-    // --- the report and type choice
-    auto *choice = new QWidget(this);
-    auto *cl = new QVBoxLayout(choice);
-    auto *group = new QGroupBox(QStringLiteral("Choosing report"), choice);
-    group->setObjectName(QStringLiteral("RadioGroup1"));
-    auto *gl = new QVBoxLayout(group);
-    RadioGroup1 = new QButtonGroup(this);
-    for (int i = 0; i < ReportNames.size(); ++i) {
-        auto *r = new QRadioButton(ReportNames[i], group);
-        r->setObjectName(QStringLiteral("Report%1").arg(i + 1));
-        RadioGroup1->addButton(r, i);
-        gl->addWidget(r);
-    }
-    RadioGroup1->button(0)->setChecked(true);
-    cl->addWidget(group);
-    auto *typeLabel = new QLabel(QStringLiteral("CD Type"), choice);
-    ComboBox1 = new QComboBox(choice);
-    ComboBox1->setObjectName(QStringLiteral("ComboBox1"));
-    ComboBox1->setAccessibleName(QStringLiteral("CD Type"));
-    ComboBox1->addItems({QStringLiteral("DVD"), QStringLiteral("VCD"), QStringLiteral("DivX"), QString()});
-    ComboBox1->setCurrentIndex(3);
-    typeLabel->setBuddy(ComboBox1);
-    SpeedButton1 = Kit::toolButton(choice, QStringLiteral("SpeedButton1"), QStringLiteral("Tüm Liste"),
-                                   QStringLiteral("cancel"), Kit::Caption::Hidden, QStringLiteral("Tüm Liste"));
-    SpeedButton1->setAutoRaise(true);
-    auto *typeRow = new QHBoxLayout;
-    typeRow->addWidget(ComboBox1, 1);
-    typeRow->addWidget(SpeedButton1);
-    cl->addWidget(typeLabel);
-    cl->addLayout(typeRow);
-    cl->addStretch();
-    QWidget *choicePanel =
-        Kit::panel(Kit::band(this, QStringLiteral("  Query type"), QColor(128, 128, 128), Qt::white), choice);
-
+    QWidget *choicePanel = buildChoice();
     // --- the list
     m_fields = {QStringLiteral("FilmAdi"), QStringLiteral("CDTur"), QStringLiteral("KiraTarih"),
                 QStringLiteral("KiralamaGun"), QStringLiteral("GelecekTarih"), QStringLiteral("AdSoyad"),
@@ -169,38 +137,7 @@ TFrmCDKontrol::TFrmCDKontrol(QWidget *parent) : QWidget(parent)
     DBGrid1->setContextMenuPolicy(Qt::CustomContextMenu);
     QWidget *listPanel = Kit::panel(Kit::band(this, QStringLiteral("   List"), QColor(0, 64, 128), Qt::white), DBGrid1);
 
-    // --- details of the current row
-    auto *details = new QWidget(this);
-    auto *dl = new QGridLayout(details);
-    const QList<std::pair<QString, QString>> shown = {
-        {QStringLiteral("Film Name"), QStringLiteral("FilmAdi")},
-        {QStringLiteral("Customer Name"), QStringLiteral("AdSoyad")},
-        {QStringLiteral("CD Type"), QStringLiteral("CDTur")},
-        {QStringLiteral("Rent Date"), QStringLiteral("KiraTarih")},
-        {QStringLiteral("Number of rented days"), QStringLiteral("KiralamaGun")},
-        {QStringLiteral("Necessary return date"), QStringLiteral("GelecekTarih")},
-        {QStringLiteral("Transection Date / Time"), QStringLiteral("IslemTarih")},
-        {QStringLiteral("Cust. GSM Phone Number"), QStringLiteral("CepTelefon")},
-        {QStringLiteral("Customer E-Mail"), QStringLiteral("EMail")},
-        {QStringLiteral("Cust. Home Phone Number"), QStringLiteral("EvTelefon")}};
-    for (int i = 0; i < shown.size(); ++i) {
-        auto *caption = new QLabel(shown[i].first, details);
-        auto *value = new DBText(details);
-        value->setObjectName(QStringLiteral("Detail") + shown[i].second);
-        value->setAccessibleName(shown[i].first);
-        value->setDataSource(Dm1->CDKontrolData, shown[i].second);
-        // Shown to be read, not greyed like a locked field.
-        value->link().setAlwaysEnabled(true);
-        value->setWordWrap(true);
-        value->setFrameShape(QFrame::StyledPanel);
-        value->setMinimumWidth(120);
-        dl->addWidget(caption, (i / 2) * 2, i % 2);
-        dl->addWidget(value, (i / 2) * 2 + 1, i % 2);
-    }
-    dl->setRowStretch(dl->rowCount(), 1);
-    QWidget *detailsPanel =
-        Kit::panel(Kit::band(this, QStringLiteral("  Details"), QColor(128, 0, 0), Qt::white), details);
-
+    QWidget *detailsPanel = buildDetails();
     auto *body = new QSplitter(this);
     body->addWidget(choicePanel);
     body->addWidget(listPanel);
@@ -237,6 +174,80 @@ TFrmCDKontrol::TFrmCDKontrol(QWidget *parent) : QWidget(parent)
 
     m_keys = new KeyPreview(this, [this](QKeyEvent *e) { return FormKeyDown(e); });
     m_wheel = new WheelToArrows(this);
+}
+
+// Which list is shown, and for which type of disc.
+QWidget *TFrmCDKontrol::buildChoice()
+{
+    auto *choice = new QWidget(this);
+    auto *cl = new QVBoxLayout(choice);
+    auto *group = new QGroupBox(QStringLiteral("Choosing report"), choice);
+    group->setObjectName(QStringLiteral("RadioGroup1"));
+    auto *gl = new QVBoxLayout(group);
+    RadioGroup1 = new QButtonGroup(this);
+    for (int i = 0; i < ReportNames.size(); ++i) {
+        auto *r = new QRadioButton(ReportNames[i], group);
+        r->setObjectName(QStringLiteral("Report%1").arg(i + 1));
+        RadioGroup1->addButton(r, i);
+        gl->addWidget(r);
+    }
+    RadioGroup1->button(0)->setChecked(true);
+    cl->addWidget(group);
+    auto *typeLabel = new QLabel(QStringLiteral("CD Type"), choice);
+    ComboBox1 = new QComboBox(choice);
+    ComboBox1->setObjectName(QStringLiteral("ComboBox1"));
+    ComboBox1->setAccessibleName(QStringLiteral("CD Type"));
+    ComboBox1->addItems({QStringLiteral("DVD"), QStringLiteral("VCD"), QStringLiteral("DivX"), QString()});
+    ComboBox1->setCurrentIndex(3);
+    typeLabel->setBuddy(ComboBox1);
+    SpeedButton1 = Kit::toolButton(choice, QStringLiteral("SpeedButton1"), QStringLiteral("Tüm Liste"),
+                                   QStringLiteral("cancel"), Kit::Caption::Hidden, QStringLiteral("Tüm Liste"));
+    SpeedButton1->setAutoRaise(true);
+    auto *typeRow = new QHBoxLayout;
+    typeRow->addWidget(ComboBox1, 1);
+    typeRow->addWidget(SpeedButton1);
+    cl->addWidget(typeLabel);
+    cl->addLayout(typeRow);
+    cl->addStretch();
+    QWidget *choicePanel =
+        Kit::panel(Kit::band(this, QStringLiteral("  Query type"), QColor(128, 128, 128), Qt::white), choice);
+    return choicePanel;
+}
+
+// The chosen row in full.
+QWidget *TFrmCDKontrol::buildDetails()
+{
+    auto *details = new QWidget(this);
+    auto *dl = new QGridLayout(details);
+    const QList<std::pair<QString, QString>> shown = {
+        {QStringLiteral("Film Name"), QStringLiteral("FilmAdi")},
+        {QStringLiteral("Customer Name"), QStringLiteral("AdSoyad")},
+        {QStringLiteral("CD Type"), QStringLiteral("CDTur")},
+        {QStringLiteral("Rent Date"), QStringLiteral("KiraTarih")},
+        {QStringLiteral("Number of rented days"), QStringLiteral("KiralamaGun")},
+        {QStringLiteral("Necessary return date"), QStringLiteral("GelecekTarih")},
+        {QStringLiteral("Transection Date / Time"), QStringLiteral("IslemTarih")},
+        {QStringLiteral("Cust. GSM Phone Number"), QStringLiteral("CepTelefon")},
+        {QStringLiteral("Customer E-Mail"), QStringLiteral("EMail")},
+        {QStringLiteral("Cust. Home Phone Number"), QStringLiteral("EvTelefon")}};
+    for (int i = 0; i < shown.size(); ++i) {
+        auto *caption = new QLabel(shown[i].first, details);
+        auto *value = new DBText(details);
+        value->setObjectName(QStringLiteral("Detail") + shown[i].second);
+        value->setAccessibleName(shown[i].first);
+        value->setDataSource(Dm1->CDKontrolData, shown[i].second);
+        // Shown to be read, not greyed like a locked field.
+        value->link().setAlwaysEnabled(true);
+        value->setWordWrap(true);
+        value->setFrameShape(QFrame::StyledPanel);
+        value->setMinimumWidth(120);
+        dl->addWidget(caption, (i / 2) * 2, i % 2);
+        dl->addWidget(value, (i / 2) * 2 + 1, i % 2);
+    }
+    dl->setRowStretch(dl->rowCount(), 1);
+    QWidget *detailsPanel =
+        Kit::panel(Kit::band(this, QStringLiteral("  Details"), QColor(128, 0, 0), Qt::white), details);
+    return detailsPanel;
 }
 
 TFrmCDKontrol::~TFrmCDKontrol()
@@ -305,11 +316,7 @@ void TFrmCDKontrol::ToolButton7Click()
         showReport(4);
     }
     ComboBox1->setFocus();
-    showModalWindow(DlgBarkodOku, [this] {
-        auto *d = new TDlgBarkodOku(this);
-        d->Mode = TDlgBarkodOku::RentalToReturn;
-        return d;
-    });
+    OpenBarcodeDialog(this, TDlgBarkodOku::RentalToReturn);
 }
 
 QString TFrmCDKontrol::listAddresses() const
@@ -371,4 +378,10 @@ void TFrmCDKontrol::applySort()
 TFrmCDKontrol *OpenCheckWindow()
 {
     return openChildWindow(FrmCDKontrol);
+}
+
+void RefreshCheckWindow()
+{
+    if (FrmCDKontrol)
+        FrmCDKontrol->showReport(FrmCDKontrol->chosenReport());
 }

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "shell/WindowRegistry.h"
+#include "app/WindowRegistry.h"
 
 #include "components/GridColumns.h"
 
@@ -74,6 +74,8 @@ protected:
     void closeEvent(QCloseEvent *event) override;
 
 private:
+    QWidget *buildChoice();
+    QWidget *buildDetails();
     bool FormKeyDown(QKeyEvent *event);
     void applySort();
 
@@ -88,3 +90,5 @@ private:
 
 // Opens the check window inside the frame, or brings it forward.
 TFrmCDKontrol *OpenCheckWindow();
+// A rental was returned: the check window, when open, shows its chosen list again.
+void RefreshCheckWindow();

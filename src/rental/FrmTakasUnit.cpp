@@ -49,44 +49,13 @@ QLineEdit *edit(QWidget *parent, const char *name, const QString &caption)
 
 TFrmTakas::TFrmTakas(QWidget *parent) : QDialog(parent)
 {
+    Windows::track(this); // found by closeOtherWindows while it exists
     setObjectName(QStringLiteral("FrmTakas"));
     setWindowTitle(QStringLiteral("CD Exchange"));
     setAccessibleName(windowTitle());
     setWindowIcon(Kit::picture(QStringLiteral("exchange")));
 
-    // --- received
-    auto *received = new QWidget(this);
-    auto *form = new QFormLayout(received);
-    Edit1 = edit(received, "Edit1", QStringLiteral("CD No"));
-    Edit1->setReadOnly(true);
-    QPalette ro = Edit1->palette();
-    ro.setColor(QPalette::Base, QColor(229, 227, 207));
-    Edit1->setPalette(ro);
-    ComboBox2 = fixedList(received, "ComboBox2", QStringLiteral("CD Type"));
-    ComboBox2->addItems({QStringLiteral("VCD"), QStringLiteral("DVD")});
-    Edit2 = edit(received, "Edit2", QStringLiteral("CD Count"));
-    Edit3 = edit(received, "Edit3", QStringLiteral("Film Name"));
-    ComboBox3 = fixedList(received, "ComboBox3", QStringLiteral("Film Type"));
-    ComboBox4 = fixedList(received, "ComboBox4", QStringLiteral("Film Company"));
-    ComboBox5 = fixedList(received, "ComboBox5", QStringLiteral("Director"));
-    ComboBox6 = fixedList(received, "ComboBox6", QStringLiteral("Player Name"));
-    Edit4 = edit(received, "Edit4", QStringLiteral("Cost Price"));
-    Edit5 = edit(received, "Edit5", QStringLiteral("Sell Price"));
-    for (QWidget *w : std::initializer_list<QWidget *>{Edit1, ComboBox2, Edit2, Edit3, ComboBox3, ComboBox4, ComboBox5,
-                                                      ComboBox6, Edit4, Edit5})
-        form->addRow(w->accessibleName(), w);
-    LabelUcret = Kit::valueLabel(received, QStringLiteral("LabelUcret"), QStringLiteral("Exchange price"));
-    Kit::setValue(LabelUcret, QStringLiteral("Ucret"));
-    QFont bold = LabelUcret->font();
-    bold.setBold(true);
-    bold.setPointSize(bold.pointSize() + 2);
-    LabelUcret->setFont(bold);
-    form->addRow(QStringLiteral(" Exchange price :"), LabelUcret);
-    BitBtn1 = new QPushButton(Kit::picture(QStringLiteral("exchange")), QStringLiteral("Do exchange process"), received);
-    BitBtn1->setObjectName(QStringLiteral("BitBtn1"));
-    BitBtn1->setAutoDefault(false);
-    form->addRow(BitBtn1);
-
+    QWidget *received = buildReceived();
     // --- given out
     auto *given = new QWidget(this);
     auto *gl = new QVBoxLayout(given);
@@ -172,6 +141,43 @@ TFrmTakas::TFrmTakas(QWidget *parent) : QDialog(parent)
     connect(BitBtn2, &QPushButton::clicked, this, &QDialog::reject);
     Dm1->registerExchangeWindow(this, this);
     m_keys = new KeyPreview(this);
+}
+
+// The disc the customer brings.
+QWidget *TFrmTakas::buildReceived()
+{
+    auto *received = new QWidget(this);
+    auto *form = new QFormLayout(received);
+    Edit1 = edit(received, "Edit1", QStringLiteral("CD No"));
+    Edit1->setReadOnly(true);
+    QPalette ro = Edit1->palette();
+    ro.setColor(QPalette::Base, QColor(229, 227, 207));
+    Edit1->setPalette(ro);
+    ComboBox2 = fixedList(received, "ComboBox2", QStringLiteral("CD Type"));
+    ComboBox2->addItems({QStringLiteral("VCD"), QStringLiteral("DVD")});
+    Edit2 = edit(received, "Edit2", QStringLiteral("CD Count"));
+    Edit3 = edit(received, "Edit3", QStringLiteral("Film Name"));
+    ComboBox3 = fixedList(received, "ComboBox3", QStringLiteral("Film Type"));
+    ComboBox4 = fixedList(received, "ComboBox4", QStringLiteral("Film Company"));
+    ComboBox5 = fixedList(received, "ComboBox5", QStringLiteral("Director"));
+    ComboBox6 = fixedList(received, "ComboBox6", QStringLiteral("Player Name"));
+    Edit4 = edit(received, "Edit4", QStringLiteral("Cost Price"));
+    Edit5 = edit(received, "Edit5", QStringLiteral("Sell Price"));
+    for (QWidget *w : std::initializer_list<QWidget *>{Edit1, ComboBox2, Edit2, Edit3, ComboBox3, ComboBox4, ComboBox5,
+                                                      ComboBox6, Edit4, Edit5})
+        form->addRow(w->accessibleName(), w);
+    LabelUcret = Kit::valueLabel(received, QStringLiteral("LabelUcret"), QStringLiteral("Exchange price"));
+    Kit::setValue(LabelUcret, QStringLiteral("Ucret"));
+    QFont bold = LabelUcret->font();
+    bold.setBold(true);
+    bold.setPointSize(bold.pointSize() + 2);
+    LabelUcret->setFont(bold);
+    form->addRow(QStringLiteral(" Exchange price :"), LabelUcret);
+    BitBtn1 = new QPushButton(Kit::picture(QStringLiteral("exchange")), QStringLiteral("Do exchange process"), received);
+    BitBtn1->setObjectName(QStringLiteral("BitBtn1"));
+    BitBtn1->setAutoDefault(false);
+    form->addRow(BitBtn1);
+    return received;
 }
 
 TFrmTakas::~TFrmTakas()

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "shell/WindowRegistry.h"
+#include "app/WindowRegistry.h"
 
 #include "data/WindowPorts.h"
 
@@ -14,6 +14,7 @@ class QLabel;
 class QLineEdit;
 class QPushButton;
 class QToolButton;
+class QWidget;
 
 // "CD Exchange": a customer's own disc is taken in as a new title with one
 // copy, one of the shop's titles in stock goes out, and the exchange fee for
@@ -62,6 +63,7 @@ protected:
     void done(int result) override;
 
 private:
+    QWidget *buildReceived();
     void FormShow();
     KeyPreview *m_keys = nullptr;
     bool m_shown = false;

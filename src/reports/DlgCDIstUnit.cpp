@@ -36,6 +36,7 @@ QDateEdit *picker(QWidget *parent, const char *name, const QString &caption)
 
 TDlgCdIst::TDlgCdIst(QWidget *parent) : QDialog(parent)
 {
+    Windows::track(this); // found by closeOtherWindows while it exists
     setObjectName(QStringLiteral("DlgCdIst"));
     setWindowTitle(QStringLiteral("CD renting statistics"));
     setAccessibleName(windowTitle());

@@ -75,6 +75,7 @@ TFrmGrafik::PrintHook TFrmGrafik::setPrintHook(PrintHook hook)
 
 TFrmGrafik::TFrmGrafik(QWidget *parent) : QWidget(parent)
 {
+    Windows::track(this); // found by closeOtherWindows while it exists
     setObjectName(QStringLiteral("FrmGrafik"));
     setWindowTitle(QStringLiteral("Graphics"));
     setAccessibleName(windowTitle());

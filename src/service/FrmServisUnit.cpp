@@ -10,7 +10,7 @@
 #include "data/ServiceBook.h"
 #include "data/TariffCache.h"
 #include "db/Paths.h"
-#include "shell/Helpers.h"
+#include "app/Helpers.h"
 
 #include <QDateTime>
 #include <QDir>

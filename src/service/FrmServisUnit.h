@@ -1,7 +1,7 @@
 #pragma once
 
 #include "components/WindowKit.h"
-#include "shell/WindowRegistry.h"
+#include "app/WindowRegistry.h"
 
 #include <QDialog>
 #include <QList>

@@ -1,6 +1,7 @@
 #include "shell/FrmHakkindaUnit.h"
 
-#include "shell/Helpers.h"
+#include "app/Helpers.h"
+#include "app/WindowRegistry.h"
 
 #include <QDesktopServices>
 #include <QEvent>
@@ -49,6 +50,7 @@ QLabel *textLabel(QWidget *parent, const QString &text, const QString &name, con
 
 TFrmHakkinda::TFrmHakkinda(QWidget *parent) : QDialog(parent)
 {
+    Windows::track(this); // found by closeOtherWindows while it exists
     setObjectName(QStringLiteral("FrmHakkinda"));
     setWindowTitle(QStringLiteral("About"));
     setAccessibleName(windowTitle());

@@ -18,8 +18,8 @@
 #include "service/FrmServisUnit.h"
 #include "customers/FrmMusteriUnit.h"
 #include "shell/FrmUserXUnit.h"
-#include "shell/ToolbarPictures.h"
-#include "shell/WindowRegistry.h"
+#include "app/ToolbarPictures.h"
+#include "app/WindowRegistry.h"
 #include "reports/Report1Unit.h"
 #include "rental/FrmCDKiraUnit.h"
 #include "rental/FrmCDKontrolUnit.h"
@@ -145,9 +145,7 @@ bool TFrmMain::FormShow()
 {
     // Numbers are shown and typed with ',' for decimals and '.' for
     // thousands everywhere: the formatting layer holds that convention.
-    if (!FrmUserX)
-        FrmUserX = new TFrmUserX(this);
-    FrmUserX->exec();
+    OpenLogin(this);
     if (!LoggedIn) {
         m_terminating = true;
         emit terminateRequested();
@@ -262,3 +260,11 @@ void TFrmMain::Grafikler1Click()
     OpenGraphics();
 }
 void TFrmMain::SMSArivi1Click() {}
+
+void SetFrameLogin(const QString &user, const QString &password)
+{
+    if (FrmMain) {
+        FrmMain->CurrentUser = user;
+        FrmMain->CurrentPassword = password;
+    }
+}

@@ -79,3 +79,6 @@ private:
 // The one frame of the program, and the login window created beside it.
 extern TFrmMain *FrmMain;
 extern TFrmUserX *FrmUserX;
+
+// The frame, when there is one, keeps the user name and password of the login.
+void SetFrameLogin(const QString &user, const QString &password);

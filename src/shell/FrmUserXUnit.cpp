@@ -216,10 +216,7 @@ void TFrmUserX::BitBtn1Click()
     }
     if (Edit1->text() == DefaultAccount && Edit2->text() == DefaultAccount)
         Prompt::information(QStringLiteral("Please change user name and password after first use !!!"));
-    if (FrmMain) {
-        FrmMain->CurrentUser = Edit1->text().trimmed();
-        FrmMain->CurrentPassword = Edit2->text().trimmed();
-    }
+    SetFrameLogin(Edit1->text().trimmed(), Edit2->text().trimmed());
     // The windows that check the password or record who changed the ledger
     // read the login here, not from the frame.
     Session::setLogin(Edit1->text().trimmed(), Edit2->text().trimmed());
@@ -240,4 +237,11 @@ void TFrmUserX::reject()
     if (!LoggedIn && isVisible())
         fadeOut();
     QDialog::reject();
+}
+
+void OpenLogin(QWidget *parent)
+{
+    if (!FrmUserX)
+        FrmUserX = new TFrmUserX(parent);
+    FrmUserX->exec();
 }

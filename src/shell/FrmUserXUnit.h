@@ -39,3 +39,6 @@ private:
     void fadeOut();
     bool m_fadedIn = false;
 };
+
+// Shows the login (made when missing) and waits until it closes.
+void OpenLogin(QWidget *parent);

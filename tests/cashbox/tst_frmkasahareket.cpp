@@ -19,7 +19,7 @@
 #include "reports/DlgCDIstUnit.h"
 #include "reports/FrmGrafikUnit.h"
 #include "shell/FrmMainUnit.h"
-#include "shell/WindowRegistry.h"
+#include "app/WindowRegistry.h"
 #include "support/ScriptedPrompts.h"
 #include "support/TestSupport.h"
 

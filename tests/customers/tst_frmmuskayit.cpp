@@ -14,7 +14,7 @@
 #include "customers/PhotoView.h"
 #include "data/Dm1Unit.h"
 #include "data/Dm2Unit.h"
-#include "shell/WindowRegistry.h"
+#include "app/WindowRegistry.h"
 #include "support/ScriptedPrompts.h"
 #include "support/TestSupport.h"
 

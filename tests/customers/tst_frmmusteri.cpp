@@ -19,7 +19,7 @@
 #include "data/Dm1Unit.h"
 #include "data/Dm2Unit.h"
 #include "shell/FrmMainUnit.h"
-#include "shell/WindowRegistry.h"
+#include "app/WindowRegistry.h"
 #include "support/ScriptedPrompts.h"
 #include "support/TestSupport.h"
 

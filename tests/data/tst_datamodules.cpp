@@ -7,7 +7,7 @@
 #include "data/Dm1Unit.h"
 #include "data/Dm2Unit.h"
 #include "data/TariffCache.h"
-#include "shell/Helpers.h"
+#include "app/Helpers.h"
 #include "support/ScriptedPrompts.h"
 #include "support/TestSupport.h"
 

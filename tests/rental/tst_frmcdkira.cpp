@@ -2,7 +2,7 @@
 // typed, "Post" pressed. What counts is what ends up in the shop's books
 // (Hareket, Kasa, stock, rental count) and what the window shows; the price
 // and due-date rules themselves are the tariff tests' business.
-#include "catalogue/DlgBarkodOkuUnit.h"
+#include "rental/DlgBarkodOkuUnit.h"
 #include "components/BandReport.h"
 #include "components/DBControls.h"
 #include "components/DataSet.h"
@@ -16,7 +16,7 @@
 #include "db/Money.h"
 #include "db/SqlDialect.h"
 #include "rental/FrmCDKiraUnit.h"
-#include "shell/WindowRegistry.h"
+#include "app/WindowRegistry.h"
 #include "support/ScriptedPrompts.h"
 #include "support/TestSupport.h"
 

@@ -3,7 +3,7 @@
 // road of one rental from the rent window to its late return.
 #include "RentalTestSupport.h"
 
-#include "catalogue/DlgBarkodOkuUnit.h"
+#include "rental/DlgBarkodOkuUnit.h"
 #include "components/BandReport.h"
 #include "components/DBControls.h"
 #include "customers/DlgMiniResimUnit.h"

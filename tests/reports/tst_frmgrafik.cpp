@@ -11,7 +11,7 @@
 #include "db/SqlDialect.h"
 #include "reports/DlgCDIstUnit.h"
 #include "reports/FrmGrafikUnit.h"
-#include "shell/WindowRegistry.h"
+#include "app/WindowRegistry.h"
 #include "support/ScriptedPrompts.h"
 #include "support/TestSupport.h"
 

@@ -12,7 +12,7 @@
 #include "db/SqlDialect.h"
 #include "reports/Report1Unit.h"
 #include "reports/Report2Unit.h"
-#include "shell/Helpers.h"
+#include "app/Helpers.h"
 #include "support/ScriptedPrompts.h"
 #include "support/TestSupport.h"
 

@@ -15,7 +15,7 @@
 #include "db/Paths.h"
 #include "service/FrmServisUnit.h"
 #include "shell/FrmMainUnit.h"
-#include "shell/Helpers.h"
+#include "app/Helpers.h"
 #include "support/ScriptedPrompts.h"
 #include "support/TestSupport.h"
 

@@ -7,7 +7,7 @@
 #include "cashbox/DlgKasaSifreUnit.h"
 #include "cashbox/FrmKasaHareketGirisUnit.h"
 #include "cashbox/FrmKasaHareketUnit.h"
-#include "catalogue/DlgBarkodOkuUnit.h"
+#include "rental/DlgBarkodOkuUnit.h"
 #include "catalogue/FrmCDKayitUnit1.h"
 #include "catalogue/FrmCDTanimUnit.h"
 #include "catalogue/FrmNavigatorUnit.h"
@@ -35,7 +35,7 @@
 #include "shell/FrmHakkindaUnit.h"
 #include "shell/FrmMainUnit.h"
 #include "shell/FrmUserXUnit.h"
-#include "shell/WindowRegistry.h"
+#include "app/WindowRegistry.h"
 #include "support/ScriptedPrompts.h"
 #include "support/TestSupport.h"
 

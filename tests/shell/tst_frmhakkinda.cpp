@@ -2,7 +2,7 @@
 // that the window goes away completely once closed.
 #include "shell/FrmHakkindaUnit.h"
 #include "shell/FrmMainUnit.h"
-#include "shell/Helpers.h"
+#include "app/Helpers.h"
 #include "support/ScriptedPrompts.h"
 
 #include <QAction>

@@ -10,7 +10,7 @@
 #include "data/TariffCache.h"
 #include "shell/FrmMainUnit.h"
 #include "shell/FrmUserXUnit.h"
-#include "shell/WindowRegistry.h"
+#include "app/WindowRegistry.h"
 #include "service/FrmServisUnit.h"
 #include "support/ScriptedPrompts.h"
 #include "support/TestSupport.h"

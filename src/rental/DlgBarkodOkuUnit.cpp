@@ -1,4 +1,4 @@
-#include "catalogue/DlgBarkodOkuUnit.h"
+#include "rental/DlgBarkodOkuUnit.h"
 
 #include "components/DataSet.h"
 #include "components/KeyPreview.h"
@@ -26,6 +26,7 @@ const QString SeveralRentalsText = QStringLiteral(
 
 TDlgBarkodOku::TDlgBarkodOku(QWidget *parent) : QDialog(parent)
 {
+    Windows::track(this); // found by closeOtherWindows while it exists
     setObjectName(QStringLiteral("DlgBarkodOku"));
     setWindowTitle(QStringLiteral("Barcode"));
     setAccessibleName(windowTitle());
@@ -141,8 +142,13 @@ void TDlgBarkodOku::findTitle(const QString &code)
     h->setValue(QStringLiteral("CdNo"), cd->value(QStringLiteral("ID")));
     h->setValue(QStringLiteral("FilmTuru"), cd->value(QStringLiteral("CDTur")));
     h->setValue(QStringLiteral("Barkod"), cd->value(QStringLiteral("Barkod")));
-    if (FrmCDKira) {
-        FrmCDKira->startBlinking();
-        FrmCDKira->DBComboBox2Change();
-    }
+    ShowTitleChosenForRent();
+}
+
+int OpenBarcodeDialog(QWidget *parent, int mode)
+{
+    if (!DlgBarkodOku)
+        DlgBarkodOku = new TDlgBarkodOku(parent);
+    DlgBarkodOku->Mode = mode;
+    return showModalWindow(DlgBarkodOku, [parent] { return new TDlgBarkodOku(parent); });
 }

@@ -1,31 +1,7 @@
-#include "shell/WindowRegistry.h"
+#include "app/WindowRegistry.h"
 
-#include "catalogue/FrmCDKayitUnit1.h"
-#include "catalogue/FrmCDTanimUnit.h"
-#include "catalogue/FrmNavigatorUnit.h"
-#include "customers/DlgKameraUnit.h"
-#include "customers/DlgMiniAcikUnit.h"
-#include "customers/DlgMiniResimUnit.h"
-#include "customers/FrmMusKayitUnit.h"
-#include "customers/FrmMusteriUnit.h"
-#include "shell/FrmHakkindaUnit.h"
-// cash box, renting statistics, charts
-#include "cashbox/DlgKasaSifreUnit.h"
-#include "cashbox/FrmKasaHareketGirisUnit.h"
-#include "cashbox/FrmKasaHareketUnit.h"
-#include "reports/DlgCDIstUnit.h"
-#include "reports/FrmGrafikUnit.h"
-
-// Rent and sell
-#include "catalogue/DlgBarkodOkuUnit.h"
-#include "rental/FrmCDIadeUnit.h"
-#include "rental/FrmCDKiraUnit.h"
-#include "rental/FrmCDKontrolUnit.h"
-#include "rental/FrmTakasUnit.h"
-#include "service/FrmServisUnit.h"
-#include "messaging/FrmMailArsivUnit.h"
-#include "messaging/FrmMailListUnit.h"
-#include "messaging/FrmMailUnit.h"
+// The references are defined here on the windows' forward declarations; no
+// window header is needed below the windows.
 
 QPointer<TFrmCDTanim> FrmCDTanim;
 QPointer<TFrmCDKayit> FrmCDKayit;
@@ -59,6 +35,8 @@ QPointer<TFrmMailArsiv> FrmMailArsiv;
 
 namespace {
 QPointer<QMdiArea> g_documentArea;
+// Every window of the program that exists, in the order they were made.
+QList<QPointer<QWidget>> g_windows;
 }
 
 namespace Windows {
@@ -73,6 +51,12 @@ QMdiArea *documentArea()
     return g_documentArea;
 }
 
+void track(QWidget *window)
+{
+    g_windows.removeAll(QPointer<QWidget>());
+    g_windows.append(window);
+}
+
 bool closeOtherWindows(QWidget *keep)
 {
     auto spared = [keep](QWidget *w) { return !w || w == keep || w->isAncestorOf(keep); };
@@ -83,11 +67,7 @@ bool closeOtherWindows(QWidget *keep)
         }
     }
     // Windows shown on their own (no frame around them, as in tests).
-    const QList<QPointer<QWidget>> registered = {
-        FrmCDTanim.data(), FrmCDKayit.data(), FrmNavigator.data(), FrmMusteri.data(), FrmMusKayit.data(),
-        DlgKamera.data(), DlgMiniResim.data(), DlgMiniAcik.data(), FrmHakkinda.data(), FrmCDKira.data(), FrmMailArsiv.data(), FrmMail.data(), FrmMailList.data(),
-        FrmKasaHareket.data(), FrmKasaHareketGiris.data(), DlgKasaSifre.data(), DlgCDIst.data(), FrmGrafik.data(),
-        DlgBarkodOku.data(), FrmCdIade.data(), FrmTakas.data(), FrmCDKontrol.data()};
+    const QList<QPointer<QWidget>> registered = g_windows;
     for (const QPointer<QWidget> &w : registered) {
         if (!spared(w) && w->isVisible() && !w->close())
             return false;

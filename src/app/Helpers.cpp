@@ -1,4 +1,4 @@
-#include "shell/Helpers.h"
+#include "app/Helpers.h"
 
 #include "components/DataSet.h"
 #include "components/Format.h"

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "shell/WindowRegistry.h"
+#include "app/WindowRegistry.h"
 
 #include <QDialog>
 
@@ -40,3 +40,7 @@ private:
     KeyPreview *m_keys = nullptr;
     bool m_done = false;
 };
+
+// Shows the barcode dialog in the given mode (TitleForRent, RentalToReturn)
+// for the window that opens it, waiting until it closes.
+int OpenBarcodeDialog(QWidget *parent, int mode);

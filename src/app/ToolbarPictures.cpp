@@ -1,4 +1,4 @@
-#include "shell/ToolbarPictures.h"
+#include "app/ToolbarPictures.h"
 
 #include "components/WindowKit.h"
 

@@ -73,6 +73,10 @@ namespace Windows {
 void setDocumentArea(QMdiArea *area);
 QMdiArea *documentArea();
 
+// Each window names itself here when it is made, so that the registry finds
+// it without knowing its class (the registry sits below the windows).
+void track(QWidget *window);
+
 // Closes every window of the program but `keep` (and the windows it lies
 // in), each as if the clerk closed it; false as soon as one refuses (it
 // asked to save and was told to stay). Windows close themselves later, as

@@ -1,5 +1,5 @@
 // The shared text, date and version helpers.
-#include "shell/Helpers.h"
+#include "app/Helpers.h"
 
 #include <QTest>
 
