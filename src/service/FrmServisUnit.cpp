@@ -455,6 +455,22 @@ void TFrmServis::buildGeneralPage()
     bl->addWidget(new QLabel(QStringLiteral("* - tarihini otomatik olarak 1 gün sonraya atacaktır."), body));
     bl->addSpacing(4);
 
+    // Kept in the Config row, like the backups below, so that every counter
+    // of the shop refuses at the same count.
+    auto *limit = new QHBoxLayout;
+    SpinMaxDiscsOut = new DBSpinBox(body);
+    SpinMaxDiscsOut->setObjectName(QStringLiteral("SpinMaxDiscsOut"));
+    SpinMaxDiscsOut->setAccessibleName(QStringLiteral("Most discs out per customer"));
+    SpinMaxDiscsOut->setToolTip(QStringLiteral("A customer who has this many discs out on rent can rent no more until "
+                                               "one is returned; \"no limit\" lets every customer rent any number"));
+    SpinMaxDiscsOut->setRange(0, 99);
+    SpinMaxDiscsOut->setSpecialValueText(QStringLiteral("no limit"));
+    SpinMaxDiscsOut->setDataSource(Dm1->ConfigData, QStringLiteral("MaxDiscsOut"));
+    limit->addWidget(label(QStringLiteral("Most discs out per customer"), SpinMaxDiscsOut, body));
+    limit->addWidget(SpinMaxDiscsOut);
+    limit->addStretch();
+    bl->addLayout(limit);
+
     // Every counter of the shop keeps the same generations: they are stored
     // in the Config row and saved with this page's Save.
     auto *automatic = new QGroupBox(QStringLiteral("Automatic backups"), body);
@@ -512,8 +528,9 @@ void TFrmServis::buildGeneralPage()
     bl->addWidget(copies, 1);
     static_cast<QVBoxLayout *>(sheet->layout())->addWidget(body, 1);
     parts.edits = {CheckPazarGunu, CheckTarifeTur};
-    // The backup settings follow the Config row's state, not the tariff's.
-    for (QWidget *e : std::initializer_list<QWidget *>{CheckYedekOto, EditYedekGunluk, EditYedekHaftalik, EditYedekAylik})
+    // The limit and the backup settings follow the Config row's state, not the tariff's.
+    for (QWidget *e : std::initializer_list<QWidget *>{SpinMaxDiscsOut, CheckYedekOto, EditYedekGunluk,
+                                                       EditYedekHaftalik, EditYedekAylik})
         keepReadable(e);
 }
 
