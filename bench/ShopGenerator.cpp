@@ -1296,24 +1296,20 @@ bool ShopWriter::buildIndexes()
 
 bool ShopWriter::writeTariff()
 {
-    QSqlQuery q(m_db);
-    q.prepare(QStringLiteral(
-        "UPDATE Tarife SET GunlukVCD_Kira = ?, GunlukDVD_Kira = ?, DivxGunluk_Kira = ?, UyeGunlukVCD_Kira = ?,"
-        " UyeGunlukDVD_Kira = ?, UyeGunlukDivx_Kira = ?, TakasUcretiVCD = ?, TakasUcretiDVD = ?, GunlukCeza = ?,"
-        " GunlukVCDCeza = ?, GunlukDVDCeza = ?, GunlukDivxCeza = ?, VCDSatis = ?, DVDSatis = ?, DivXSatis = ?,"
-        " PazarGunu = ?, TarifeTur = ? WHERE ID = 1"));
-    const Money values[] = {
-        Prices.rent[VcdLine],        Prices.rent[DvdLine],        Prices.rent[DivxLine],
-        Prices.memberRent[VcdLine],  Prices.memberRent[DvdLine],  Prices.memberRent[DivxLine],
-        Prices.exchangeFee[VcdLine], Prices.exchangeFee[DvdLine], Prices.dailyPenalty,
-        Prices.penalty[VcdLine],     Prices.penalty[DvdLine],     Prices.penalty[DivxLine],
-        Prices.sale[VcdLine],        Prices.sale[DvdLine],        Prices.sale[DivxLine],
-    };
-    for (int i = 0; i < int(std::size(values)); ++i)
-        m_dialect.bind(q, i, QVariant::fromValue(values[i]));
+    // Every priced column as the program's pricing reads it, and the daily
+    // penalty of the old single tariff, which no window uses.
     const TariffCache tariff = programTariff();
-    m_dialect.bind(q, int(std::size(values)), int(tariff.PazarGunu));
-    m_dialect.bind(q, int(std::size(values)) + 1, double(tariff.TarifeTur));
+    QString sets;
+    for (const TariffPriceColumn &p : TariffPriceColumns)
+        sets += QLatin1String(p.column) + QStringLiteral(" = ?, ");
+    QSqlQuery q(m_db);
+    q.prepare(QStringLiteral("UPDATE Tarife SET %1GunlukCeza = ?, PazarGunu = ?, TarifeTur = ? WHERE ID = 1").arg(sets));
+    int i = 0;
+    for (const TariffPriceColumn &p : TariffPriceColumns)
+        m_dialect.bind(q, i++, QVariant::fromValue(tariff.*p.price));
+    m_dialect.bind(q, i++, QVariant::fromValue(Prices.dailyPenalty));
+    m_dialect.bind(q, i++, int(tariff.PazarGunu));
+    m_dialect.bind(q, i, double(tariff.TarifeTur));
     if (!q.exec())
         return fail(QStringLiteral("Writing the tariff failed: %1").arg(q.lastError().text().trimmed()));
     return true;

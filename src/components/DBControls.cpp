@@ -242,6 +242,36 @@ DBComboBox::DBComboBox(QWidget *parent)
     });
 }
 
+// ---------------------------------------------------------------- DBSpinBox
+
+DBSpinBox::DBSpinBox(QWidget *parent)
+    : QSpinBox(parent),
+      m_link(this,
+             [this] {
+                 DataSet *ds = m_link.dataSet();
+                 const QVariant v = ds && ds->isOpen() ? ds->value(m_link.field()) : QVariant();
+                 setValue(v.isNull() ? minimum() : v.toInt());
+             },
+             [this] {
+                 DataSet *ds = m_link.dataSet();
+                 if (!ds || !m_link.isEditing())
+                     return true;
+                 // Digits typed and not yet taken (Save pressed straight away).
+                 interpretText();
+                 const QVariant stored = ds->value(m_link.field());
+                 if (!stored.isNull() && stored.toInt() == value())
+                     return true;
+                 return ds->setValue(m_link.field(), value());
+             })
+{
+    // The row takes the number when the clerk is done with it, not at every digit.
+    setKeyboardTracking(false);
+    connect(this, &QSpinBox::valueChanged, this, [this] {
+        if (!m_link.isLoading())
+            m_link.flush();
+    });
+}
+
 // --------------------------------------------------------- DBLookupComboBox
 
 namespace {

@@ -6,6 +6,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
+#include <QSpinBox>
 #include <QPointer>
 #include <QTableView>
 #include <functional>
@@ -140,6 +141,18 @@ private:
     FieldLink m_link;
     QPointer<DataSet> m_list;
     QString m_keyField, m_listField;
+};
+
+// A whole number; an empty field shows the minimum (or its special text).
+class DBSpinBox : public QSpinBox
+{
+    Q_OBJECT
+public:
+    explicit DBSpinBox(QWidget *parent = nullptr);
+    void setDataSource(DataSource *source, const QString &field) { m_link.bind(source, field); }
+    FieldLink &link() { return m_link; }
+private:
+    FieldLink m_link;
 };
 
 // A whole date; an empty field shows blank.

@@ -5,6 +5,7 @@
 #include "components/Format.h"
 #include "db/Database.h"
 #include "data/ShopBook.h"
+#include "data/TariffCache.h"
 
 #include <QBuffer>
 #include <QImageReader>
@@ -26,13 +27,6 @@ const QString Temp4Columns = QStringLiteral(
     "SELECT  Hareket.ID, Hareket.IslemTur, Hareket.IslemTarih, Hareket.KiralamaGun, Hareket.TeslimTarih, "
     "Hareket.KiraTarih, Hareket.FilmTuru, Musteri.AdSoyad, CD.FilmAdi, CD.KonuTur, CD.CDTur, Musteri.Telefon, "
     "Musteri.EMail\n");
-
-const QStringList TariffPrices = {
-    QStringLiteral("GunlukVCD_Kira"), QStringLiteral("GunlukDVD_Kira"), QStringLiteral("DivxGunluk_Kira"),
-    QStringLiteral("UyeGunlukVCD_Kira"), QStringLiteral("UyeGunlukDVD_Kira"), QStringLiteral("UyeGunlukDivx_Kira"),
-    QStringLiteral("TakasUcretiVCD"), QStringLiteral("TakasUcretiDVD"), QStringLiteral("GunlukCeza"),
-    QStringLiteral("GunlukVCDCeza"), QStringLiteral("GunlukDVDCeza"), QStringLiteral("GunlukDivxCeza"),
-    QStringLiteral("VCDSatis"), QStringLiteral("DVDSatis"), QStringLiteral("DivXSatis")};
 
 const QString Money2 = QString::fromLatin1(Format::Money2);
 const QString Money2NoZero = QString::fromLatin1(Format::Money2NoZero);
@@ -74,7 +68,11 @@ TDm1::TDm1(QObject *parent) : QObject(parent)
             + JoinFrom + QStringLiteral("Where Hareket.CdNo=:Cd\nOrder By Hareket.KiraTarih"));
     Users = makeDataSet(QStringLiteral("Users"), QStringLiteral("Select * from Users\nOrder By ID"));
     Tarife = makeDataSet(QStringLiteral("Tarife"), QStringLiteral("Select * from Tarife"));
-    for (const QString &f : TariffPrices) {
+    // GunlukCeza is a price as well, though no window shows it.
+    QStringList prices = {QStringLiteral("GunlukCeza")};
+    for (const TariffPriceColumn &p : TariffPriceColumns)
+        prices << QLatin1String(p.column);
+    for (const QString &f : std::as_const(prices)) {
         Tarife->setDisplayFormat(f, Money2);
         Tarife->setEditFormat(f, Money4);
     }

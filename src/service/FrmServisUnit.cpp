@@ -40,28 +40,27 @@ const char *const NodeTexts[TFrmServis::PageCount] = {
 };
 const char *const FixedDefinitions = "Fixed definitions";
 
-// Column, label: the tariff page in five captioned groups.
+// The tariff page's five captioned groups, each taking the next columns of
+// TariffPriceColumns: three on the left, the penalties and exchange fees on
+// the right.
 struct TariffGroup
 {
     const char *caption;
-    const char *fields[3][2];
+    int columns;
 };
-const TariffGroup TariffGroups[] = {
-    {"  Price tariff for not being members",
-     {{"GunlukVCD_Kira", "Daily VCD renting price"},
-      {"GunlukDVD_Kira", "Daily DVD renting price"},
-      {"DivxGunluk_Kira", "Daily DivX renting price"}}},
-    {"   Price tariff for members",
-     {{"UyeGunlukVCD_Kira", "Daily VCD renting price"},
-      {"UyeGunlukDVD_Kira", "Daily DVD renting price"},
-      {"UyeGunlukDivx_Kira", "Daily DivX renting price"}}},
-    {"   Fixed selling price ",
-     {{"VCDSatis", "Fixed VCD Selling price "}, {"DVDSatis", "Fixed DVD Selling price "}, {"DivXSatis", "Fixed DivX Selling price "}}},
-    {"  Penalty tariff",
-     {{"GunlukVCDCeza", "Daily VCD penalty"}, {"GunlukDVDCeza", "Daily DVD penalty"}, {"GunlukDivxCeza", "Daily DivX penalty"}}},
-    {"     Price tariff for exchange",
-     {{"TakasUcretiVCD", "VCD exchange price"}, {"TakasUcretiDVD", "DVD exchange price"}, {nullptr, nullptr}}},
+constexpr TariffGroup TariffGroups[] = {
+    {"  Price tariff for not being members", 3},
+    {"   Price tariff for members", 3},
+    {"   Fixed selling price ", 3},
+    {"  Penalty tariff", 3},
+    {"     Price tariff for exchange", 2},
 };
+static_assert([] {
+    int n = 0;
+    for (const TariffGroup &g : TariffGroups)
+        n += g.columns;
+    return n == int(std::size(TariffPriceColumns));
+}(), "every priced column of the tariff has its place on the page");
 
 const QColor HeaderBlue(30, 53, 115);
 
@@ -364,21 +363,21 @@ void TFrmServis::buildTariffPage()
     grid->setContentsMargins(4, 2, 4, 2);
     grid->setVerticalSpacing(2);
     int i = 0;
+    const TariffPriceColumn *column = TariffPriceColumns;
     for (const TariffGroup &g : TariffGroups) {
         auto *box = new QGroupBox(QLatin1String(g.caption), body);
         box->setAccessibleName(box->title().trimmed());
         auto *form = new QFormLayout(box);
         form->setContentsMargins(6, 2, 6, 2);
         form->setVerticalSpacing(2);
-        for (const auto &f : g.fields) {
-            if (!f[0])
-                continue;
-            const QString field = QLatin1String(f[0]);
-            DBEdit *e = edit(box, QStringLiteral("DBEdit") + field, QLatin1String(f[1]) + u' ' + box->accessibleName(),
+        for (const TariffPriceColumn *end = column + g.columns; column != end; ++column) {
+            const QString field = QLatin1String(column->column);
+            const QString caption = QLatin1String(column->caption);
+            DBEdit *e = edit(box, QStringLiteral("DBEdit") + field, caption + u' ' + box->accessibleName(),
                              Dm1->TarifeData, field);
             e->setAlignment(Qt::AlignRight);
             e->setMaximumWidth(80);
-            form->addRow(label(QLatin1String(f[1]), e, box), e);
+            form->addRow(label(caption, e, box), e);
             TariffEdits << e;
         }
         // Three groups on the left, the penalties and exchange fees on the right.
@@ -455,6 +454,22 @@ void TFrmServis::buildGeneralPage()
     bl->addWidget(new QLabel(QStringLiteral("* - tarihini otomatik olarak 1 gün sonraya atacaktır."), body));
     bl->addSpacing(4);
 
+    // Kept in the Config row, like the backups below, so that every counter
+    // of the shop refuses at the same count.
+    auto *limit = new QHBoxLayout;
+    SpinMaxDiscsOut = new DBSpinBox(body);
+    SpinMaxDiscsOut->setObjectName(QStringLiteral("SpinMaxDiscsOut"));
+    SpinMaxDiscsOut->setAccessibleName(QStringLiteral("Most discs out per customer"));
+    SpinMaxDiscsOut->setToolTip(QStringLiteral("A customer who has this many discs out on rent can rent no more until "
+                                               "one is returned; \"no limit\" lets every customer rent any number"));
+    SpinMaxDiscsOut->setRange(0, 99);
+    SpinMaxDiscsOut->setSpecialValueText(QStringLiteral("no limit"));
+    SpinMaxDiscsOut->setDataSource(Dm1->ConfigData, QStringLiteral("MaxDiscsOut"));
+    limit->addWidget(label(QStringLiteral("Most discs out per customer"), SpinMaxDiscsOut, body));
+    limit->addWidget(SpinMaxDiscsOut);
+    limit->addStretch();
+    bl->addLayout(limit);
+
     // Every counter of the shop keeps the same generations: they are stored
     // in the Config row and saved with this page's Save.
     auto *automatic = new QGroupBox(QStringLiteral("Automatic backups"), body);
@@ -512,8 +527,9 @@ void TFrmServis::buildGeneralPage()
     bl->addWidget(copies, 1);
     static_cast<QVBoxLayout *>(sheet->layout())->addWidget(body, 1);
     parts.edits = {CheckPazarGunu, CheckTarifeTur};
-    // The backup settings follow the Config row's state, not the tariff's.
-    for (QWidget *e : std::initializer_list<QWidget *>{CheckYedekOto, EditYedekGunluk, EditYedekHaftalik, EditYedekAylik})
+    // The limit and the backup settings follow the Config row's state, not the tariff's.
+    for (QWidget *e : std::initializer_list<QWidget *>{SpinMaxDiscsOut, CheckYedekOto, EditYedekGunluk,
+                                                       EditYedekHaftalik, EditYedekAylik})
         keepReadable(e);
 }
 

@@ -10,6 +10,7 @@ class DataSet;
 class DBCheckBox;
 class DBEdit;
 class DBGrid;
+class DBSpinBox;
 class KeyPreview;
 class QPushButton;
 class QStackedWidget;
@@ -70,6 +71,7 @@ public:
     QList<DBEdit *> TariffEdits; // in the order of the tariff page, top to bottom
     DBEdit *EditMailSMTP, *EditMailAdres, *EditMailSifre;
     DBCheckBox *CheckPazarGunu, *CheckTarifeTur;
+    DBSpinBox *SpinMaxDiscsOut; // the most discs one customer may have out (Config row)
     QPushButton *btnBackup, *btnRestore;
     // The automatic backups' settings (the Config row) and the copies kept.
     DBCheckBox *CheckYedekOto;

@@ -1,8 +1,9 @@
 // The service window: the page it opens on, the tree, the edit protocol on
 // every page, what saving the tariff and the mail account does to the
 // program's cache, closing (the day's rate row, unsaved rows dropped),
-// backup and restore through its buttons, the automatic backups' settings
-// and the list of copies.
+// backup and restore through its buttons, the Config row's settings on the
+// general page (automatic backups, the most discs out per customer) and the
+// list of copies.
 #include "catalogue/FrmCDTanimUnit.h"
 #include "components/DBControls.h"
 #include "components/DataSet.h"
@@ -10,6 +11,7 @@
 #include "data/AutomaticBackup.h"
 #include "data/Dm1Unit.h"
 #include "data/Dm2Unit.h"
+#include "data/ShopBook.h"
 #include "data/Tariff.h"
 #include "data/TariffCache.h"
 #include "db/Paths.h"
@@ -106,7 +108,7 @@ private slots:
     void backup();
     void restore_data();
     void restore();
-    void automaticBackupSettingsAndCopies();
+    void configSettingsAndCopies();
 
 private:
     TFrmServis *openWindow(int page = TFrmServis::UserPage);
@@ -529,7 +531,7 @@ void TestFrmServis::restore()
     }
 }
 
-void TestFrmServis::automaticBackupSettingsAndCopies()
+void TestFrmServis::configSettingsAndCopies()
 {
     // Copies already in the folder: two automatic ones and the button's.
     const QString folder = Paths::backupFolder();
@@ -555,14 +557,37 @@ void TestFrmServis::automaticBackupSettingsAndCopies()
     general.tbEdit->click();
     QVERIFY(w->CheckYedekOto->isEnabled() && w->CheckYedekOto->isChecked());
     QCOMPARE(w->EditYedekGunluk->text(), QStringLiteral("7"));
+    QCOMPARE(w->SpinMaxDiscsOut->text(), QStringLiteral("no limit"));
     w->CheckYedekOto->setChecked(false);
     type(w->EditYedekGunluk, QStringLiteral("3"));
     type(w->EditYedekAylik, QStringLiteral("24"));
+    w->SpinMaxDiscsOut->selectAll();
+    QTest::keyClicks(w->SpinMaxDiscsOut, QStringLiteral("2")); // and Save at once
     general.tbSave->click();
     QCOMPARE(Dm1->Config->state(), DataSet::State::Browse);
-    QVERIFY(!w->EditYedekGunluk->isEnabled());
+    QVERIFY(!w->EditYedekGunluk->isEnabled() && !w->SpinMaxDiscsOut->isEnabled());
     const AutoBackup::Policy p = AutomaticBackup::policy();
     QCOMPARE((QList<int>{p.enabled, p.daily, p.weekly, p.monthly}), (QList<int>{0, 3, 4, 24}));
+    QCOMPARE(scalar(QStringLiteral("Select MaxDiscsOut from Config")).toInt(), 2);
+
+    // The counters obey the limit saved here: a third disc is refused.
+    QVERIFY(exec(QStringLiteral("Insert Into Musteri (AdSoyad, MusteriNo) Values ('Ayşe Kaya', 1)")));
+    QVERIFY(exec(QStringLiteral("Insert Into CD (CDNo, CDTur, FilmAdi, Stok, KiralamaSayi) Values (1, 'DVD', 'Eşkıya', 3, 0)")));
+    ShopBook::RentRequest third;
+    third.process = QStringLiteral("Rent");
+    third.customerId = scalar(QStringLiteral("Select ID from Musteri")).toInt();
+    third.titleId = scalar(QStringLiteral("Select ID from CD")).toInt();
+    third.discType = QStringLiteral("DVD");
+    third.start = QDate::currentDate();
+    third.days = 1;
+    for (int i = 0; i < 2; ++i)
+        QVERIFY(exec(QStringLiteral("Insert Into Hareket (IslemTur, MusteriNo, CdNo, FilmTuru, CDDurum) "
+                                    "Values ('Rent', %1, %2, 'DVD', 0)").arg(third.customerId).arg(third.titleId)));
+    const ShopResult refused = ShopBook().rent(third, nullptr);
+    QCOMPARE(refused.error, ShopResult::Error::LimitReached);
+    QVERIFY2(refused.message.startsWith(QStringLiteral("Ayşe Kaya has 2 discs out")), qPrintable(refused.message));
+    QCOMPARE(scalar(QStringLiteral("Select (Select Count(*) from Hareket) || '/' || (Select Count(*) from Kasa) || '/' "
+                                   "|| (Select Stok from CD)")).toString(), QStringLiteral("2/0/3"));
 
     // Restore puts back the copy chosen in the list, without asking for a file.
     w->lstBackups->setCurrentItem(w->lstBackups->topLevelItem(2));
