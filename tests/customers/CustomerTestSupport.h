@@ -6,7 +6,7 @@
 #include "components/DataSet.h"
 #include "db/Money.h"
 #include "db/Database.h"
-#include "support/TestSupport.h"
+#include "support/WindowTestFixture.h"
 
 #include <QApplication>
 #include <QBuffer>
@@ -63,21 +63,7 @@ inline bool addCustomer(const Customer &c)
                  c.photo.isEmpty() ? QVariant() : QVariant(c.photo), QStringLiteral("0555 %1").arg(c.number)});
 }
 
-// Runs the action on the window once the reference holds it and it is on
-// screen: modal windows are acted on from inside their own event loop.
-template <class W>
-void whenShown(QPointer<W> &ref, std::function<void(W *)> action)
-{
-    auto *poll = new QTimer;
-    QObject::connect(poll, &QTimer::timeout, poll, [poll, &ref, action] {
-        if (!ref || !ref->isVisible())
-            return;
-        poll->stop();
-        poll->deleteLater();
-        action(ref.data());
-    });
-    poll->start(5);
-}
+using TestSupport::whenShown;
 
 // Every customer name in the order the dataset lists them.
 inline QStringList names(DataSet *ds)

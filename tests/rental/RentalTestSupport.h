@@ -94,20 +94,11 @@ inline void dropPendingWaits()
     qDeleteAll(pendingWaits().findChildren<QTimer *>(Qt::FindDirectChildrenOnly));
 }
 
-// Runs the action once the window behind the reference is on screen: modal
-// windows are acted on from inside their own event loop.
+// Acts on a window once it shows; the wait is dropped with the shop.
 template <class W>
 void whenShown(QPointer<W> &ref, std::function<void(W *)> action)
 {
-    auto *poll = new QTimer(&pendingWaits());
-    QObject::connect(poll, &QTimer::timeout, poll, [poll, &ref, action] {
-        if (!ref || !ref->isVisible())
-            return;
-        poll->stop();
-        poll->deleteLater();
-        action(ref.data());
-    });
-    poll->start(5);
+    TestSupport::whenShown(ref, std::move(action), &pendingWaits());
 }
 
 // A fresh shop (see WindowTestFixture) with a tariff with penalties (VCD 1,

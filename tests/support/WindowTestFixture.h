@@ -6,6 +6,9 @@
 #include "support/ScriptedPrompts.h"
 #include "support/TestSupport.h"
 
+#include <QPointer>
+#include <QTimer>
+#include <functional>
 #include <memory>
 
 namespace TestSupport {
@@ -31,5 +34,22 @@ struct WindowTestFixture
     // prompt service back and closes the shop.
     void tearDown();
 };
+
+// Runs the action once the window behind the reference is on screen: modal
+// windows are acted on from inside their own event loop. A wait given an owner
+// goes with it, so one that never came cannot act in the next test.
+template <class W>
+void whenShown(QPointer<W> &ref, std::function<void(W *)> action, QObject *owner = nullptr)
+{
+    auto *poll = new QTimer(owner);
+    QObject::connect(poll, &QTimer::timeout, poll, [poll, &ref, action] {
+        if (!ref || !ref->isVisible())
+            return;
+        poll->stop();
+        poll->deleteLater();
+        action(ref.data());
+    });
+    poll->start(5);
+}
 
 } // namespace TestSupport
