@@ -20,7 +20,7 @@
 #include "reports/FrmGrafikUnit.h"
 #include "shell/FrmMainUnit.h"
 #include "app/WindowRegistry.h"
-#include "support/ScriptedPrompts.h"
+#include "support/WindowTestFixture.h"
 #include "support/TestSupport.h"
 
 #include <QAction>
@@ -113,20 +113,6 @@ void type(QLineEdit *edit, const QString &text)
     QTest::keyClicks(edit, text);
 }
 
-class RecordingPreview : public Report::PreviewService
-{
-public:
-    void preview(const Report::BandReport &report) override
-    {
-        titles << report.title;
-        params = report.params;
-        computed = report.compute();
-    }
-    QStringList titles;
-    QHash<QString, QString> params;
-    Report::Computed computed;
-};
-
 } // namespace
 
 class TestFrmKasaHareket : public QObject
@@ -157,41 +143,21 @@ private:
     QString totals(TFrmKasaHareket *w);
     void seed();
 
-    std::unique_ptr<TestHome> m_home;
-    std::unique_ptr<TestDatabase> m_db;
-    std::unique_ptr<TDm1> m_dm1;
-    std::unique_ptr<TDm2> m_dm2;
-    ScriptedPrompts *m_prompts = nullptr;
-    RecordingPreview *m_preview = nullptr;
-    std::unique_ptr<Report::PreviewService> m_previousPreview;
+    WindowTestFixture f;
 };
 
 void TestFrmKasaHareket::init()
 {
-    m_home = std::make_unique<TestHome>();
-    m_db = std::make_unique<TestDatabase>();
-    QVERIFY(m_db->open());
-    m_dm1 = std::make_unique<TDm1>();
-    m_dm2 = std::make_unique<TDm2>();
-    m_prompts = ScriptedPrompts::install();
-    auto preview = std::make_unique<RecordingPreview>();
-    m_preview = preview.get();
-    m_previousPreview = Report::PreviewService::install(std::move(preview));
+    QVERIFY(f.setUp(WindowTestFixture::HomeAndPreview));
     Session::setLogin(QStringLiteral("ayse"), Password);
 }
 
 void TestFrmKasaHareket::cleanup()
 {
-    VERIFY_ALL_ANSWERED(m_prompts);
+    VERIFY_ALL_ANSWERED(f.prompts);
     delete FrmKasaHareket.data();
     delete FrmGrafik.data();
-    Report::PreviewService::install(std::move(m_previousPreview));
-    PromptService::install(nullptr);
-    m_dm2.reset();
-    m_dm1.reset();
-    Database::close(Database::ConnectionName);
-    m_db.reset();
-    m_home.reset();
+    f.tearDown();
 }
 
 TFrmKasaHareket *TestFrmKasaHareket::openWindow()
@@ -334,11 +300,11 @@ void TestFrmKasaHareket::passwordRefusals()
     if (correctBefore) {
         // A correct password for a deletion the clerk then declines.
         answerPassword(Password);
-        m_prompts->expect(Icon::Warning, QStringLiteral("Kaydı silmek istediğinize eminmisiniz ?"), Answer::No);
+        f.prompts->expect(Icon::Warning, QStringLiteral("Kaydı silmek istediğinize eminmisiniz ?"), Answer::No);
         w->ToolButton3->click();
     }
     answerPassword(typed);
-    m_prompts->expect(Icon::Error, message);
+    f.prompts->expect(Icon::Error, message);
     (action == QLatin1String("edit") ? w->ToolButton9 : w->ToolButton3)->click();
     QVERIFY(!FrmKasaHareketGiris);
     QCOMPARE(ledger(QStringLiteral("*")), before);
@@ -383,7 +349,7 @@ void TestFrmKasaHareket::clerkEntersCorrectsAndDeletes()
 
     // Delete on the same row.
     answerPassword(Password);
-    m_prompts->expect(Icon::Warning, QStringLiteral("Kaydı silmek istediğinize eminmisiniz ?"), Answer::Yes);
+    f.prompts->expect(Icon::Warning, QStringLiteral("Kaydı silmek istediğinize eminmisiniz ?"), Answer::Yes);
     QTest::keyClick(w->DBGrid1, Qt::Key_Delete);
     QCOMPARE(ledger(QStringLiteral("Islem")), QStringLiteral("DVD Rent"));
     QCOMPARE(totals(w), QStringLiteral("10,00 0,00 10,00"));
@@ -426,7 +392,7 @@ void TestFrmKasaHareket::entryRules()
     const QDateTime savedAfter = QDateTime::currentDateTime().addSecs(-1);
     if (start == QLatin1String("editEmpty")) {
         answerPassword(Password);
-        m_prompts->expect(Icon::Information, QStringLiteral("Record is needed to make edit !!!"));
+        f.prompts->expect(Icon::Information, QStringLiteral("Record is needed to make edit !!!"));
         w->ToolButton9->click();
     } else if (start == QLatin1String("deleteEmpty")) {
         answerPassword(Password); // nothing is asked after it
@@ -437,7 +403,7 @@ void TestFrmKasaHareket::entryRules()
             d->DBDateEdit1->setDate(dayOffset == NoDate ? d->DBDateEdit1->minimumDate()
                                                         : QDate::currentDate().addDays(dayOffset));
             if (!warning.isEmpty())
-                m_prompts->expect(Icon::Warning, warning);
+                f.prompts->expect(Icon::Warning, warning);
             d->BtnSave->click();
             if (!warning.isEmpty()) {
                 // Still open, still typing; nothing written.
@@ -478,10 +444,10 @@ void TestFrmKasaHareket::refusedSaveKeepsWhatWasTyped()
     whenUp<TFrmKasaHareketGiris>(FrmKasaHareketGiris, [&](TFrmKasaHareketGiris *d) {
         type(d->DBEdit1, QStringLiteral("Elektrik"));
         type(d->DBEdit3, QStringLiteral("250,00"));
-        m_prompts->expectStartingWith(Icon::Error, QString());
+        f.prompts->expectStartingWith(Icon::Error, QString());
         d->BtnSave->click();
         // Told, logged, and everything typed is still there.
-        QVERIFY(m_prompts->seen().last().text.contains(QStringLiteral("disk full")));
+        QVERIFY(f.prompts->seen().last().text.contains(QStringLiteral("disk full")));
         QVERIFY(d->isVisible());
         QCOMPARE(d->DBEdit1->text(), QStringLiteral("Elektrik"));
         QCOMPARE(d->DBEdit3->text(), QStringLiteral("250"));
@@ -489,7 +455,7 @@ void TestFrmKasaHareket::refusedSaveKeepsWhatWasTyped()
         QCOMPARE(logText().count(u'\n'), 1);
         // A second failure leaves only its own text in the log.
         refuse("locked");
-        m_prompts->expectStartingWith(Icon::Error, QString());
+        f.prompts->expectStartingWith(Icon::Error, QString());
         d->BtnSave->click();
         QVERIFY(logText().contains(QStringLiteral("locked")) && !logText().contains(QStringLiteral("disk full")));
         QCOMPARE(logText().count(u'\n'), 1);
@@ -507,12 +473,12 @@ void TestFrmKasaHareket::reportGraphicsAndClosing()
     TFrmKasaHareket *w = openWindow();
     showPeriod(w, D, D.addDays(1), 0);
     w->ToolButton1->click();
-    QCOMPARE(m_preview->titles, QStringList{QStringLiteral("Cash Box Transactions")});
-    QCOMPARE(m_preview->params.value(QStringLiteral("PeriodBegin")), Format::shortDate(D));
-    QCOMPARE(m_preview->params.value(QStringLiteral("PeriodEnd")), Format::shortDate(D.addDays(1)));
-    QCOMPARE(m_preview->computed.rowCount(), 4);
-    QCOMPARE(m_preview->computed.money(QStringLiteral("Borc")), Money::fromRaw(195000));
-    QCOMPARE(m_preview->computed.money(QStringLiteral("Alacak")), Money::fromRaw(42500));
+    QCOMPARE(f.preview->titles, QStringList{QStringLiteral("Cash Box Transactions")});
+    QCOMPARE(f.preview->params.value(QStringLiteral("PeriodBegin")), Format::shortDate(D));
+    QCOMPARE(f.preview->params.value(QStringLiteral("PeriodEnd")), Format::shortDate(D.addDays(1)));
+    QCOMPARE(f.preview->computed.back().rowCount(), 4);
+    QCOMPARE(f.preview->computed.back().money(QStringLiteral("Borc")), Money::fromRaw(195000));
+    QCOMPARE(f.preview->computed.back().money(QStringLiteral("Alacak")), Money::fromRaw(42500));
     QVERIFY(!Dm2->RaporTemp->isOpen());
 
     // The charts window opens beside it, not modal.

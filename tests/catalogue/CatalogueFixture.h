@@ -15,8 +15,7 @@
 #include "db/Database.h"
 #include "data/Dm1Unit.h"
 #include "data/Dm2Unit.h"
-#include "support/ScriptedPrompts.h"
-#include "support/TestSupport.h"
+#include "support/WindowTestFixture.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -36,87 +35,18 @@
 using Icon = PromptService::Icon;
 using Answer = PromptService::Answer;
 
-class RecordingPreview : public Report::PreviewService
+namespace Sql = TestSupport::Sql;
+
+// A shop with a recording preview and no home of its own; tearing down also
+// closes the catalogue windows.
+struct CatalogueFixture : TestSupport::WindowTestFixture
 {
-public:
-    void preview(const Report::BandReport &report) override
-    {
-        titles << report.title;
-        computed.push_back(report.compute());
-    }
-    QStringList titles;
-    std::vector<Report::Computed> computed;
-};
-
-struct CatalogueFixture
-{
-    std::unique_ptr<TestSupport::TestDatabase> db;
-    std::unique_ptr<TDm1> dm1;
-    std::unique_ptr<TDm2> dm2;
-    ScriptedPrompts *prompts = nullptr;
-    RecordingPreview *preview = nullptr;
-    std::unique_ptr<Report::PreviewService> previousPreview;
-
-    bool setUp()
-    {
-        db = std::make_unique<TestSupport::TestDatabase>();
-        if (!db->open())
-            return false;
-        dm1 = std::make_unique<TDm1>();
-        dm2 = std::make_unique<TDm2>();
-        prompts = ScriptedPrompts::install();
-        auto p = std::make_unique<RecordingPreview>();
-        preview = p.get();
-        previousPreview = Report::PreviewService::install(std::move(p));
-        return true;
-    }
-
+    bool setUp() { return WindowTestFixture::setUp(Preview); }
     void tearDown()
     {
         delete FrmNavigator.data();
         delete FrmCDTanim.data();
-        Report::PreviewService::install(std::move(previousPreview));
-        preview = nullptr;
-        PromptService::install(nullptr);
-        prompts = nullptr;
-        dm2.reset();
-        dm1.reset();
-        Database::close(Database::ConnectionName);
-        db.reset();
-    }
-
-    static bool exec(const QString &sql, const QVariantList &values = {})
-    {
-        QSqlQuery q(Database::connection());
-        if (values.isEmpty()) { // PostgreSQL prepares no DDL
-            if (!q.exec(sql))
-                qWarning() << sql << q.lastError().text();
-            return q.isActive();
-        }
-        if (!q.prepare(sql)) {
-            qWarning() << sql << q.lastError().text();
-            return false;
-        }
-        for (int i = 0; i < values.size(); ++i)
-            q.bindValue(i, values[i]);
-        if (!q.exec()) {
-            qWarning() << sql << q.lastError().text();
-            return false;
-        }
-        return true;
-    }
-
-    static QVariant scalar(const QString &sql, const QVariantList &values = {})
-    {
-        QSqlQuery q(Database::connection());
-        q.prepare(sql);
-        for (int i = 0; i < values.size(); ++i)
-            q.bindValue(i, values[i]);
-        if (!q.exec() || !q.next()) {
-            qWarning() << sql << q.lastError().text();
-            return {};
-        }
-        return q.value(0);
+        WindowTestFixture::tearDown();
     }
 
     // A title stored directly, as another counter would.
@@ -124,11 +54,11 @@ struct CatalogueFixture
                          const QString &genre = QString(), const QString &director = QString(),
                          const QString &barcode = QString(), const QString &bill = QString())
     {
-        return exec(QStringLiteral("Insert Into CD (CDNo, FilmAdi, CDTur, Stok, KonuTur, Yonetmen, Barkod, CDFaturaNo, "
-                                   "KutuIcerik) Values (?, ?, ?, ?, ?, ?, ?, ?, 1)"),
-                    {cdNo, name, type, stock, genre.isEmpty() ? QVariant() : genre,
-                     director.isEmpty() ? QVariant() : director, barcode.isEmpty() ? QVariant() : barcode,
-                     bill.isEmpty() ? QVariant() : bill});
+        return Sql::exec(QStringLiteral("Insert Into CD (CDNo, FilmAdi, CDTur, Stok, KonuTur, Yonetmen, Barkod, CDFaturaNo, "
+                                        "KutuIcerik) Values (?, ?, ?, ?, ?, ?, ?, ?, 1)"),
+                         {cdNo, name, type, stock, genre.isEmpty() ? QVariant() : genre,
+                          director.isEmpty() ? QVariant() : director, barcode.isEmpty() ? QVariant() : barcode,
+                          bill.isEmpty() ? QVariant() : bill});
     }
 
     // The ledger rows as the program reads them (money exact).

@@ -26,18 +26,18 @@ private slots:
 
 private:
     void openDefinitions();
-    int titles() { return CatalogueFixture::scalar(QStringLiteral("Select Count(*) from CD")).toInt(); }
+    int titles() { return Sql::scalar(QStringLiteral("Select Count(*) from CD")).toInt(); }
     CatalogueFixture f;
 };
 
 void TestFrmCDKayit::init()
 {
     QVERIFY(f.setUp());
-    QVERIFY(CatalogueFixture::exec(QStringLiteral("Insert Into Oyuncu (OyuncuAdi) Values ('Tarık Akan')")));
-    QVERIFY(CatalogueFixture::exec(QStringLiteral("Insert Into FilmTur (FilmTur) Values ('Dram')")));
-    QVERIFY(CatalogueFixture::exec(QStringLiteral("Insert Into Yonetmen (Yonetmen) Values ('Atıf Yılmaz')")));
-    QVERIFY(CatalogueFixture::exec(QStringLiteral("Insert Into FilmSirket (FilmSirket) Values ('Erler Film')")));
-    QVERIFY(CatalogueFixture::exec(QStringLiteral("Insert Into DagiticiFirma (DagiticiFirma) Values ('Tiglon')")));
+    QVERIFY(Sql::exec(QStringLiteral("Insert Into Oyuncu (OyuncuAdi) Values ('Tarık Akan')")));
+    QVERIFY(Sql::exec(QStringLiteral("Insert Into FilmTur (FilmTur) Values ('Dram')")));
+    QVERIFY(Sql::exec(QStringLiteral("Insert Into Yonetmen (Yonetmen) Values ('Atıf Yılmaz')")));
+    QVERIFY(Sql::exec(QStringLiteral("Insert Into FilmSirket (FilmSirket) Values ('Erler Film')")));
+    QVERIFY(Sql::exec(QStringLiteral("Insert Into DagiticiFirma (DagiticiFirma) Values ('Tiglon')")));
 }
 
 void TestFrmCDKayit::cleanup()
@@ -83,7 +83,7 @@ void TestFrmCDKayit::purchaseIsBooked()
     FrmCDTanim->tbNew->click();
     QVERIFY(!FrmCDKayit);
     QCOMPARE(titles(), 2);
-    QCOMPARE(CatalogueFixture::scalar(QStringLiteral("Select CDNo from CD where FilmAdi=?"),
+    QCOMPARE(Sql::scalar(QStringLiteral("Select CDNo from CD where FilmAdi=?"),
                                       {QStringLiteral("Selvi Boylum Al Yazmalım")}).toInt(), 8);
     const auto rows = CatalogueFixture::bookings();
     QCOMPARE(int(rows.size()), booked ? 1 : 0);
@@ -100,7 +100,7 @@ void TestFrmCDKayit::purchaseIsBooked()
 void TestFrmCDKayit::editingNeverTouchesCashBox()
 {
     QVERIFY(CatalogueFixture::addTitle(1, QStringLiteral("Hababam Sınıfı"), QStringLiteral("VCD"), 2));
-    QVERIFY(CatalogueFixture::exec(QStringLiteral("Update CD set SatisFiyat=100000")));
+    QVERIFY(Sql::exec(QStringLiteral("Update CD set SatisFiyat=100000")));
     openDefinitions();
     whenEntryDialogShows([&](TFrmCDKayit *d) {
         QCOMPARE(d->DBEditFilmAdi->text(), QStringLiteral("Hababam Sınıfı"));
@@ -109,7 +109,7 @@ void TestFrmCDKayit::editingNeverTouchesCashBox()
         d->btnSave->click();
     });
     FrmCDTanim->tbEdit->click();
-    QCOMPARE(CatalogueFixture::scalar(QStringLiteral("Select Stok from CD")).toInt(), 9);
+    QCOMPARE(Sql::scalar(QStringLiteral("Select Stok from CD")).toInt(), 9);
     QCOMPARE(int(CatalogueFixture::bookings().size()), 0);
 }
 
@@ -216,11 +216,11 @@ void TestFrmCDKayit::failedPurchaseStoresNothing()
     whenEntryDialogShows([&](TFrmCDKayit *d) {
         fillTitle(d, QStringLiteral("Yarım kalmasın"), QStringLiteral("DVD"), QStringLiteral("2"), QStringLiteral("4"));
         // The ledger cannot take the row: the title must not stay either.
-        QVERIFY(CatalogueFixture::exec(QStringLiteral("Alter Table Kasa Rename To KasaGone")));
+        QVERIFY(Sql::exec(QStringLiteral("Alter Table Kasa Rename To KasaGone")));
         d->btnSave->click();
         stayedOpen = d->isVisible();
         nameAfter = d->DBEditFilmAdi->text();
-        QVERIFY(CatalogueFixture::exec(QStringLiteral("Alter Table KasaGone Rename To Kasa")));
+        QVERIFY(Sql::exec(QStringLiteral("Alter Table KasaGone Rename To Kasa")));
     });
     FrmCDTanim->tbNew->click();
     QVERIFY(stayedOpen);

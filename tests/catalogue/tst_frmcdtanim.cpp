@@ -55,9 +55,9 @@ void TestFrmCDTanim::cleanup()
 void TestFrmCDTanim::seedCatalogue()
 {
     for (const char *name : {"Dram", "Komedi"})
-        QVERIFY(CatalogueFixture::exec(QStringLiteral("Insert Into FilmTur (FilmTur) Values (?)"), {QString::fromUtf8(name)}));
+        QVERIFY(Sql::exec(QStringLiteral("Insert Into FilmTur (FilmTur) Values (?)"), {QString::fromUtf8(name)}));
     for (const char *name : {"Atıf Yılmaz", "Ali \"Baba\" O'Neil", "Ertem Eğilmez"})
-        QVERIFY(CatalogueFixture::exec(QStringLiteral("Insert Into Yonetmen (Yonetmen) Values (?)"), {QString::fromUtf8(name)}));
+        QVERIFY(Sql::exec(QStringLiteral("Insert Into Yonetmen (Yonetmen) Values (?)"), {QString::fromUtf8(name)}));
     using C = CatalogueFixture;
     QVERIFY(C::addTitle(1, QStringLiteral("Selvi Boylum"), QStringLiteral("DVD"), 2, QStringLiteral("Dram"), QStringLiteral("Atıf Yılmaz"), QStringLiteral("869001"), QStringLiteral("F-100")));
     QVERIFY(C::addTitle(2, QStringLiteral("Hababam Sınıfı"), QStringLiteral("VCD"), 3, QStringLiteral("Komedi"), QStringLiteral("Ertem Eğilmez"), QStringLiteral("869002"), QStringLiteral("F-200")));
@@ -101,7 +101,7 @@ void TestFrmCDTanim::firstTitleIsOneAndHighestDeletedIsReused()
     FrmCDTanim->tbDelete->click();
     addOne(QStringLiteral("Üçüncü"));
     QCOMPARE(offered.last(), QStringLiteral("2"));
-    QCOMPARE(CatalogueFixture::scalar(QStringLiteral("Select Count(*) from CD")).toInt(), 2);
+    QCOMPARE(Sql::scalar(QStringLiteral("Select Count(*) from CD")).toInt(), 2);
 }
 
 void TestFrmCDTanim::filter_data()
@@ -206,7 +206,7 @@ void TestFrmCDTanim::countIsSetOnce()
     FrmCDTanim->tbDelete->click();
     choose(FrmCDTanim->ComboBox1, QStringLiteral("DVD"));
     FrmCDTanim->SpeedButton1->click();
-    QCOMPARE(CatalogueFixture::scalar(QStringLiteral("Select Count(*) from CD")).toInt(), 5);
+    QCOMPARE(Sql::scalar(QStringLiteral("Select Count(*) from CD")).toInt(), 5);
     QCOMPARE(FrmCDTanim->StatusPanel0->text(), shown);
 }
 
@@ -220,7 +220,7 @@ void TestFrmCDTanim::keysAtWindowLevelFromSearchBox()
     // Delete in the search box asks about the current title, not the text.
     f.prompts->expect(Icon::Warning, QStringLiteral("Kaydı silmek istediğinize eminmisiniz ?"), Answer::Yes);
     QTest::keyClick(FrmCDTanim->Edit1, Qt::Key_Delete);
-    QCOMPARE(CatalogueFixture::scalar(QStringLiteral("Select Count(*) from CD where FilmAdi=?"), {QStringLiteral("Hababam Sınıfı")}).toInt(), 0);
+    QCOMPARE(Sql::scalar(QStringLiteral("Select Count(*) from CD where FilmAdi=?"), {QStringLiteral("Hababam Sınıfı")}).toInt(), 0);
     QCOMPARE(FrmCDTanim->Edit1->text(), QStringLiteral("Hab"));
     // Insert starts a new title.
     bool opened = false;
@@ -300,10 +300,10 @@ void TestFrmCDTanim::navigationAndEditOpeners()
 void TestFrmCDTanim::rentersOfTheCurrentTitle()
 {
     seedCatalogue();
-    QVERIFY(CatalogueFixture::exec(QStringLiteral("Insert Into Musteri (MusteriNo, AdSoyad, Telefon) Values (1, 'Ayşe Kaya', '555')")));
-    const int customer = CatalogueFixture::scalar(QStringLiteral("Select ID from Musteri")).toInt();
-    const int title = CatalogueFixture::scalar(QStringLiteral("Select ID from CD where CDNo=3")).toInt();
-    QVERIFY(CatalogueFixture::exec(QStringLiteral("Insert Into Hareket (IslemTur, MusteriNo, CdNo, KiraTarih, KiralamaGun, CDDurum) "
+    QVERIFY(Sql::exec(QStringLiteral("Insert Into Musteri (MusteriNo, AdSoyad, Telefon) Values (1, 'Ayşe Kaya', '555')")));
+    const int customer = Sql::scalar(QStringLiteral("Select ID from Musteri")).toInt();
+    const int title = Sql::scalar(QStringLiteral("Select ID from CD where CDNo=3")).toInt();
+    QVERIFY(Sql::exec(QStringLiteral("Insert Into Hareket (IslemTur, MusteriNo, CdNo, KiraTarih, KiralamaGun, CDDurum) "
                                                   "Values ('Rent', ?, ?, '2026-12-01', 3, 0)"), {customer, title}));
     QVERIFY(OpenCDDefinitions());
     QAbstractItemModel *renters = FrmCDTanim->DBGrid2->model();

@@ -128,8 +128,8 @@ void TestFrmNavigator::viewMatchesDatabase()
     QCOMPARE(FrmNavigator->currentView(), view);
     QAbstractItemModel *m = FrmNavigator->cxGrid1->model();
     QAbstractItemModelTester tester(m, QAbstractItemModelTester::FailureReportingMode::QtTest);
-    const qint64 allStock = CatalogueFixture::scalar(QStringLiteral("Select Sum(Stok) from CD")).toLongLong();
-    const int allTitles = CatalogueFixture::scalar(QStringLiteral("Select Count(*) from CD")).toInt();
+    const qint64 allStock = Sql::scalar(QStringLiteral("Select Sum(Stok) from CD")).toLongLong();
+    const int allTitles = Sql::scalar(QStringLiteral("Select Count(*) from CD")).toInt();
     QCOMPARE(FrmNavigator->TotalLabel->isVisibleTo(FrmNavigator), ViewTotals[view]);
     if (ViewTotals[view])
         QCOMPARE(FrmNavigator->TotalLabel->text(), QStringLiteral("Stock : %1").arg(allStock));
@@ -223,11 +223,11 @@ void TestFrmNavigator::printsTheViewAsShown()
     QCOMPARE(f.preview->computed.back().rowCount(), groups + m->rowCount(m->index(0, 0)));
     FrmNavigator->SpeedButton1->click();
     FrmNavigator->tbPrint->click();
-    const int all = CatalogueFixture::scalar(QStringLiteral("Select Count(*) from CD")).toInt();
+    const int all = Sql::scalar(QStringLiteral("Select Count(*) from CD")).toInt();
     const Report::Computed &c = f.preview->computed.back();
     QCOMPARE(c.rowCount(), groups + all);
     // The overall stock is printed under the list.
-    const QString total = QString::number(CatalogueFixture::scalar(QStringLiteral("Select Sum(Stok) from CD")).toLongLong());
+    const QString total = QString::number(Sql::scalar(QStringLiteral("Select Sum(Stok) from CD")).toLongLong());
     Report::BandReport shown = FrmNavigator->printedReport();
     QCOMPARE(shown.summaries.size(), size_t(1));
     QCOMPARE(shown.summaries[0].elements[1].source.compute(c), total);
@@ -254,14 +254,14 @@ void TestFrmNavigator::doubleClickLeavesFilteredWindowAlone()
     const int before = Dm1->CD->value(QStringLiteral("CDNo")).toInt();
     QVERIFY(OpenNavigator());
     // A title of another disc type.
-    const int other = CatalogueFixture::scalar(QStringLiteral("Select Min(CDNo) from CD where CDTur<>'VCD'")).toInt();
+    const int other = Sql::scalar(QStringLiteral("Select Min(CDNo) from CD where CDTur<>'VCD'")).toInt();
     const QModelIndex row = rowOfTitle(other);
     QVERIFY(row.isValid());
     doubleClick(row);
     QCOMPARE(Dm1->CD->value(QStringLiteral("CDNo")).toInt(), before);
     QVERIFY(FrmCDTanim->SpeedButton1->isChecked());
     // A VCD title is found in the filtered list.
-    const int vcd = CatalogueFixture::scalar(QStringLiteral("Select Max(CDNo) from CD where CDTur='VCD'")).toInt();
+    const int vcd = Sql::scalar(QStringLiteral("Select Max(CDNo) from CD where CDTur='VCD'")).toInt();
     const QModelIndex vcdRow = rowOfTitle(vcd);
     doubleClick(vcdRow);
     QCOMPARE(Dm1->CD->value(QStringLiteral("CDNo")).toInt(), vcd);
@@ -278,7 +278,7 @@ void TestFrmNavigator::newTitlesAppearOnReopen()
     QVERIFY(!Dm1->Navigator->isOpen());
     QVERIFY(OpenNavigator());
     QCOMPARE(FrmNavigator->cxGrid1->model()->rowCount(), before + 1);
-    QVERIFY(CatalogueFixture::exec(QStringLiteral("Delete from CD where CDNo=99001")));
+    QVERIFY(Sql::exec(QStringLiteral("Delete from CD where CDNo=99001")));
 }
 
 void TestFrmNavigator::escapeCloses()
@@ -291,7 +291,7 @@ void TestFrmNavigator::escapeCloses()
 void TestFrmNavigator::titleEnteredByTheClerkIsBookedAndGrouped()
 {
     QVERIFY(OpenCDDefinitions());
-    const int next = CatalogueFixture::scalar(QStringLiteral("Select Max(CDNo) from CD")).toInt() + 1;
+    const int next = Sql::scalar(QStringLiteral("Select Max(CDNo) from CD")).toInt() + 1;
     f.prompts->expect(Icon::Question, QStringLiteral(" New Film/Game entered, do you want game price is transected in cash box? "),
                       Answer::Yes);
     whenEntryDialogShows([](TFrmCDKayit *d) {
@@ -319,8 +319,8 @@ void TestFrmNavigator::titleEnteredByTheClerkIsBookedAndGrouped()
             found = found || m->index(r, 3, group).data().toString() == QStringLiteral("Kızılırmak Karakoyun");
     }
     QVERIFY(found);
-    QVERIFY(CatalogueFixture::exec(QStringLiteral("Delete from CD where CDNo=?"), {next}));
-    QVERIFY(CatalogueFixture::exec(QStringLiteral("Delete from Kasa where CDID=? and Islem='Buying CD'"), {next}));
+    QVERIFY(Sql::exec(QStringLiteral("Delete from CD where CDNo=?"), {next}));
+    QVERIFY(Sql::exec(QStringLiteral("Delete from Kasa where CDID=? and Islem='Buying CD'"), {next}));
 }
 
 QTEST_MAIN(TestFrmNavigator)

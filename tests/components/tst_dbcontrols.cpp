@@ -35,23 +35,6 @@ QSqlDatabase db()
     return Database::connection();
 }
 
-// Runs a statement with positional values bound the way the program binds them.
-bool run(const QString &sql, const QVariantList &values = {})
-{
-    QSqlQuery q(db());
-    if (!q.prepare(sql)) {
-        qWarning("%s: %s", qPrintable(sql), qPrintable(q.lastError().text()));
-        return false;
-    }
-    for (int i = 0; i < values.size(); ++i)
-        SqlDialect::of(db()).bind(q, i, values[i]);
-    if (!q.exec()) {
-        qWarning("%s: %s", qPrintable(sql), qPrintable(q.lastError().text()));
-        return false;
-    }
-    return true;
-}
-
 // The first column of the first row, read back as the program's type.
 QVariant stored(const QString &sql)
 {
@@ -71,11 +54,6 @@ QString storedRaw(const QString &sql)
     if (!q.exec(sql) || !q.next())
         return QStringLiteral("<no row>");
     return q.value(0).isNull() ? QStringLiteral("<null>") : q.value(0).toString();
-}
-
-int count(const QString &table)
-{
-    return stored(QStringLiteral("SELECT count(*) FROM %1").arg(table)).toInt();
 }
 
 // One comparable text per kind of stored value.
@@ -239,7 +217,7 @@ void TestDBControls::cleanupTestCase()
 void TestDBControls::init()
 {
     for (const char *t : {"Musteri", "CD", "Hareket", "FilmTur"})
-        QVERIFY(run(QStringLiteral("DELETE FROM %1").arg(QLatin1StringView(t))));
+        QVERIFY(Sql::exec(QStringLiteral("DELETE FROM %1").arg(QLatin1StringView(t))));
 }
 
 // A customer with AdSoyad, then optionally MusteriNo and Depozito.
@@ -247,7 +225,7 @@ void TestDBControls::addCustomer(const QString &name, const QVariantList &more)
 {
     QVariantList values{name};
     values << (more.size() > 0 ? more[0] : QVariant()) << (more.size() > 1 ? more[1] : QVariant());
-    QVERIFY(run(QStringLiteral("INSERT INTO Musteri (AdSoyad, MusteriNo, Depozito) VALUES (?, ?, ?)"), values));
+    QVERIFY(Sql::exec(QStringLiteral("INSERT INTO Musteri (AdSoyad, MusteriNo, Depozito) VALUES (?, ?, ?)"), values));
 }
 
 // Titles numbered 1..rows: "Film 0001", price number * 1,25, three genres in turn.
@@ -327,10 +305,10 @@ void TestDBControls::editStoresTypedText()
         QCOMPARE(ds.lastError(), expected);
         QCOMPARE(ds.state(), DataSet::State::Insert); // the clerk may correct the text
         QCOMPARE(edit->text(), typed);                // and it is still there to correct
-        QCOMPARE(count(QStringLiteral("Musteri")), 0);
+        QCOMPARE(Sql::count(QStringLiteral("Musteri")), 0);
         return;
     }
-    QCOMPARE(count(QStringLiteral("Musteri")), 1);
+    QCOMPARE(Sql::count(QStringLiteral("Musteri")), 1);
     QCOMPARE(asText(stored(QStringLiteral("SELECT %1 FROM Musteri").arg(field))), expected);
     QCOMPARE(ds.state(), DataSet::State::Browse);
     QCOMPARE(edit->text(), shown);
@@ -666,9 +644,9 @@ void TestDBControls::checkBoxShowsStoredValue()
     QFETCH(QVariant, storedValue);
     QFETCH(bool, shownTicked);
     // A first row with the opposite value, so that the box must change on moving.
-    QVERIFY(run(QStringLiteral("INSERT INTO Musteri (MusteriNo, %1) VALUES (1, ?)").arg(field),
-                {shownTicked ? (ticked.isValid() ? cleared : QVariant(0)) : (ticked.isValid() ? ticked : QVariant(1))}));
-    QVERIFY(run(QStringLiteral("INSERT INTO Musteri (MusteriNo, %1) VALUES (2, ?)").arg(field), {storedValue}));
+    QVERIFY(Sql::exec(QStringLiteral("INSERT INTO Musteri (MusteriNo, %1) VALUES (1, ?)").arg(field),
+                      {shownTicked ? (ticked.isValid() ? cleared : QVariant(0)) : (ticked.isValid() ? ticked : QVariant(1))}));
+    QVERIFY(Sql::exec(QStringLiteral("INSERT INTO Musteri (MusteriNo, %1) VALUES (2, ?)").arg(field), {storedValue}));
 
     DataSet ds(QStringLiteral("qMusteri"));
     ds.setSql(QStringLiteral("Select * from Musteri order by MusteriNo"));
@@ -688,7 +666,7 @@ void TestDBControls::checkBoxShowsStoredValue()
 
 void TestDBControls::comboBoxStoresChosenText()
 {
-    QVERIFY(run(QStringLiteral("INSERT INTO CD (CDNo, KonuTur) VALUES (1, 'Müzik')")));
+    QVERIFY(Sql::exec(QStringLiteral("INSERT INTO CD (CDNo, KonuTur) VALUES (1, 'Müzik')")));
     DataSet ds(QStringLiteral("qCD"));
     ds.setSql(QStringLiteral("Select * from CD order by CDNo"));
     DataSource src(QStringLiteral("dsCD"), &ds);
@@ -771,7 +749,7 @@ void TestDBControls::lookupStoresKeyOfChosenName()
     addCustomer(QStringLiteral("Ali"), {101});
     addCustomer(QStringLiteral("Veli Can"), {102});
     for (const char *g : {"Komedi", "Aksiyon", "Dram"})
-        QVERIFY(run(QStringLiteral("INSERT INTO FilmTur (FilmTur) VALUES (?)"), {QString::fromLatin1(g)}));
+        QVERIFY(Sql::exec(QStringLiteral("INSERT INTO FilmTur (FilmTur) VALUES (?)"), {QString::fromLatin1(g)}));
 
     DataSet list(QStringLiteral("qListe"));
     list.setSql(listSql);
@@ -844,8 +822,8 @@ void TestDBControls::lookupMovesItsListToTheEntryShown()
     addCustomer(QStringLiteral("Zeynep"), {103});
     addCustomer(QStringLiteral("Ali"), {101});
     addCustomer(QStringLiteral("Veli Can"), {102});
-    QVERIFY(run(QStringLiteral("INSERT INTO Hareket (MusteriNo) VALUES (103)")));
-    QVERIFY(run(QStringLiteral("INSERT INTO Hareket (MusteriNo) VALUES (101)")));
+    QVERIFY(Sql::exec(QStringLiteral("INSERT INTO Hareket (MusteriNo) VALUES (103)")));
+    QVERIFY(Sql::exec(QStringLiteral("INSERT INTO Hareket (MusteriNo) VALUES (101)")));
     DataSet list(QStringLiteral("qMusteri"));
     list.setSql(QStringLiteral("Select MusteriNo, AdSoyad from Musteri order by AdSoyad"));
     DataSet ds(QStringLiteral("qHareket"));
@@ -892,7 +870,7 @@ void TestDBControls::lookupMovesItsListToTheEntryShown()
 
 void TestDBControls::dateEditStoresWholeDates()
 {
-    QVERIFY(run(QStringLiteral("INSERT INTO Musteri (MusteriNo, UyelikBasTarih) VALUES (1, '2007-03-05 14:07:00')")));
+    QVERIFY(Sql::exec(QStringLiteral("INSERT INTO Musteri (MusteriNo, UyelikBasTarih) VALUES (1, '2007-03-05 14:07:00')")));
     DataSet ds(QStringLiteral("qMusteri"));
     ds.setSql(QStringLiteral("Select * from Musteri order by MusteriNo"));
     DataSource src(QStringLiteral("dsMusteri"), &ds);
@@ -989,7 +967,7 @@ void TestDBControls::imageShowsJpegFromBlob()
     const QList<QVariant> pictures{QVariant(red), QVariant(notAPicture), QVariant(QByteArray()), QVariant(blue),
                                    QVariant(QMetaType::fromType<QByteArray>())};
     for (int i = 0; i < pictures.size(); ++i)
-        QVERIFY(run(QStringLiteral("INSERT INTO Musteri (MusteriNo, Resim) VALUES (?, ?)"), {i + 1, pictures[i]}));
+        QVERIFY(Sql::exec(QStringLiteral("INSERT INTO Musteri (MusteriNo, Resim) VALUES (?, ?)"), {i + 1, pictures[i]}));
 
     DataSet ds(QStringLiteral("qMusteri"));
     ds.setSql(QStringLiteral("Select * from Musteri order by MusteriNo"));
@@ -1077,7 +1055,7 @@ void TestDBControls::gridModelStaysConsistent()
     QCOMPARE(shownAt(9, title), QStringLiteral("Eklenen"));
     QCOMPARE(shownAt(10, title), QStringLiteral("Yeni Ad"));
     QCOMPARE(grid->currentIndex().row(), 9);
-    QCOMPARE(count(QStringLiteral("CD")), rows + 1);
+    QCOMPARE(Sql::count(QStringLiteral("CD")), rows + 1);
 
     // Appending at the end.
     QVERIFY(ds.append());
@@ -1093,7 +1071,7 @@ void TestDBControls::gridModelStaysConsistent()
     QVERIFY2(ds.remove(), qPrintable(ds.lastError()));
     QCOMPARE(model->rowCount(), rows + 1);
     QCOMPARE(shownAt(9, title), QStringLiteral("Yeni Ad"));
-    QCOMPARE(count(QStringLiteral("CD")), rows + 1);
+    QCOMPARE(Sql::count(QStringLiteral("CD")), rows + 1);
     QCOMPARE(grid->currentIndex().row(), 9);
 
     // Filtering on a genre and back.
@@ -1321,8 +1299,8 @@ void TestDBControls::gridKeepsRowsShownWhileInserting()
 
 void TestDBControls::emptyDateOpensCalendarOnToday()
 {
-    QVERIFY(run(QStringLiteral("INSERT INTO Musteri (MusteriNo, UyelikBasTarih) VALUES (1, NULL)")));
-    QVERIFY(run(QStringLiteral("INSERT INTO Musteri (MusteriNo, UyelikBasTarih) VALUES (2, '2007-03-05')")));
+    QVERIFY(Sql::exec(QStringLiteral("INSERT INTO Musteri (MusteriNo, UyelikBasTarih) VALUES (1, NULL)")));
+    QVERIFY(Sql::exec(QStringLiteral("INSERT INTO Musteri (MusteriNo, UyelikBasTarih) VALUES (2, '2007-03-05')")));
     DataSet ds(QStringLiteral("qMusteri"));
     ds.setSql(QStringLiteral("Select * from Musteri order by MusteriNo"));
     DataSource src(QStringLiteral("dsMusteri"), &ds);
@@ -1347,7 +1325,7 @@ void TestDBControls::emptyDateOpensCalendarOnToday()
 
 void TestDBControls::screenReadersHearTitlesAndValues()
 {
-    QVERIFY(run(QStringLiteral("INSERT INTO Musteri (MusteriNo, AdSoyad) VALUES (1, 'İlker Işık')")));
+    QVERIFY(Sql::exec(QStringLiteral("INSERT INTO Musteri (MusteriNo, AdSoyad) VALUES (1, 'İlker Işık')")));
     DataSet ds(QStringLiteral("qMusteri"));
     ds.setSql(QStringLiteral("Select * from Musteri order by MusteriNo"));
     DataSource src(QStringLiteral("dsMusteri"), &ds);
@@ -1370,10 +1348,10 @@ void TestDBControls::screenReadersHearTitlesAndValues()
 
 void TestDBControls::gridShowsCaptionsAndFormats()
 {
-    QVERIFY(run(QStringLiteral("INSERT INTO CD (CDNo, FilmAdi, SatisFiyat, YapimYili) VALUES (1, 'Kuzu', ?, 2001)"),
-                {QVariant::fromValue(money("1234.5"))}));
-    QVERIFY(run(QStringLiteral("INSERT INTO CD (CDNo, FilmAdi, SatisFiyat, YapimYili) VALUES (2, 'Dağ', ?, 2010)"),
-                {QVariant::fromValue(money("0"))}));
+    QVERIFY(Sql::exec(QStringLiteral("INSERT INTO CD (CDNo, FilmAdi, SatisFiyat, YapimYili) VALUES (1, 'Kuzu', ?, 2001)"),
+                      {QVariant::fromValue(money("1234.5"))}));
+    QVERIFY(Sql::exec(QStringLiteral("INSERT INTO CD (CDNo, FilmAdi, SatisFiyat, YapimYili) VALUES (2, 'Dağ', ?, 2010)"),
+                      {QVariant::fromValue(money("0"))}));
     DataSet ds(QStringLiteral("qCD"));
     ds.setSql(QStringLiteral("Select * from CD order by CDNo"));
     ds.setCaption(QStringLiteral("FilmAdi"), QStringLiteral("Film Adı"));

@@ -6,14 +6,13 @@
 #include "components/DataSet.h"
 #include "db/Money.h"
 #include "db/Database.h"
-#include "db/SqlDialect.h"
+#include "support/WindowTestFixture.h"
 
 #include <QApplication>
 #include <QBuffer>
 #include <QColor>
 #include <QImage>
 #include <QPointer>
-#include <QSqlError>
 #include <QSqlQuery>
 #include <QTest>
 #include <QTimer>
@@ -43,39 +42,9 @@ inline bool looksLike(const QImage &picture, const QColor &color)
         && std::abs(c.blue() - color.blue()) < 30;
 }
 
-inline bool exec(const QString &sql, const QVariantList &values = {})
-{
-    QSqlDatabase db = Database::connection();
-    QSqlQuery q(db);
-    if (!q.prepare(sql)) {
-        qWarning("%s: %s", qPrintable(sql), qPrintable(q.lastError().text()));
-        return false;
-    }
-    for (int i = 0; i < values.size(); ++i)
-        SqlDialect::of(db).bind(q, i, values[i]);
-    if (!q.exec()) {
-        qWarning("%s: %s", qPrintable(sql), qPrintable(q.lastError().text()));
-        return false;
-    }
-    return true;
-}
-
-inline QVariant scalar(const QString &sql, const QVariantList &values = {})
-{
-    QSqlDatabase db = Database::connection();
-    QSqlQuery q(db);
-    q.prepare(sql);
-    for (int i = 0; i < values.size(); ++i)
-        SqlDialect::of(db).bind(q, i, values[i]);
-    if (!q.exec() || !q.next())
-        return QVariant();
-    return q.value(0);
-}
-
-inline int count(const QString &table)
-{
-    return scalar(QStringLiteral("Select Count(*) from %1").arg(table)).toInt();
-}
+using TestSupport::Sql::count;
+using TestSupport::Sql::exec;
+using TestSupport::Sql::scalar;
 
 struct Customer
 {
@@ -94,21 +63,7 @@ inline bool addCustomer(const Customer &c)
                  c.photo.isEmpty() ? QVariant() : QVariant(c.photo), QStringLiteral("0555 %1").arg(c.number)});
 }
 
-// Runs the action on the window once the reference holds it and it is on
-// screen: modal windows are acted on from inside their own event loop.
-template <class W>
-void whenShown(QPointer<W> &ref, std::function<void(W *)> action)
-{
-    auto *poll = new QTimer;
-    QObject::connect(poll, &QTimer::timeout, poll, [poll, &ref, action] {
-        if (!ref || !ref->isVisible())
-            return;
-        poll->stop();
-        poll->deleteLater();
-        action(ref.data());
-    });
-    poll->start(5);
-}
+using TestSupport::whenShown;
 
 // Every customer name in the order the dataset lists them.
 inline QStringList names(DataSet *ds)

@@ -15,7 +15,7 @@
 #include "data/Dm1Unit.h"
 #include "data/Dm2Unit.h"
 #include "app/WindowRegistry.h"
-#include "support/ScriptedPrompts.h"
+#include "support/WindowTestFixture.h"
 #include "support/TestSupport.h"
 
 #include <QFile>
@@ -71,37 +71,23 @@ private:
     static void typeInto(QLineEdit *edit, const QString &text);
     QString writeFile(const QString &name, const QByteArray &bytes);
 
-    std::unique_ptr<TestHome> m_home;
-    std::unique_ptr<TestDatabase> m_db;
-    std::unique_ptr<TDm1> m_dm1;
-    std::unique_ptr<TDm2> m_dm2;
-    ScriptedPrompts *m_prompts = nullptr;
+    WindowTestFixture f;
     QTemporaryDir m_files;
     bool m_dialogRan = false;
 };
 
 void TestFrmMusKayit::init()
 {
-    m_home = std::make_unique<TestHome>();
-    m_db = std::make_unique<TestDatabase>();
-    QVERIFY(m_db->open());
-    m_dm1 = std::make_unique<TDm1>();
-    m_dm2 = std::make_unique<TDm2>();
-    m_prompts = ScriptedPrompts::install();
+    QVERIFY(f.setUp());
 }
 
 void TestFrmMusKayit::cleanup()
 {
-    VERIFY_ALL_ANSWERED(m_prompts);
+    VERIFY_ALL_ANSWERED(f.prompts);
     delete FrmMusKayit.data();
     delete FrmMusteri.data();
     VideoCapture::factory() = nullptr;
-    PromptService::install(nullptr);
-    m_dm2.reset();
-    m_dm1.reset();
-    Database::close(Database::ConnectionName);
-    m_db.reset();
-    m_home.reset();
+    f.tearDown();
 }
 
 TFrmMusteri *TestFrmMusKayit::openCustomers()
@@ -206,7 +192,7 @@ void TestFrmMusKayit::nameIsRequired()
     TFrmMusteri *w = openCustomers();
     withDialog(w->tbNew, [this](TFrmMusKayit *d) {
         typeInto(d->DBEdit2, QStringLiteral("   "));
-        m_prompts->expect(Icon::Error, NameMissingText);
+        f.prompts->expect(Icon::Error, NameMissingText);
         d->BtnSave->click();
         QVERIFY(d->isVisible()); // the clerk stays in the dialog
         QCOMPARE(Dm1->Musteri->state(), DataSet::State::Insert);
@@ -271,7 +257,7 @@ void TestFrmMusKayit::depositQuestion()
     withDialog(w->tbEdit, [&](TFrmMusKayit *d) {
         typeInto(d->DBEdit7, typed);
         if (asked)
-            m_prompts->expect(Icon::Question, DepositQuestion, answerYes ? Answer::Yes : Answer::No);
+            f.prompts->expect(Icon::Question, DepositQuestion, answerYes ? Answer::Yes : Answer::No);
         d->BtnSave->click();
     });
     QCOMPARE(Format::money(Dm1->Musteri->value(QStringLiteral("Depozito")).value<Money>()),
@@ -297,7 +283,7 @@ void TestFrmMusKayit::savingAgainWithoutChangeDoesNotAsk()
     TFrmMusteri *w = openCustomers();
     withDialog(w->tbEdit, [this](TFrmMusKayit *d) {
         typeInto(d->DBEdit7, QStringLiteral("50"));
-        m_prompts->expect(Icon::Question, DepositQuestion, Answer::Yes);
+        f.prompts->expect(Icon::Question, DepositQuestion, Answer::Yes);
         d->BtnSave->click();
     });
     withDialog(w->tbEdit, [](TFrmMusKayit *d) {
@@ -342,7 +328,7 @@ void TestFrmMusKayit::photoFile()
     withDialog(w->tbEdit, [&](TFrmMusKayit *d) {
         QVERIFY(looksLike(d->Image1->picture(), Qt::blue));
         if (!message.isEmpty())
-            m_prompts->expect(Icon::Error, message);
+            f.prompts->expect(Icon::Error, message);
         chooseFile(d, path);
         // Refused: the picture is unchanged.
         QVERIFY(looksLike(d->Image1->picture(), message.isEmpty() ? QColor(Qt::red) : QColor(Qt::blue)));
@@ -406,8 +392,8 @@ void TestFrmMusKayit::refusedSaveWritesNothing()
         chooseFile(d, path);
         d->DBCheckBox1->click();
         typeInto(d->DBEdit7, QStringLiteral("40"));
-        m_prompts->expect(Icon::Question, DepositQuestion, Answer::Yes);
-        m_prompts->expectStartingWith(Icon::Error, SaveFailedText + QStringLiteral("\n\n"));
+        f.prompts->expect(Icon::Question, DepositQuestion, Answer::Yes);
+        f.prompts->expectStartingWith(Icon::Error, SaveFailedText + QStringLiteral("\n\n"));
         d->BtnSave->click();
         // The clerk keeps what was typed and the photo, to correct and retry.
         stayedOpen = d->isVisible();
@@ -417,7 +403,7 @@ void TestFrmMusKayit::refusedSaveWritesNothing()
         QCOMPARE(Dm1->Musteri->state(), DataSet::State::Insert);
     });
     QVERIFY(stayedOpen);
-    QVERIFY(m_prompts->seen().last().text.contains(QStringLiteral("same name exists")));
+    QVERIFY(f.prompts->seen().last().text.contains(QStringLiteral("same name exists")));
     // Nothing of it is stored: neither the customer nor the deposit.
     QCOMPARE(count(QStringLiteral("Musteri")), 0);
     QCOMPARE(count(QStringLiteral("Kasa")), 0);
@@ -442,7 +428,7 @@ void TestFrmMusKayit::clerkAddsAMemberWithPhotoAndDeposit()
         typeInto(d->DBEdit7, QStringLiteral("75"));
         d->PageControl1->setCurrentIndex(1);
         chooseFile(d, path);
-        m_prompts->expect(Icon::Question, DepositQuestion, Answer::Yes);
+        f.prompts->expect(Icon::Question, DepositQuestion, Answer::Yes);
         d->BtnSave->click();
     });
     QCOMPARE(count(QStringLiteral("Musteri")), 2);

@@ -20,7 +20,7 @@
 #include "data/Dm2Unit.h"
 #include "shell/FrmMainUnit.h"
 #include "app/WindowRegistry.h"
-#include "support/ScriptedPrompts.h"
+#include "support/WindowTestFixture.h"
 #include "support/TestSupport.h"
 
 #include <QAction>
@@ -45,19 +45,6 @@ namespace {
 const QString DeleteQuestion = QStringLiteral("Kaydı silmek istediğinize eminmisiniz ?");
 const QString NoRentalsText = QStringLiteral("There is no any rented film in this customer. !!!");
 const QString CountText = QStringLiteral(" Total entered customer number : ");
-
-// Records what would have been shown in the print preview.
-class RecordingPreview : public Report::PreviewService
-{
-public:
-    void preview(const Report::BandReport &report) override
-    {
-        titles << report.title;
-        computed = report.compute();
-    }
-    QStringList titles;
-    Report::Computed computed;
-};
 
 // The register most cases start from: numbers out of name order, two members.
 const Customer Register[] = {
@@ -118,44 +105,23 @@ private:
     void addTransaction(int customerNumber, const QString &film, const QString &kind, int state, int sold,
                         const QDate &rentDate);
 
-    std::unique_ptr<TestHome> m_home;
-    std::unique_ptr<TestDatabase> m_db;
-    std::unique_ptr<TDm1> m_dm1;
-    std::unique_ptr<TDm2> m_dm2;
-    ScriptedPrompts *m_prompts = nullptr;
-    RecordingPreview *m_preview = nullptr;
-    std::unique_ptr<Report::PreviewService> m_previousPreview;
+    WindowTestFixture f;
     std::unique_ptr<QWidget> m_rentStandIn;
 };
 
 void TestFrmMusteri::init()
 {
-    m_home = std::make_unique<TestHome>();
-    m_db = std::make_unique<TestDatabase>();
-    QVERIFY(m_db->open());
-    m_dm1 = std::make_unique<TDm1>();
-    m_dm2 = std::make_unique<TDm2>();
-    m_prompts = ScriptedPrompts::install();
-    auto preview = std::make_unique<RecordingPreview>();
-    m_preview = preview.get();
-    m_previousPreview = Report::PreviewService::install(std::move(preview));
+    QVERIFY(f.setUp(WindowTestFixture::HomeAndPreview));
 }
 
 void TestFrmMusteri::cleanup()
 {
-    VERIFY_ALL_ANSWERED(m_prompts);
+    VERIFY_ALL_ANSWERED(f.prompts);
     delete FrmMusKayit.data();
     delete FrmMusteri.data();
     delete DlgMiniResim.data();
     m_rentStandIn.reset();
-    Report::PreviewService::install(std::move(m_previousPreview));
-    m_preview = nullptr;
-    PromptService::install(nullptr);
-    m_dm2.reset();
-    m_dm1.reset();
-    Database::close(Database::ConnectionName);
-    m_db.reset();
-    m_home.reset();
+    f.tearDown();
 }
 
 void TestFrmMusteri::addRegister()
@@ -301,7 +267,7 @@ void TestFrmMusteri::newCustomerNumber()
         w->rbNumber->click();
         type(w->Edit1, QString::number(numbers.last()));
         QCOMPARE(Dm1->Musteri->value(QStringLiteral("MusteriNo")).toInt(), numbers.last());
-        m_prompts->expect(Icon::Warning, DeleteQuestion, Answer::Yes);
+        f.prompts->expect(Icon::Warning, DeleteQuestion, Answer::Yes);
         w->tbDelete->click();
         QCOMPARE(count(QStringLiteral("Musteri")), numbers.size() - 1);
     }
@@ -338,8 +304,8 @@ void TestFrmMusteri::statusCountIsTakenOnce()
     });
     w->tbNew->click();
     QCOMPARE(count(QStringLiteral("Musteri")), 6);
-    m_prompts->expect(Icon::Warning, DeleteQuestion, Answer::Yes);
-    m_prompts->expect(Icon::Warning, DeleteQuestion, Answer::Yes);
+    f.prompts->expect(Icon::Warning, DeleteQuestion, Answer::Yes);
+    f.prompts->expect(Icon::Warning, DeleteQuestion, Answer::Yes);
     w->tbDelete->click();
     w->tbDelete->click();
     QCOMPARE(count(QStringLiteral("Musteri")), 4);
@@ -422,9 +388,9 @@ void TestFrmMusteri::windowKeysWhileSearchHasFocus()
         addTransaction(Dm1->Musteri->value(QStringLiteral("MusteriNo")).toInt(), QStringLiteral("Out Film"),
                        QStringLiteral("Rent"), 0, 0, QDate(2026, 11, 2));
     if (key == Qt::Key_Delete) {
-        m_prompts->expect(Icon::Warning, DeleteQuestion, Answer(answer));
+        f.prompts->expect(Icon::Warning, DeleteQuestion, Answer(answer));
         if (discOut)
-            m_prompts->expectStartingWith(Icon::Warning, QStringLiteral("This customer still has 1 disc(s) out on rent."));
+            f.prompts->expectStartingWith(Icon::Warning, QStringLiteral("This customer still has 1 disc(s) out on rent."));
     } else {
         whenShown<TFrmMusKayit>(FrmMusKayit, [](TFrmMusKayit *d) {
             QCOMPARE(d->DBEdit1->text(), QStringLiteral("6"));
@@ -620,7 +586,7 @@ void TestFrmMusteri::cdReturnWithoutRentals()
     TFrmMusteri *w = openWindow();
     QVERIFY(w->btnCDReturn->isEnabled());
     QVERIFY(w->PopupMenu1->actions().first()->isEnabled());
-    m_prompts->expect(Icon::Information, NoRentalsText);
+    f.prompts->expect(Icon::Information, NoRentalsText);
     w->CDReturnClick();
     QVERIFY(!Dm1->CDIade->isOpen());
     QVERIFY(!DlgMiniResim);
@@ -669,9 +635,9 @@ void TestFrmMusteri::customerListPrintsWhatIsShown()
     if (membersOnly)
         w->CheckBox1->click();
     w->tbPrint->click();
-    QCOMPARE(m_preview->titles, QStringList{QStringLiteral("Customer List")});
+    QCOMPARE(f.preview->titles, QStringList{QStringLiteral("Customer List")});
     QStringList printed, deposits;
-    for (const QStringList &row : m_preview->computed.rows) {
+    for (const QStringList &row : f.preview->computed.back().rows) {
         printed << row.at(1);
         deposits << row.at(4);
     }
@@ -689,10 +655,10 @@ void TestFrmMusteri::customerProcessPrintsTheLowerList()
     TFrmMusteri *w = openWindow();
     type(w->Edit1, QStringLiteral("ahmet"));
     w->btnPrintProcess->click();
-    QCOMPARE(m_preview->titles, QStringList{QStringLiteral("Customer Process")});
-    QCOMPARE(m_preview->computed.params.value(QStringLiteral("Customer")), QStringLiteral("Ahmet Demir"));
+    QCOMPARE(f.preview->titles, QStringList{QStringLiteral("Customer Process")});
+    QCOMPARE(f.preview->computed.back().params.value(QStringLiteral("Customer")), QStringLiteral("Ahmet Demir"));
     QStringList printed;
-    for (const QStringList &row : m_preview->computed.rows)
+    for (const QStringList &row : f.preview->computed.back().rows)
         printed << row.at(0);
     QCOMPARE(printed, gridColumn(w->DBGrid3, 1));
     QCOMPARE(printed, (QStringList{"Sold Game", "Returned Film"}));

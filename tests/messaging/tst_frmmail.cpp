@@ -14,7 +14,7 @@
 #include "messaging/FrmMailListUnit.h"
 #include "messaging/FrmMailUnit.h"
 #include "shell/FrmMainUnit.h"
-#include "support/ScriptedPrompts.h"
+#include "support/WindowTestFixture.h"
 #include "support/SmtpPeer.h"
 #include "support/TestSupport.h"
 
@@ -72,22 +72,13 @@ private:
     // Presses Send and waits until the answer is archived and shown.
     bool send(TFrmMail *w);
 
-    std::unique_ptr<TestHome> m_home;
-    std::unique_ptr<TestDatabase> m_db;
-    std::unique_ptr<TDm1> m_dm1;
-    std::unique_ptr<TDm2> m_dm2;
+    WindowTestFixture f;
     std::unique_ptr<SmtpPeer> m_peer;
-    ScriptedPrompts *m_prompts = nullptr;
 };
 
 void TestFrmMail::init()
 {
-    m_home = std::make_unique<TestHome>();
-    m_db = std::make_unique<TestDatabase>();
-    QVERIFY(m_db->open());
-    m_dm1 = std::make_unique<TDm1>();
-    m_dm2 = std::make_unique<TDm2>();
-    m_prompts = ScriptedPrompts::install();
+    QVERIFY(f.setUp());
     m_peer = std::make_unique<SmtpPeer>();
     QVERIFY2(m_peer->isRunning(), qPrintable(m_peer->error()));
     setAccount(Shop, QStringLiteral("secret"), m_peer->server());
@@ -95,18 +86,13 @@ void TestFrmMail::init()
 
 void TestFrmMail::cleanup()
 {
-    VERIFY_ALL_ANSWERED(m_prompts);
+    VERIFY_ALL_ANSWERED(f.prompts);
     delete FrmMailList.data();
     delete FrmMail.data();
     delete FrmMailArsiv.data();
     setAccount(QString(), QString(), QString());
     m_peer.reset();
-    PromptService::install(nullptr);
-    m_dm2.reset();
-    m_dm1.reset();
-    Database::close(Database::ConnectionName);
-    m_db.reset();
-    m_home.reset();
+    f.tearDown();
 }
 
 TFrmMail *TestFrmMail::openWindow(const QString &to, const QString &subject, const QString &body)
@@ -143,7 +129,7 @@ void TestFrmMail::refusals()
     QFETCH(QString, warning);
     TariffCache::instance().MailAdres = account;
     TFrmMail *w = openWindow(to, QStringLiteral("Subject"), QStringLiteral("Body"));
-    m_prompts->expect(Icon::Warning, warning);
+    f.prompts->expect(Icon::Warning, warning);
     w->tbSend->click();
     QVERIFY(!w->isSending());
     QVERIFY(w->isVisible());
@@ -181,7 +167,7 @@ void TestFrmMail::sendOutcome()
     setAccount(Shop, password, server == QLatin1String("peer") ? m_peer->server() : server);
     if (!archived) {
         Sql::run(QStringLiteral("Create Trigger vx_refuse Before Insert On mail Begin Select Raise(Abort, 'archive full'); End"));
-        m_prompts->expectStartingWith(Icon::Error,
+        f.prompts->expectStartingWith(Icon::Error,
                                       sent ? QStringLiteral("Your message is sent, but it could not be written to the mail archive:\n")
                                            : QStringLiteral("Your message is not sent, and the attempt could not be written to the mail archive:\n"));
     }
@@ -190,15 +176,15 @@ void TestFrmMail::sendOutcome()
     const QString body = QStringLiteral("Sayın müşterimiz,\nfilminizi iade ediniz. Işık Şükrü");
     TFrmMail *w = openWindow(to, subject, body);
     if (sent)
-        m_prompts->expect(Icon::Information, SentText);
+        f.prompts->expect(Icon::Information, SentText);
     else
-        m_prompts->expectStartingWith(Icon::Error, NotSentText);
+        f.prompts->expectStartingWith(Icon::Error, NotSentText);
     QVERIFY(send(w));
 
     const QList<ArchiveRow> rows = archive();
     if (!archived) {
         // Told with the database's words, and logged for whoever looks after the shop.
-        QVERIFY(m_prompts->seen().first().text.contains(QStringLiteral("archive full")));
+        QVERIFY(f.prompts->seen().first().text.contains(QStringLiteral("archive full")));
         QFile log(Paths::errorLog());
         QVERIFY(log.open(QIODevice::ReadOnly));
         QVERIFY(log.readAll().contains("archive full"));
@@ -221,7 +207,7 @@ void TestFrmMail::sendOutcome()
         QCOMPARE(got[0].value("subject").toString(), subject);
         QCOMPARE(got[0].value("parts").toObject().value("text/plain").toString().trimmed(), body);
     } else {
-        QVERIFY2(m_prompts->seen().last().text.contains(reason), qPrintable(m_prompts->seen().last().text));
+        QVERIFY2(f.prompts->seen().last().text.contains(reason), qPrintable(f.prompts->seen().last().text));
         // Everything stays as typed for another try.
         QVERIFY(w->isVisible());
         QCOMPARE(w->EdTo->text(), to);
@@ -236,10 +222,10 @@ void TestFrmMail::resendAfterFailureArchivesBoth()
 {
     setAccount(Shop, QStringLiteral("typo"), m_peer->server());
     TFrmMail *w = openWindow(QStringLiteral("ali@127.0.0.1"), QStringLiteral("Twice"), QStringLiteral("Body"));
-    m_prompts->expectStartingWith(Icon::Error, NotSentText);
+    f.prompts->expectStartingWith(Icon::Error, NotSentText);
     QVERIFY(send(w));
     TariffCache::instance().MailSifre = QStringLiteral("secret");
-    m_prompts->expect(Icon::Information, SentText);
+    f.prompts->expect(Icon::Information, SentText);
     QVERIFY(send(w));
     const QList<ArchiveRow> rows = archive();
     QCOMPARE(rows.size(), 2);
@@ -269,7 +255,7 @@ void TestFrmMail::archivedRow()
     QFETCH(QString, subject);
     QFETCH(QString, body);
     TFrmMail *w = openWindow(to, subject, body);
-    m_prompts->expect(Icon::Information, SentText);
+    f.prompts->expect(Icon::Information, SentText);
     QVERIFY(send(w));
     const QList<QJsonObject> got = m_peer->messages(1);
     QCOMPARE(got.size(), 1);
@@ -306,7 +292,7 @@ void TestFrmMail::windowAnswersWhileTheServerWaits()
             waitCursor = true;
     });
     watch.start(50);
-    m_prompts->expect(Icon::Information, SentText);
+    f.prompts->expect(Icon::Information, SentText);
     w->tbSend->click();
     QVERIFY(w->isSending());
     QVERIFY(!w->tbClose->isEnabled());
@@ -384,7 +370,7 @@ void TestFrmMail::recipientList()
     w->btnTo->click();
     QVERIFY(ran);
     QVERIFY(!FrmMailList); // freed on close
-    QVERIFY(!m_dm2->MusteriListe->isOpen());
+    QVERIFY(!f.dm2->MusteriListe->isOpen());
     QCOMPARE(w->EdTo->text(), after);
 }
 
@@ -416,7 +402,7 @@ void TestFrmMail::clerkMailsTwoCustomers()
         QTest::keyClicks(w->RichEdit1, QStringLiteral("Dear customer, the new DVDs are in."));
         w->tbSend->click(); // the window closes itself once the mail is sent
     });
-    m_prompts->expect(Icon::Information, SentText);
+    f.prompts->expect(Icon::Information, SentText);
     newMail->trigger();
     QCOMPARE(senderShown, Shop);
 
@@ -431,7 +417,7 @@ void TestFrmMail::clerkMailsTwoCustomers()
     archiveEntry->trigger();
     QVERIFY(FrmMailArsiv);
     FrmMailArsiv->TreeView1->setCurrentItem(FrmMailArsiv->TreeView1->topLevelItem(1)); // "Sent mails"
-    QCOMPARE(m_dm2->MailNav->recordCount(), 1);
+    QCOMPARE(f.dm2->MailNav->recordCount(), 1);
     QCOMPARE(FrmMailArsiv->LblTo->text(), QStringLiteral("ayse@127.0.0.1, mehmet@127.0.0.1"));
     QCOMPARE(FrmMailArsiv->LblSubject->text(), QStringLiteral("New DVDs this week"));
     QCOMPARE(FrmMailArsiv->RichEdit1->toPlainText(), QStringLiteral("Dear customer, the new DVDs are in."));

@@ -11,7 +11,7 @@
 #include "messaging/FrmMailArsivUnit.h"
 #include "messaging/FrmMailUnit.h"
 #include "service/FrmServisUnit.h"
-#include "support/ScriptedPrompts.h"
+#include "support/WindowTestFixture.h"
 #include "support/TestSupport.h"
 
 #include <QAction>
@@ -46,18 +46,6 @@ public:
     bool isBusy() const override { return false; }
 };
 
-class RecordingPreview : public Report::PreviewService
-{
-public:
-    void preview(const Report::BandReport &report) override
-    {
-        titles << report.title;
-        params = report.params;
-    }
-    QStringList titles;
-    QHash<QString, QString> params;
-};
-
 } // namespace
 
 class TestFrmMailArsiv : public QObject
@@ -82,26 +70,12 @@ private:
     TFrmMailArsiv *openWindow();
     void chooseFolder(int folder);
 
-    std::unique_ptr<TestHome> m_home;
-    std::unique_ptr<TestDatabase> m_db;
-    std::unique_ptr<TDm1> m_dm1;
-    std::unique_ptr<TDm2> m_dm2;
-    ScriptedPrompts *m_prompts = nullptr;
-    RecordingPreview *m_preview = nullptr;
-    std::unique_ptr<Report::PreviewService> m_previousPreview;
+    WindowTestFixture f;
 };
 
 void TestFrmMailArsiv::init()
 {
-    m_home = std::make_unique<TestHome>();
-    m_db = std::make_unique<TestDatabase>();
-    QVERIFY(m_db->open());
-    m_dm1 = std::make_unique<TDm1>();
-    m_dm2 = std::make_unique<TDm2>();
-    m_prompts = ScriptedPrompts::install();
-    auto preview = std::make_unique<RecordingPreview>();
-    m_preview = preview.get();
-    m_previousPreview = Report::PreviewService::install(std::move(preview));
+    QVERIFY(f.setUp(WindowTestFixture::HomeAndPreview));
     setAccount(Shop, QStringLiteral("secret"), QStringLiteral("127.0.0.1:1"));
     // A failed attempt, then the same message sent; one more sent earlier.
     archiveAttempt(QStringLiteral("ali@127.0.0.1"), QStringLiteral("Overdue"), "<p>Please <b>return</b> it.</p>", true);
@@ -111,25 +85,19 @@ void TestFrmMailArsiv::init()
 
 void TestFrmMailArsiv::cleanup()
 {
-    VERIFY_ALL_ANSWERED(m_prompts);
+    VERIFY_ALL_ANSWERED(f.prompts);
     MailSender::setMaker(nullptr);
     delete FrmMail.data();
     delete FrmMailArsiv.data();
-    Report::PreviewService::install(std::move(m_previousPreview));
-    PromptService::install(nullptr);
     setAccount(QString(), QString(), QString());
-    m_dm2.reset();
-    m_dm1.reset();
-    Database::close(Database::ConnectionName);
-    m_db.reset();
-    m_home.reset();
+    f.tearDown();
 }
 
 void TestFrmMailArsiv::archiveAttempt(const QString &to, const QString &subject, const QByteArray &body, bool sent)
 {
     TMailMes mail{Shop, to, subject, QDateTime(QDate(2024, 3, 5), QTime(14, 7, 9)), QString(), body};
     QString error;
-    QVERIFY2(m_dm2->archiveMail(mail, sent, &error), qPrintable(error));
+    QVERIFY2(f.dm2->archiveMail(mail, sent, &error), qPrintable(error));
 }
 
 TFrmMailArsiv *TestFrmMailArsiv::openWindow()
@@ -169,7 +137,7 @@ void TestFrmMailArsiv::folders()
     chooseFolder(folder);
     QCOMPARE(w->folder(), folder);
     QStringList shown;
-    DataSet *mail = m_dm2->MailNav;
+    DataSet *mail = f.dm2->MailNav;
     for (int r = 0; r < mail->recordCount(); ++r)
         shown << mail->valueAt(r, mail->fieldIndex(QStringLiteral("Konu"))).toString();
     shown.sort();
@@ -193,7 +161,7 @@ void TestFrmMailArsiv::readingPane()
     QFETCH(QString, shown);
     archiveAttempt(QStringLiteral("ali@127.0.0.1, veli@127.0.0.1"), QStringLiteral("Read me"), stored, true);
     TFrmMailArsiv *w = openWindow();
-    m_dm2->MailNav->last();
+    f.dm2->MailNav->last();
     QCOMPARE(w->LblFrom->text(), Shop);
     QCOMPARE(w->LblTo->text(), QStringLiteral("ali@127.0.0.1, veli@127.0.0.1"));
     QCOMPARE(w->LblSubject->text(), QStringLiteral("Read me"));
@@ -205,16 +173,16 @@ void TestFrmMailArsiv::deletingTheLastSentMail()
     TFrmMailArsiv *w = openWindow();
     chooseFolder(1);
     // Refused first: nothing goes, the folder is listed again.
-    m_prompts->expect(Icon::Warning, QStringLiteral("Kaydı silmek istediğinize eminmisiniz ?"), Answer::No);
+    f.prompts->expect(Icon::Warning, QStringLiteral("Kaydı silmek istediğinize eminmisiniz ?"), Answer::No);
     w->DBGrid1->setFocus();
     QTest::keyClick(w->DBGrid1, Qt::Key_Delete);
-    QCOMPARE(m_dm2->MailNav->recordCount(), 2);
+    QCOMPARE(f.dm2->MailNav->recordCount(), 2);
     for (int i = 0; i < 2; ++i) {
-        m_prompts->expect(Icon::Warning, QStringLiteral("Kaydı silmek istediğinize eminmisiniz ?"), Answer::Yes);
+        f.prompts->expect(Icon::Warning, QStringLiteral("Kaydı silmek istediğinize eminmisiniz ?"), Answer::Yes);
         w->PopupMenu2->actions().first()->trigger(); // "Sil"
     }
-    QCOMPARE(m_dm2->MailNav->recordCount(), 0);
-    QVERIFY(m_dm2->MailNav->isOpen());
+    QCOMPARE(f.dm2->MailNav->recordCount(), 0);
+    QVERIFY(f.dm2->MailNav->isOpen());
     QCOMPARE(archive().size(), 1); // the unsent one stays
     QCOMPARE(w->folder(), 1);
     QCOMPARE(w->StatusPanels[0]->text(), QStringLiteral("  2 mail message")); // counted when chosen
@@ -229,23 +197,23 @@ void TestFrmMailArsiv::sendingListsEveryMessage()
     MailSender::setMaker([](QObject *parent) { return new AlwaysSent(parent); });
     TFrmMailArsiv *w = openWindow();
     chooseFolder(2);
-    QCOMPARE(m_dm2->MailNav->recordCount(), 1);
+    QCOMPARE(f.dm2->MailNav->recordCount(), 1);
     CustomerTest::whenShown<TFrmMail>(FrmMail, [](TFrmMail *mail) {
         QVERIFY(mail->EdTo->text().isEmpty());
         mail->EdTo->setText(QStringLiteral("veli@127.0.0.1"));
         mail->EdSubject->setText(QStringLiteral("Hello"));
         mail->tbSend->click();
     });
-    m_prompts->expect(Icon::Information, QStringLiteral("Your message is sent successfuly."));
+    f.prompts->expect(Icon::Information, QStringLiteral("Your message is sent successfuly."));
     w->tbNewMail->click();
     QCOMPARE(archive().size(), 4);
-    QCOMPARE(m_dm2->MailNav->recordCount(), 4); // every message...
+    QCOMPARE(f.dm2->MailNav->recordCount(), 4); // every message...
     QCOMPARE(w->TreeView1->currentItem(), w->TreeView1->topLevelItem(2)); // ...while "Not sending mails" stays marked
     QCOMPARE(w->StatusPanels[0]->text(), QStringLiteral("  1 mail message"));
     // A click on the marked folder lists it again.
     const QRect at = w->TreeView1->visualItemRect(w->TreeView1->topLevelItem(2));
     QTest::mouseClick(w->TreeView1->viewport(), Qt::LeftButton, {}, at.center());
-    QCOMPARE(m_dm2->MailNav->recordCount(), 1);
+    QCOMPARE(f.dm2->MailNav->recordCount(), 1);
 }
 
 void TestFrmMailArsiv::nextWindowStartsOnTheLastFolder()
@@ -254,10 +222,10 @@ void TestFrmMailArsiv::nextWindowStartsOnTheLastFolder()
     chooseFolder(1);
     w->tbClose->click();
     QTRY_VERIFY(!FrmMailArsiv);
-    QVERIFY(!m_dm2->MailNav->isOpen());
-    QVERIFY(!m_dm2->Musteri->isOpen());
+    QVERIFY(!f.dm2->MailNav->isOpen());
+    QVERIFY(!f.dm2->Musteri->isOpen());
     w = openWindow();
-    QCOMPARE(m_dm2->MailNav->recordCount(), 2);
+    QCOMPARE(f.dm2->MailNav->recordCount(), 2);
     QCOMPARE(w->TreeView1->currentItem(), w->TreeView1->topLevelItem(1));
     QCOMPARE(w->folder(), 1);
 }
@@ -275,7 +243,7 @@ void TestFrmMailArsiv::mailToACustomerAndPrint()
     });
     w->tbSMTP->click();
     QCOMPARE(page, int(TFrmServis::MailPage));
-    m_dm2->Musteri->last();
+    f.dm2->Musteri->last();
     QString to;
     bool locked = true;
     CustomerTest::whenShown<TFrmMail>(FrmMail, [&](TFrmMail *mail) {
@@ -288,12 +256,12 @@ void TestFrmMailArsiv::mailToACustomerAndPrint()
     QVERIFY(!locked);
     QVERIFY(!FrmMail);
 
-    m_dm2->MailNav->first();
+    f.dm2->MailNav->first();
     w->tbPrint->click();
-    QCOMPARE(m_preview->titles, QStringList{QStringLiteral("Mail Message")});
-    QCOMPARE(m_preview->params.value(QStringLiteral("Alici")), QStringLiteral("ali@127.0.0.1"));
-    QCOMPARE(m_preview->params.value(QStringLiteral("Konu")), QStringLiteral("Overdue"));
-    QVERIFY(m_preview->params.value(QStringLiteral("Message")).contains(QStringLiteral("<b>return</b>")));
+    QCOMPARE(f.preview->titles, QStringList{QStringLiteral("Mail Message")});
+    QCOMPARE(f.preview->params.value(QStringLiteral("Alici")), QStringLiteral("ali@127.0.0.1"));
+    QCOMPARE(f.preview->params.value(QStringLiteral("Konu")), QStringLiteral("Overdue"));
+    QVERIFY(f.preview->params.value(QStringLiteral("Message")).contains(QStringLiteral("<b>return</b>")));
 }
 
 QTEST_MAIN(TestFrmMailArsiv)

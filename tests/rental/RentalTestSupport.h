@@ -10,8 +10,7 @@
 #include "db/Database.h"
 #include "db/Money.h"
 #include "db/SqlDialect.h"
-#include "support/ScriptedPrompts.h"
-#include "support/TestSupport.h"
+#include "support/WindowTestFixture.h"
 
 #include <QPointer>
 #include <QSqlError>
@@ -95,39 +94,21 @@ inline void dropPendingWaits()
     qDeleteAll(pendingWaits().findChildren<QTimer *>(Qt::FindDirectChildrenOnly));
 }
 
-// Runs the action once the window behind the reference is on screen: modal
-// windows are acted on from inside their own event loop.
+// Acts on a window once it shows; the wait is dropped with the shop.
 template <class W>
 void whenShown(QPointer<W> &ref, std::function<void(W *)> action)
 {
-    auto *poll = new QTimer(&pendingWaits());
-    QObject::connect(poll, &QTimer::timeout, poll, [poll, &ref, action] {
-        if (!ref || !ref->isVisible())
-            return;
-        poll->stop();
-        poll->deleteLater();
-        action(ref.data());
-    });
-    poll->start(5);
+    TestSupport::whenShown(ref, std::move(action), &pendingWaits());
 }
 
-// A fresh shop: its own home, database, data modules, scripted prompts and
-// a tariff with penalties (VCD 1, DVD 1,50, DivX 2) and exchange fees.
-struct Shop
+// A fresh shop (see WindowTestFixture) with a tariff with penalties (VCD 1,
+// DVD 1,50, DivX 2) and exchange fees.
+struct Shop : TestSupport::WindowTestFixture
 {
-    std::unique_ptr<TestSupport::TestHome> home = std::make_unique<TestSupport::TestHome>();
-    std::unique_ptr<TestSupport::TestDatabase> db = std::make_unique<TestSupport::TestDatabase>();
-    std::unique_ptr<TDm1> dm1;
-    std::unique_ptr<TDm2> dm2;
-    ScriptedPrompts *prompts = nullptr;
-
-    bool open()
+    bool open(int parts = Home)
     {
-        if (!db->open())
+        if (!setUp(parts))
             return false;
-        dm1 = std::make_unique<TDm1>();
-        dm2 = std::make_unique<TDm2>();
-        prompts = ScriptedPrompts::install();
         TariffCache &t = TariffCache::instance();
         t = TariffCache();
         t.GunlukVCDCeza = Money::fromUnits(1);
@@ -144,12 +125,7 @@ struct Shop
     ~Shop()
     {
         dropPendingWaits();
-        PromptService::install(nullptr);
-        dm2.reset();
-        dm1.reset();
-        Database::close(Database::ConnectionName);
-        db.reset();
-        home.reset();
+        tearDown();
     }
 };
 

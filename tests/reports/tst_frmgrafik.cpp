@@ -12,7 +12,7 @@
 #include "reports/DlgCDIstUnit.h"
 #include "reports/FrmGrafikUnit.h"
 #include "app/WindowRegistry.h"
-#include "support/ScriptedPrompts.h"
+#include "support/WindowTestFixture.h"
 #include "support/TestSupport.h"
 
 #include <QBarSeries>
@@ -34,37 +34,11 @@
 #include <QTreeWidget>
 
 using namespace TestSupport;
+using namespace TestSupport::Sql;
 
 namespace {
 
 const QDate D(2024, 3, 11);
-
-QSqlQuery run(const QString &sql, const QVariantList &values = {})
-{
-    QSqlDatabase db = Database::connection();
-    QSqlQuery q(db);
-    if (!q.prepare(sql))
-        qWarning("%s: %s", qPrintable(sql), qPrintable(q.lastError().text()));
-    for (int i = 0; i < values.size(); ++i)
-        SqlDialect::of(db).bind(q, i, values[i]);
-    if (!q.exec())
-        qWarning("%s: %s", qPrintable(sql), qPrintable(q.lastError().text()));
-    return q;
-}
-
-int insertId(const QString &sql, const QVariantList &values)
-{
-    QSqlQuery q = run(sql + QStringLiteral(" Returning ID"), values);
-    q.next();
-    return q.value(0).toInt();
-}
-
-class RecordingPreview : public Report::PreviewService
-{
-public:
-    void preview(const Report::BandReport &report) override { computed << report.compute(); }
-    QList<Report::Computed> computed;
-};
 
 QString cents(double v)
 {
@@ -93,44 +67,24 @@ private:
     void seedRentals();
     TFrmGrafik *openCharts(const QDate &first, const QDate &last);
 
-    std::unique_ptr<TestHome> m_home;
-    std::unique_ptr<TestDatabase> m_db;
-    std::unique_ptr<TDm1> m_dm1;
-    std::unique_ptr<TDm2> m_dm2;
-    ScriptedPrompts *m_prompts = nullptr;
-    RecordingPreview *m_preview = nullptr;
-    std::unique_ptr<Report::PreviewService> m_previousPreview;
+    WindowTestFixture f;
     TFrmGrafik::PrintHook m_previousPrint;
     int m_printed = 0;
 };
 
 void TestFrmGrafik::init()
 {
-    m_home = std::make_unique<TestHome>();
-    m_db = std::make_unique<TestDatabase>();
-    QVERIFY(m_db->open());
-    m_dm1 = std::make_unique<TDm1>();
-    m_dm2 = std::make_unique<TDm2>();
-    m_prompts = ScriptedPrompts::install();
-    auto preview = std::make_unique<RecordingPreview>();
-    m_preview = preview.get();
-    m_previousPreview = Report::PreviewService::install(std::move(preview));
+    QVERIFY(f.setUp(WindowTestFixture::HomeAndPreview));
     m_printed = 0;
     m_previousPrint = TFrmGrafik::setPrintHook([this](QChartView *) { return ++m_printed, true; });
 }
 
 void TestFrmGrafik::cleanup()
 {
-    VERIFY_ALL_ANSWERED(m_prompts);
+    VERIFY_ALL_ANSWERED(f.prompts);
     delete FrmGrafik.data();
     TFrmGrafik::setPrintHook(m_previousPrint);
-    Report::PreviewService::install(std::move(m_previousPreview));
-    PromptService::install(nullptr);
-    m_dm2.reset();
-    m_dm1.reset();
-    Database::close(Database::ConnectionName);
-    m_db.reset();
-    m_home.reset();
+    f.tearDown();
 }
 
 void TestFrmGrafik::seedRentals()
@@ -187,8 +141,8 @@ void TestFrmGrafik::rentingStatistics()
     dialog.Picker2->setDate(D.addDays(to));
     dialog.ComboBox1->setCurrentIndex(medium);
     QTest::keyClick(dialog.Picker2, Qt::Key_Return); // "Report" is the default button
-    QCOMPARE(m_preview->computed.size(), 1);
-    const Report::Computed &c = m_preview->computed.first();
+    QCOMPARE(int(f.preview->computed.size()), 1);
+    const Report::Computed &c = f.preview->computed.front();
     QStringList rows;
     for (const QStringList &r : c.rows)
         rows << r.join(u'|');
@@ -300,7 +254,7 @@ void TestFrmGrafik::chartsEqualTheShopsRows()
         QMap<QDate, std::array<Money, 3>> days;
         QMap<QString, Money> kinds;
         QSqlQuery q = run(QStringLiteral("Select Tarih, Borc, Alacak, Islem from Kasa"));
-        while (q.next()) {
+        for (bool row = q.isValid(); row; row = q.next()) {
             const QDate day = dateOf(q.value(0));
             if (!inPeriod(day))
                 continue;
@@ -328,7 +282,7 @@ void TestFrmGrafik::chartsEqualTheShopsRows()
         QSqlQuery q = run(QStringLiteral("Select Hareket.KiraTarih, CD.KonuTur, CD.FilmAdi, Musteri.AdSoyad, Hareket.MusteriNo "
                                          "from Hareket Inner Join CD on CD.ID=Hareket.CdNo "
                                          "Left Join Musteri on Musteri.ID=Hareket.MusteriNo"));
-        while (q.next()) {
+        for (bool row = q.isValid(); row; row = q.next()) {
             if (!inPeriod(dateOf(q.value(0))))
                 continue;
             const bool genre = !q.value(1).isNull();

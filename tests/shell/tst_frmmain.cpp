@@ -12,7 +12,7 @@
 #include "shell/FrmUserXUnit.h"
 #include "app/WindowRegistry.h"
 #include "service/FrmServisUnit.h"
-#include "support/ScriptedPrompts.h"
+#include "support/WindowTestFixture.h"
 #include "support/TestSupport.h"
 
 #include <QApplication>
@@ -123,42 +123,27 @@ private:
     bool showLoggedIn();
     QStringList describe(QMenu *menu);
 
-    std::unique_ptr<TestHome> m_home;
-    std::unique_ptr<TestDatabase> m_db;
-    std::unique_ptr<TDm1> m_dm1;
-    std::unique_ptr<TDm2> m_dm2;
+    WindowTestFixture f;
     std::unique_ptr<TFrmMain> m_frame;
-    ScriptedPrompts *m_prompts = nullptr;
 };
 
 void TestFrmMain::init()
 {
     LoggedIn = false;
-    // Logging in and closing make the day's backup: into this home's folder.
-    m_home = std::make_unique<TestHome>();
     TariffCache::instance() = TariffCache();
-    m_db = std::make_unique<TestDatabase>();
-    QVERIFY(m_db->open());
-    m_dm1 = std::make_unique<TDm1>();
-    m_dm2 = std::make_unique<TDm2>();
+    // Logging in and closing make the day's backup: into this home's folder.
+    QVERIFY(f.setUp());
     m_frame = std::make_unique<TFrmMain>();
-    m_prompts = ScriptedPrompts::install();
 }
 
 void TestFrmMain::cleanup()
 {
-    VERIFY_ALL_ANSWERED(m_prompts);
+    VERIFY_ALL_ANSWERED(f.prompts);
     delete Child.data();
     FrmServis.clear();
     m_frame.reset();
     FrmUserX = nullptr;
-    PromptService::install(nullptr);
-    m_prompts = nullptr;
-    m_dm2.reset();
-    m_dm1.reset();
-    Database::close(Database::ConnectionName);
-    m_db.reset();
-    m_home.reset();
+    f.tearDown();
     LoggedIn = false;
     TariffCache::instance() = TariffCache();
 }
@@ -171,7 +156,7 @@ void TestFrmMain::exec(const QString &sql)
 
 bool TestFrmMain::showLoggedIn()
 {
-    m_prompts->expect(Icon::Information, ReminderText);
+    f.prompts->expect(Icon::Information, ReminderText);
     // The login opens once the frame has painted; pass it as soon as it shows.
     auto *poll = new QTimer(m_frame.get());
     QObject::connect(poll, &QTimer::timeout, m_frame.get(), [poll] {
@@ -189,7 +174,7 @@ bool TestFrmMain::showLoggedIn()
     delete poll;
     // Back to the frame once the login has gone.
     m_frame->activateWindow();
-    return in && QTest::qWaitForWindowActive(m_frame.get()) && m_prompts->allAnswered();
+    return in && QTest::qWaitForWindowActive(m_frame.get()) && f.prompts->allAnswered();
 }
 
 QStringList TestFrmMain::describe(QMenu *menu)
@@ -298,10 +283,10 @@ void TestFrmMain::closingAsks()
     QTest::keyClicks(child->edit, QStringLiteral("Matrix"));
     QSignalSpy terminate(m_frame.get(), &TFrmMain::terminateRequested);
 
-    m_prompts->expect(Icon::Question, QStringLiteral("Are you sure ?"), Answer(answer));
+    f.prompts->expect(Icon::Question, QStringLiteral("Are you sure ?"), Answer(answer));
     const bool closed = m_frame->close();
-    VERIFY_ALL_ANSWERED(m_prompts);
-    QCOMPARE(m_prompts->seen().last().buttons, PromptService::Buttons::YesNo);
+    VERIFY_ALL_ANSWERED(f.prompts);
+    QCOMPARE(f.prompts->seen().last().buttons, PromptService::Buttons::YesNo);
     QCOMPARE(closed, yes);
     QCOMPARE(terminate.count(), yes ? 1 : 0);
     QCOMPARE(m_frame->terminating(), yes);
@@ -320,16 +305,16 @@ void TestFrmMain::escapeOnTheFrameAsks()
 {
     QVERIFY(showLoggedIn());
     QSignalSpy terminate(m_frame.get(), &TFrmMain::terminateRequested);
-    m_prompts->expect(Icon::Question, QStringLiteral("Are you sure ?"), Answer::No);
+    f.prompts->expect(Icon::Question, QStringLiteral("Are you sure ?"), Answer::No);
     // The document area has nothing to do with Esc and leaves it to the frame.
     QTest::keyClick(m_frame->documentArea(), Qt::Key_Escape);
-    VERIFY_ALL_ANSWERED(m_prompts);
+    VERIFY_ALL_ANSWERED(f.prompts);
     QVERIFY(m_frame->isVisible());
     QCOMPARE(terminate.count(), 0);
 
-    m_prompts->expect(Icon::Question, QStringLiteral("Are you sure ?"), Answer::Yes);
+    f.prompts->expect(Icon::Question, QStringLiteral("Are you sure ?"), Answer::Yes);
     QTest::keyClick(m_frame.get(), Qt::Key_Escape);
-    VERIFY_ALL_ANSWERED(m_prompts);
+    VERIFY_ALL_ANSWERED(f.prompts);
     QVERIFY(!m_frame->isVisible());
     QCOMPARE(terminate.count(), 1);
 }
@@ -340,13 +325,13 @@ void TestFrmMain::exitEntryAsks()
     QSignalSpy terminate(m_frame.get(), &TFrmMain::terminateRequested);
     auto *exit = m_frame->findChild<QAction *>(QStringLiteral("k1"));
     QVERIFY(exit);
-    m_prompts->expect(Icon::Question, QStringLiteral("Are you sure ?"), Answer::No);
+    f.prompts->expect(Icon::Question, QStringLiteral("Are you sure ?"), Answer::No);
     exit->trigger();
-    VERIFY_ALL_ANSWERED(m_prompts);
+    VERIFY_ALL_ANSWERED(f.prompts);
     QVERIFY(m_frame->isVisible());
-    m_prompts->expect(Icon::Question, QStringLiteral("Are you sure ?"), Answer::Yes);
+    f.prompts->expect(Icon::Question, QStringLiteral("Are you sure ?"), Answer::Yes);
     exit->trigger();
-    VERIFY_ALL_ANSWERED(m_prompts);
+    VERIFY_ALL_ANSWERED(f.prompts);
     QVERIFY(!m_frame->isVisible());
     QCOMPARE(terminate.count(), 1);
 }
@@ -408,7 +393,7 @@ void TestFrmMain::escapeInAChildClosesOnlyIt()
     QTRY_VERIFY(Child.isNull());
     QVERIFY(m_frame->isVisible());
     QCOMPARE(terminate.count(), 0);
-    QVERIFY(m_prompts->seen().size() == 1); // the reminder of the login only
+    QVERIFY(f.prompts->seen().size() == 1); // the reminder of the login only
 }
 
 void TestFrmMain::formShowLogsInAndLoadsCaches()
@@ -416,7 +401,7 @@ void TestFrmMain::formShowLogsInAndLoadsCaches()
     exec(QStringLiteral("UPDATE Tarife SET GunlukDVD_Kira = 35000, PazarGunu = 1, TarifeTur = 2.0 WHERE ID = 1"));
     exec(QStringLiteral("UPDATE Config SET MailAdres = 'shop@example.com', MailSMTP = 'smtp.example.com'"));
     QSignalSpy terminate(m_frame.get(), &TFrmMain::terminateRequested);
-    m_prompts->expect(Icon::Information, ReminderText);
+    f.prompts->expect(Icon::Information, ReminderText);
     bool shown = false;
     QTimer::singleShot(0, m_frame.get(), [&shown] {
         shown = FrmUserX && FrmUserX->isVisible();
@@ -453,12 +438,12 @@ void TestFrmMain::automaticBackupAtStartAndClose()
     QFETCH(bool, folderBlocked);
     const QString folder = Paths::backupFolder();
     const QString today = folder + u'/' + AutoBackup::fileName(QDate::currentDate());
-    m_prompts->expect(Icon::Information, ReminderText);
+    f.prompts->expect(Icon::Information, ReminderText);
     if (folderBlocked) {
         // A file where the folder should be: no copy can be written.
         QFile blocker(folder);
         QVERIFY(blocker.open(QIODevice::WriteOnly));
-        m_prompts->expect(Icon::Warning, QStringLiteral("The automatic backup failed: The folder %1 cannot be created.")
+        f.prompts->expect(Icon::Warning, QStringLiteral("The automatic backup failed: The folder %1 cannot be created.")
                                              .arg(QDir::toNativeSeparators(folder)));
     }
     QTimer::singleShot(0, m_frame.get(), [] {
@@ -471,14 +456,14 @@ void TestFrmMain::automaticBackupAtStartAndClose()
     QVERIFY(m_frame->FormShow());
     // The copy is made beside the counter, which answers meanwhile.
     QTRY_VERIFY(!m_frame->automaticBackup()->running());
-    VERIFY_ALL_ANSWERED(m_prompts);
+    VERIFY_ALL_ANSWERED(f.prompts);
     QCOMPARE(QFileInfo(today).isFile(), !folderBlocked);
     exec(QStringLiteral("INSERT INTO FilmTur (FilmTur) VALUES ('Closing time')"));
 
     // Closing copies the day's work; a second failure is only logged.
-    m_prompts->expect(Icon::Question, QStringLiteral("Are you sure ?"), Answer::Yes);
+    f.prompts->expect(Icon::Question, QStringLiteral("Are you sure ?"), Answer::Yes);
     QVERIFY(m_frame->close());
-    VERIFY_ALL_ANSWERED(m_prompts);
+    VERIFY_ALL_ANSWERED(f.prompts);
     QVERIFY(m_frame->terminating());
     QFile log(Paths::errorLog());
     const QStringList logged = log.open(QIODevice::ReadOnly)

@@ -6,7 +6,7 @@
 #include "data/TariffCache.h"
 #include "shell/FrmMainUnit.h"
 #include "shell/FrmUserXUnit.h"
-#include "support/ScriptedPrompts.h"
+#include "support/WindowTestFixture.h"
 #include "support/TestSupport.h"
 
 #include <QApplication>
@@ -54,39 +54,24 @@ private:
     TFrmUserX *showLogin();
     void type(QLineEdit *edit, const QString &text);
 
-    std::unique_ptr<TestHome> m_home;
-    std::unique_ptr<TestDatabase> m_db;
-    std::unique_ptr<TDm1> m_dm1;
-    std::unique_ptr<TDm2> m_dm2;
+    WindowTestFixture f;
     std::unique_ptr<TFrmMain> m_frame;
-    ScriptedPrompts *m_prompts = nullptr;
 };
 
 void TestFrmUserX::init()
 {
     LoggedIn = false;
     // A login starts the day's backup: it goes into this home's backup folder.
-    m_home = std::make_unique<TestHome>();
-    m_db = std::make_unique<TestDatabase>();
-    QVERIFY(m_db->open());
-    m_dm1 = std::make_unique<TDm1>();
-    m_dm2 = std::make_unique<TDm2>();
+    QVERIFY(f.setUp());
     m_frame = std::make_unique<TFrmMain>();
-    m_prompts = ScriptedPrompts::install();
 }
 
 void TestFrmUserX::cleanup()
 {
-    VERIFY_ALL_ANSWERED(m_prompts);
-    PromptService::install(nullptr);
-    m_prompts = nullptr;
+    VERIFY_ALL_ANSWERED(f.prompts);
     m_frame.reset(); // the login is its child
     FrmUserX = nullptr;
-    m_dm2.reset();
-    m_dm1.reset();
-    Database::close(Database::ConnectionName);
-    m_db.reset();
-    m_home.reset();
+    f.tearDown();
     LoggedIn = false;
     TariffCache::instance() = TariffCache();
 }
@@ -153,7 +138,7 @@ void TestFrmUserX::remindsAtEveryDefaultLogin()
 {
     for (int attempt = 1; attempt <= 2; ++attempt) {
         LoggedIn = false;
-        m_prompts->expect(Icon::Information, ReminderText);
+        f.prompts->expect(Icon::Information, ReminderText);
         bool shown = false;
         QTimer::singleShot(0, m_frame.get(), [&] {
             shown = FrmUserX && FrmUserX->isVisible();
@@ -166,7 +151,7 @@ void TestFrmUserX::remindsAtEveryDefaultLogin()
         });
         QVERIFY(m_frame->FormShow());
         QVERIFY2(shown, qPrintable(QStringLiteral("attempt %1").arg(attempt)));
-        VERIFY_ALL_ANSWERED(m_prompts);
+        VERIFY_ALL_ANSWERED(f.prompts);
         QVERIFY(LoggedIn);
         QCOMPARE(m_frame->CurrentUser, QStringLiteral("QORV"));
         QCOMPARE(m_frame->CurrentPassword, QStringLiteral("QORV"));
@@ -178,7 +163,7 @@ void TestFrmUserX::remindsAtEveryDefaultLogin()
     QCOMPARE(login->Edit1->text(), QString());
     type(login->Edit1, QStringLiteral("QORV"));
     type(login->Edit2, QStringLiteral("QORV"));
-    m_prompts->expect(Icon::Information, ReminderText);
+    f.prompts->expect(Icon::Information, ReminderText);
     login->BitBtn1->click();
     QVERIFY(LoggedIn);
     QVERIFY(!login->isVisible());
@@ -222,9 +207,9 @@ void TestFrmUserX::blanksAreChecked()
     QCOMPARE(login->Edit1->text(), typedUser);
     QCOMPARE(login->Edit2->text(), typedPassword);
     if (!accepted)
-        m_prompts->expect(Icon::Error, WrongText);
+        f.prompts->expect(Icon::Error, WrongText);
     login->BitBtn1->click();
-    VERIFY_ALL_ANSWERED(m_prompts);
+    VERIFY_ALL_ANSWERED(f.prompts);
     QCOMPARE(LoggedIn, accepted);
     QCOMPARE(login->isVisible(), !accepted);
     QCOMPARE(login->result(), accepted ? int(QDialog::Accepted) : int(QDialog::Rejected));
@@ -240,11 +225,11 @@ void TestFrmUserX::failedAttemptEmptiesBothEdits()
     type(login->Edit1, QStringLiteral("QORV"));
     type(login->Edit2, QStringLiteral("qorv"));
     login->Edit2->setFocus();
-    m_prompts->expect(Icon::Error, WrongText);
+    f.prompts->expect(Icon::Error, WrongText);
     login->BitBtn1->click();
-    VERIFY_ALL_ANSWERED(m_prompts);
-    QCOMPARE(m_prompts->seen().size(), 1);
-    QCOMPARE(m_prompts->seen().first().buttons, PromptService::Buttons::Ok);
+    VERIFY_ALL_ANSWERED(f.prompts);
+    QCOMPARE(f.prompts->seen().size(), 1);
+    QCOMPARE(f.prompts->seen().first().buttons, PromptService::Buttons::Ok);
     QVERIFY(login->isVisible());
     QCOMPARE(login->Edit1->text(), QString());
     QCOMPARE(login->Edit2->text(), QString());
@@ -254,7 +239,7 @@ void TestFrmUserX::failedAttemptEmptiesBothEdits()
     // A second try with the right words gets in.
     QTest::keyClicks(QApplication::focusWidget(), QStringLiteral("QORV"));
     type(login->Edit2, QStringLiteral("QORV"));
-    m_prompts->expect(Icon::Information, ReminderText);
+    f.prompts->expect(Icon::Information, ReminderText);
     login->BitBtn1->click();
     QVERIFY(LoggedIn);
     QVERIFY(!login->isVisible());
@@ -263,8 +248,8 @@ void TestFrmUserX::failedAttemptEmptiesBothEdits()
 void TestFrmUserX::closingAfterFailuresEndsTheProgram()
 {
     QSignalSpy terminate(m_frame.get(), &TFrmMain::terminateRequested);
-    m_prompts->expect(Icon::Error, WrongText);
-    m_prompts->expect(Icon::Error, WrongText);
+    f.prompts->expect(Icon::Error, WrongText);
+    f.prompts->expect(Icon::Error, WrongText);
     bool shown = false;
     QTimer::singleShot(0, m_frame.get(), [&] {
         shown = FrmUserX && FrmUserX->isVisible();
@@ -326,9 +311,9 @@ void TestFrmUserX::databaseErrorReachesTheUser()
     TFrmUserX *login = showLogin();
     QCOMPARE(login->Edit1->text(), QStringLiteral("QORV"));
     exec(QStringLiteral("ALTER TABLE Users RENAME TO UsersAway"));
-    m_prompts->expectStartingWith(Icon::Error, QStringLiteral("no such table: Users"));
+    f.prompts->expectStartingWith(Icon::Error, QStringLiteral("no such table: Users"));
     login->BitBtn1->click();
-    VERIFY_ALL_ANSWERED(m_prompts);
+    VERIFY_ALL_ANSWERED(f.prompts);
     QVERIFY(login->isVisible());
     QVERIFY(!LoggedIn);
     QCOMPARE(m_frame->CurrentUser, QString());
@@ -337,7 +322,7 @@ void TestFrmUserX::databaseErrorReachesTheUser()
     QCOMPARE(login->Edit2->text(), QStringLiteral("QORV"));
 
     exec(QStringLiteral("ALTER TABLE UsersAway RENAME TO Users"));
-    m_prompts->expect(Icon::Information, ReminderText);
+    f.prompts->expect(Icon::Information, ReminderText);
     login->BitBtn1->click();
     QVERIFY(LoggedIn);
     QVERIFY(!login->isVisible());
@@ -352,15 +337,15 @@ void TestFrmUserX::enterPressesOk()
     QCOMPARE(login->BitBtn1->text(), QStringLiteral("Ok"));
     QCOMPARE(login->BitBtn2->text(), QStringLiteral("Close"));
     login->Edit2->setFocus();
-    m_prompts->expect(Icon::Error, WrongText);
+    f.prompts->expect(Icon::Error, WrongText);
     QTest::keyClick(login->Edit2, Qt::Key_Backspace);
     QTest::keyClick(login->Edit2, Qt::Key_Return);
-    VERIFY_ALL_ANSWERED(m_prompts);
+    VERIFY_ALL_ANSWERED(f.prompts);
     QVERIFY(login->isVisible());
 
     type(login->Edit1, QStringLiteral("QORV"));
     type(login->Edit2, QStringLiteral("QORV"));
-    m_prompts->expect(Icon::Information, ReminderText);
+    f.prompts->expect(Icon::Information, ReminderText);
     QTest::keyClick(login->Edit2, Qt::Key_Enter);
     QVERIFY(LoggedIn);
     QVERIFY(!login->isVisible());

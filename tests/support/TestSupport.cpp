@@ -116,9 +116,30 @@ QSqlQuery run(const QString &sql, const QVariantList &values)
     return q;
 }
 
+bool exec(const QString &sql, const QVariantList &values)
+{
+    return run(sql, values).isActive();
+}
+
+QVariant scalar(const QString &sql, const QVariantList &values)
+{
+    const QSqlQuery q = run(sql, values);
+    return q.isValid() ? q.value(0) : QVariant();
+}
+
 int number(const QString &sql, const QVariantList &values)
 {
     return run(sql, values).value(0).toInt();
+}
+
+int count(const QString &table)
+{
+    return number(QStringLiteral("Select Count(*) from %1").arg(table));
+}
+
+int insertId(const QString &sql, const QVariantList &values)
+{
+    return number(sql + QStringLiteral(" Returning ID"), values);
 }
 
 } // namespace Sql

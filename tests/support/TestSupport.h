@@ -57,8 +57,16 @@ namespace Sql {
 // the program binds them (dates, money), so rows look as a counter wrote
 // them; the query stands on its first row. A failure is printed.
 QSqlQuery run(const QString &sql, const QVariantList &values = {});
+// Whether the statement ran.
+bool exec(const QString &sql, const QVariantList &values = {});
+// The first column of the first row; null when there is no row.
+QVariant scalar(const QString &sql, const QVariantList &values = {});
 // The first column of the first row as a whole number.
 int number(const QString &sql, const QVariantList &values = {});
+// The rows of a table.
+int count(const QString &table);
+// Runs an Insert and gives the new row's ID.
+int insertId(const QString &sql, const QVariantList &values = {});
 } // namespace Sql
 
 } // namespace TestSupport
