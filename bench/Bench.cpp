@@ -25,7 +25,7 @@
 #include "rental/FrmCDKiraUnit.h"
 #include "rental/FrmCDIadeUnit.h"
 #include "rental/FrmCDKontrolUnit.h"
-#include "shell/CommandLine.h"
+#include "app/CommandLine.h"
 #include <QButtonGroup>
 #include <QPushButton>
 #include <QTimer>

@@ -14,7 +14,7 @@
 #include "ShopGenerator.h"
 
 #include "db/Database.h"
-#include "shell/CommandLine.h"
+#include "app/CommandLine.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>

@@ -4,7 +4,7 @@
 #include "data/Dm2Unit.h"
 #include "shell/FrmMainUnit.h"
 #include "shell/FrmUserXUnit.h"
-#include "shell/CommandLine.h"
+#include "app/CommandLine.h"
 
 #include <QApplication>
 #include <QCommandLineParser>

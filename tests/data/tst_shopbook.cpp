@@ -157,6 +157,8 @@ private slots:
     void titleAndCustomer();
     void ledgerEntry_data();
     void ledgerEntry();
+    void rentalShownIsBooked_data();
+    void rentalShownIsBooked();
     void shownIsBooked_data();
     void shownIsBooked();
     void refusedLastStatementStoresNothing_data();
@@ -475,6 +477,82 @@ void TestShopBook::ledgerEntry()
         QCOMPARE(number(QStringLiteral("Select KasaID from KasaLog")), firstId);
         QVERIFY(table(QStringLiteral("DegisimZamani"), QStringLiteral("KasaLog")) >= before);
     }
+}
+
+void TestShopBook::rentalShownIsBooked_data()
+{
+    QTest::addColumn<QString>("process");
+    QTest::addColumn<QString>("type");
+    QTest::addColumn<int>("membership");
+    QTest::addColumn<bool>("onAccount");
+    QTest::addColumn<QString>("price"); // the form's "Price", "" when it holds none
+    QTest::addColumn<int>("late");      // the return's day against the due date; 99: not returned
+    QTest::addColumn<QString>("total"); // TopTutar and the ledger's rental row
+    QTest::addColumn<QString>("penalty"); // CezaTutari and the ledger's penalty row
+    // 2 days from Friday 1 March, Sundays counted: due Sunday 3 March.
+    QTest::newRow("rent") << "Rent" << "DVD" << 0 << false << "" << 99 << "4.0000" << "";
+    QTest::newRow("rent, member") << "Rent" << "DVD" << 1 << false << "" << 99 << "3.0000" << "";
+    QTest::newRow("rent on account") << "Rent" << "DVD" << 0 << true << "" << 99 << "4.0000" << "";
+    QTest::newRow("sell") << "Sell" << "DVD" << 0 << false << "" << 99 << "4.0000" << "";
+    QTest::newRow("rent a game") << "Rent" << "PS2 Game" << 0 << false << "2.5" << 99 << "5.0000" << "";
+    QTest::newRow("sell a game") << "Sell" << "PS2 Game" << 0 << false << "30" << 99 << "30.0000" << "";
+    QTest::newRow("return early") << "Rent" << "DVD" << 0 << false << "" << -1 << "4.0000" << "";
+    QTest::newRow("return on time") << "Rent" << "DVD" << 0 << false << "" << 0 << "4.0000" << "0.0000";
+    QTest::newRow("return late") << "Rent" << "DVD" << 0 << false << "" << 3 << "4.0000" << "2.2500";
+}
+
+// What the windows show is the engine's quote; it is what the rows hold after
+// the posting, for every kind of rental, sale and return.
+void TestShopBook::rentalShownIsBooked()
+{
+    QFETCH(QString, process);
+    QFETCH(QString, type);
+    QFETCH(int, membership);
+    QFETCH(bool, onAccount);
+    QFETCH(QString, price);
+    QFETCH(int, late);
+    TariffCache::instance().UyeGunlukDVD_Kira = money("1.5");
+    TariffCache::instance().GunlukDVDCeza = money("0.75");
+    const int title = addTitle(1, QStringLiteral("Sürü"), 1), customer = addCustomer(QStringLiteral("Kemal Sunal"));
+    run(QStringLiteral("Update CD Set CDTur=? Where ID=?"), {type, title});
+    run(QStringLiteral("Update Musteri Set UyelikDurum=? Where ID=?"), {membership, customer});
+    ShopBook::RentRequest request = rentOf(customer, title, process);
+    request.discType = type;
+    request.onAccount = onAccount;
+    if (!price.isEmpty())
+        request.price = money(price.toLatin1().constData());
+    ShopBook book;
+    ShopBook::RentFigures shown, booked;
+    QVERIFY(book.quote(request, &shown).ok());
+    const ShopResult r = book.rent(request, &booked);
+    QVERIFY2(r.ok(), qPrintable(r.message));
+    const QString row = QStringLiteral("Select %1 from Hareket where ID=?");
+    auto stored = [&](const char *column) { return table(QLatin1StringView(column), QStringLiteral("Hareket")); };
+    QCOMPARE(stored("GelecekTarih"), canonicalDateTimeText(QDateTime(shown.dueDate, QTime(0, 0))));
+    QCOMPARE(stored("SatisFiyat"), shown.unitPrice.toDecimalString());
+    QCOMPARE(stored("TopTutar") + u' ' + ledger(QStringLiteral("Borc")), shown.total.toDecimalString() + u' ' + shown.total.toDecimalString());
+    QTEST(shown.total.toDecimalString(), "total");
+    QCOMPARE(number(row.arg(QStringLiteral("Veresiye")), {r.id}), onAccount ? 1 : 0);
+
+    if (late == 99)
+        return;
+    Tariff::LateReturn quoted;
+    const QDate back = shown.dueDate.addDays(late);
+    QVERIFY(book.quote(r.id, back, &quoted).ok());
+    ShopBook::ReturnRequest ret;
+    ret.hareketId = r.id;
+    ret.returned = true;
+    ret.returnDate = back;
+    ret.lateDays = quoted.lateDays;
+    ret.penaltyCollected = true;
+    ret.penalty = quoted.penalty;
+    QVERIFY(book.returnRental(ret).ok());
+    QCOMPARE(stored("CezaTutari"), quoted.penalty ? quoted.penalty->toDecimalString() : QString());
+    QTEST(stored("CezaTutari"), "penalty");
+    const bool bookedPenalty = quoted.penalty && *quoted.penalty > Money();
+    QCOMPARE(ledger(QStringLiteral("Islem, Borc")).split(u'\n').size(), bookedPenalty ? 2 : 1);
+    if (bookedPenalty)
+        QCOMPARE(ledger(QStringLiteral("Islem, Borc")).split(u'\n').last(), QStringLiteral("Penalty for Delay|") + quoted.penalty->toDecimalString());
 }
 
 void TestShopBook::shownIsBooked_data()
