@@ -17,6 +17,7 @@
 #include "db/SqlDialect.h"
 #include "rental/FrmCDKiraUnit.h"
 #include "app/WindowRegistry.h"
+#include "support/RecordingPreview.h"
 #include "support/ScriptedPrompts.h"
 #include "support/TestSupport.h"
 
@@ -46,18 +47,6 @@ const QString Essential = QStringLiteral("You can t complete record without ente
 const QString StockText = QStringLiteral("Less than one copy of tis Cd in stock, please check CD card !!!");
 const QString NotFound = QStringLiteral(" Any product entry isn t found concerning barcode entering !!!");
 const QDate Friday(2024, 3, 1);
-
-class RecordingPreview : public Report::PreviewService
-{
-public:
-    void preview(const Report::BandReport &report) override
-    {
-        titles << report.title;
-        computed.push_back(report.compute());
-    }
-    QStringList titles;
-    std::vector<Report::Computed> computed;
-};
 
 // The first column of the first row as the program reads it: money with four
 // decimals, dates as dd.MM.yyyy.
