@@ -185,7 +185,7 @@ case "${1:-}" in
     rm -f "$BUILD_DIR"/vexaro_*.deb
     (cd "$BUILD_DIR" && cpack -G DEB)
     deb=$(ls "$BUILD_DIR"/vexaro_*.deb)
-    dpkg-deb -I "$deb" | sed -n '/^ Package:/,$p'
+    dpkg-deb -f "$deb" Package Version Depends Recommends
     echo "setup.sh: the package is $deb (install it with: apt-get install ./$deb)"
     ;;
   *)
