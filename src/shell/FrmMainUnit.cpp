@@ -83,13 +83,15 @@ void TFrmMain::buildMenu()
     QMenu *process = bar->addMenu(QStringLiteral("&Process"));
     process->setObjectName(QStringLiteral("Process1"));
     // The counter's two windows open from anywhere in the program.
-    entry(process, QStringLiteral("CD &Rent / Sell"), "CDKiralama1", "rent", &TFrmMain::CDKiralama1Click, true)
-        ->setShortcut(Qt::Key_F2);
+    QAction *rent = entry(process, QStringLiteral("CD &Rent / Sell"), "CDKiralama1", "rent", &TFrmMain::CDKiralama1Click, true);
+    rent->setShortcut(Qt::Key_F2);
+    rent->setShortcutContext(Qt::ApplicationShortcut);
     entry(process, QStringLiteral("CD &Exchange"), "CDTakas1", "exchange", &TFrmMain::CDTakas1Click, true);
     process->addSeparator();
     entry(process, QStringLiteral("Cash &Box Transactions"), "KasaHareketleri1", "cashbox", &TFrmMain::KasaHareketleri1Click, true);
-    entry(process, QStringLiteral("CD &Check"), "CDKontrol1", "check", &TFrmMain::CDKontrol1Click, true)
-        ->setShortcut(Qt::Key_F3);
+    QAction *check = entry(process, QStringLiteral("CD &Check"), "CDKontrol1", "check", &TFrmMain::CDKontrol1Click, true);
+    check->setShortcut(Qt::Key_F3);
+    check->setShortcutContext(Qt::ApplicationShortcut);
     entry(process, QStringLiteral("CD-&Navigator"), "CDNavigator1", "navigator", &TFrmMain::CDNavigator1Click, true);
     process->addSeparator();
     entry(process, QStringLiteral("E&xit"), "k1", "exit", &TFrmMain::k1Click, true);
