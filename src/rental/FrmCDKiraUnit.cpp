@@ -148,11 +148,12 @@ TFrmCDKira::TFrmCDKira(QWidget *parent) : QWidget(parent)
     // --- status bar
     const Kit::StatusPanels status = Kit::statusBar(
         this, {QStringLiteral(" [ F5 ] - Barcod entry"), QStringLiteral(" [ Insert ] - New"),
-               QStringLiteral(" [ Delete ] - Delete"), QString()});
+               QStringLiteral(" [ Delete ] - Delete"), QString(), QStringLiteral(" [ F9 ] - Post")});
     StatusPanels = status.panels;
 
     Kit::stack(this, {bar, title, body, status.bar}, body);
     connectSignals();
+    setKeyboardOrder();
 
     m_keys = new KeyPreview(this, [this](QKeyEvent *e) { return FormKeyDown(e); });
     Dm1->registerRentWindow(this, this);
@@ -353,6 +354,7 @@ QWidget *TFrmCDKira::buildList()
     DBGrid1->setEditTriggers(QAbstractItemView::NoEditTriggers);
     DBGrid1->setSelectionBehavior(QAbstractItemView::SelectRows);
     DBGrid1->setSelectionMode(QAbstractItemView::SingleSelection);
+    DBGrid1->setTabKeyNavigation(false);
     const QStringList listFields = {
         QStringLiteral("ID"),          QStringLiteral("IslemTur"),   QStringLiteral("MusteriNo"),
         QStringLiteral("CdNo"),        QStringLiteral("IslemTarih"), QStringLiteral("KiralamaGun"),
@@ -473,6 +475,7 @@ QSplitter *TFrmCDKira::buildCustomerLists()
     DBGrid2->setAccessibleName(QStringLiteral("CDs in customer"));
     DBGrid2->setEditTriggers(QAbstractItemView::NoEditTriggers);
     DBGrid2->setSelectionBehavior(QAbstractItemView::SelectRows);
+    DBGrid2->setTabKeyNavigation(false);
     setGridColumns(DBGrid2, Dm1->Hareket_Temp1Data,
                    {QStringLiteral("FilmAdi"), QStringLiteral("FilmTuru"), QStringLiteral("KiraTarih"),
                     QStringLiteral("TeslimTarih"), QStringLiteral("KiralamaGun"), QStringLiteral("Telefon")},
@@ -498,6 +501,7 @@ QSplitter *TFrmCDKira::buildCustomerLists()
     DBGrid3->setAccessibleName(QStringLiteral("The customers renting this film"));
     DBGrid3->setEditTriggers(QAbstractItemView::NoEditTriggers);
     DBGrid3->setSelectionBehavior(QAbstractItemView::SelectRows);
+    DBGrid3->setTabKeyNavigation(false);
     setGridColumns(DBGrid3, Dm1->HareketTemp2Data,
                    {QStringLiteral("AdSoyad"), QStringLiteral("KiraTarih"), QStringLiteral("KiralamaGun"),
                     QStringLiteral("TeslimTarih"), QStringLiteral("Telefon")},
@@ -563,6 +567,38 @@ void TFrmCDKira::connectSignals()
     // this window's rules (a sale has no days, the price's colour) come after.
     connect(Dm1->HareketData, &DataSource::dataChanged, this, &TFrmCDKira::paintControlStates);
     connect(Dm1->HareketData, &DataSource::stateChanged, this, &TFrmCDKira::paintControlStates);
+}
+
+// Tab runs through the form as the clerk fills it; the price and the dates
+// usually come by themselves and follow after "Post". Each list is one stop.
+void TFrmCDKira::setKeyboardOrder()
+{
+    ToolButton1->setFocusPolicy(Qt::TabFocus);
+    const QList<QWidget *> order = {DBComboBox1, DBLookupComboBox1, DBComboBox2, DBLookupComboBox2, SpinEdit1,
+                                    DBCheck1,    ToolButton1,       DBEdit3,     DBDateEdit1,       DBDate1};
+    for (qsizetype i = 1; i < order.size(); ++i)
+        QWidget::setTabOrder(order[i - 1], order[i]);
+    SpinEdit1->installEventFilter(this);
+    DBLookupComboBox1->installEventFilter(this);
+}
+
+// The days field gives its whole value up when it is entered, so that one
+// digit replaces it. The customer's typed letters start anew each time.
+bool TFrmCDKira::eventFilter(QObject *watched, QEvent *event)
+{
+    if (event->type() == QEvent::FocusIn) {
+        if (watched == SpinEdit1) {
+            SpinEdit1->selectAll();
+            // A click places the cursor after the focus came: select again then.
+            QTimer::singleShot(0, SpinEdit1, [this] {
+                if (SpinEdit1->hasFocus())
+                    SpinEdit1->selectAll();
+            });
+        } else if (watched == DBLookupComboBox1) {
+            m_typedName.clear();
+        }
+    }
+    return QWidget::eventFilter(watched, event);
 }
 
 TFrmCDKira::~TFrmCDKira() = default;
@@ -771,14 +807,31 @@ void TFrmCDKira::openBarcodeDialog()
     if (!isEditing(Dm1->Hareket))
         return;
     OpenBarcodeDialog(this, TDlgBarkodOku::TitleForRent);
+    // The keys come back here once the dialog is gone, whatever the
+    // platform makes active next.
+    window()->activateWindow();
+    // A scanned title leaves only the days to type (or "Post" at once).
+    if (!Dm1->Hareket->value(QStringLiteral("CdNo")).isNull() && SpinEdit1->isEnabled())
+        SpinEdit1->setFocus(Qt::OtherFocusReason);
 }
 
 // ------------------------------------------------------------------- keys
 
 bool TFrmCDKira::FormKeyDown(QKeyEvent *event)
 {
-    if (event->modifiers() & (Qt::ControlModifier | Qt::AltModifier))
+    const bool enter = event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
+    const Qt::KeyboardModifiers mods = event->modifiers() & ~Qt::KeypadModifier;
+    if ((event->key() == Qt::Key_F9 && mods == Qt::NoModifier) || (enter && mods == Qt::ControlModifier)) {
+        if (!isEditing(Dm1->Hareket))
+            return false;
+        ToolButton1Click();
+        return true;
+    }
+    if (mods & (Qt::ControlModifier | Qt::AltModifier))
         return false;
+    if (focusWidget() == DBLookupComboBox1 && DBLookupComboBox1->hasFocus() && isEditing(Dm1->Hareket)
+        && typeIntoCustomer(event))
+        return true;
     switch (event->key()) {
     case Qt::Key_F5:
         openBarcodeDialog();
@@ -788,10 +841,13 @@ bool TFrmCDKira::FormKeyDown(QKeyEvent *event)
             tbSlipClick();
         return true;
     case Qt::Key_Insert:
-        if (focusWidget() != DBGrid1)
+        // From anywhere in the window; the process is "Rent" already, so
+        // the clerk starts at the customer.
+        if (!tbNew->isEnabled() || isEditing(Dm1->Hareket))
             return false;
-        if (tbNew->isEnabled())
-            tbNewClick();
+        tbNewClick();
+        if (isEditing(Dm1->Hareket))
+            DBLookupComboBox1->setFocus(Qt::ShortcutFocusReason);
         return true;
     case Qt::Key_Delete:
         if (focusWidget() != DBGrid1)
@@ -809,6 +865,37 @@ bool TFrmCDKira::FormKeyDown(QKeyEvent *event)
     default:
         return false;
     }
+}
+
+// Letters typed in the customer list pick the first customer whose name
+// starts with them (the combo box itself would search on from the customer
+// shown, among the names read so far); Enter chooses, as a click does.
+bool TFrmCDKira::typeIntoCustomer(QKeyEvent *event)
+{
+    DBLookupComboBox *box = DBLookupComboBox1;
+    if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
+        m_typedName.clear();
+        if (box->currentIndex() >= 0)
+            emit box->activated(box->currentIndex());
+        return true;
+    }
+    if (event->key() == Qt::Key_Backspace && !m_typedName.isEmpty()) {
+        m_typedName.chop(1);
+    } else {
+        const QString text = event->text();
+        if (text.isEmpty() || !text.at(0).isPrint())
+            return false;
+        m_typedName += text;
+    }
+    DataSet *m = Dm1->Musteri;
+    if (m_typedName.isEmpty() || !m->isOpen() || m->state() != DataSet::State::Browse)
+        return true;
+    const int before = m->recNo();
+    if (m->locate(QStringLiteral("AdSoyad"), m_typedName, DataSet::CaseInsensitive | DataSet::PartialKey))
+        box->setCurrentIndex(m->recNo());
+    else if (before >= 0)
+        m->moveTo(before);
+    return true;
 }
 
 // --------------------------------------------------------- the transaction
@@ -935,13 +1022,19 @@ bool TFrmCDKira::post(bool askForNext)
     UpdateControlStates();
     ReloadFilmList(QString());
 
-    if (IsNewTransaction && askForNext && Prompt::confirm(NextRentalText)) {
-        const QVariant customer = h->value(QStringLiteral("MusteriNo"));
-        const QVariant type = h->value(QStringLiteral("FilmTuru"));
-        tbNewClick();
-        if (h->state() == DataSet::State::Insert) {
-            h->setValue(QStringLiteral("MusteriNo"), customer);
-            h->setValue(QStringLiteral("FilmTuru"), type);
+    if (IsNewTransaction && askForNext) {
+        if (Prompt::confirm(NextRentalText)) {
+            const QVariant customer = h->value(QStringLiteral("MusteriNo"));
+            const QVariant type = h->value(QStringLiteral("FilmTuru"));
+            tbNewClick();
+            if (h->state() == DataSet::State::Insert) {
+                h->setValue(QStringLiteral("MusteriNo"), customer);
+                h->setValue(QStringLiteral("FilmTuru"), type);
+                // The same customer: the next title is what is left to choose.
+                DBLookupComboBox2->setFocus(Qt::OtherFocusReason);
+            }
+        } else {
+            DBGrid1->setFocus(Qt::OtherFocusReason);
         }
     }
     IsNewTransaction = false;

@@ -118,6 +118,7 @@ public:
 protected:
     void showEvent(QShowEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
     // The constructor's parts, in the order it builds them.
@@ -130,9 +131,11 @@ private:
     QSplitter *buildSearchAndFilter();
     QSplitter *buildCustomerLists();
     void connectSignals();
+    void setKeyboardOrder();
     void FormShow();
     void FormClose();
     bool FormKeyDown(QKeyEvent *event);
+    bool typeIntoCustomer(QKeyEvent *event);
     void openBarcodeDialog();
     bool post(bool askForNext);
     void stopBlinking();
@@ -144,6 +147,7 @@ private:
 
     KeyPreview *m_keys = nullptr;
     QStringList m_customerNames, m_titleNames;
+    QString m_typedName; // letters typed in the customer list since it got the focus
     bool m_focusGiven = false;
     bool m_closed = false;
 };

@@ -80,53 +80,58 @@ QAction *TFrmMain::entry(QMenu *menu, const QString &caption, const char *name, 
 void TFrmMain::buildMenu()
 {
     QMenuBar *bar = menuBar();
-    QMenu *process = bar->addMenu(QStringLiteral("Process"));
+    QMenu *process = bar->addMenu(QStringLiteral("&Process"));
     process->setObjectName(QStringLiteral("Process1"));
-    entry(process, QStringLiteral("CD Rent / Sell"), "CDKiralama1", "rent", &TFrmMain::CDKiralama1Click, true);
-    entry(process, QStringLiteral("CD Exchange"), "CDTakas1", "exchange", &TFrmMain::CDTakas1Click, true);
+    // The counter's two windows open from anywhere in the program.
+    QAction *rent = entry(process, QStringLiteral("CD &Rent / Sell"), "CDKiralama1", "rent", &TFrmMain::CDKiralama1Click, true);
+    rent->setShortcut(Qt::Key_F2);
+    rent->setShortcutContext(Qt::ApplicationShortcut);
+    entry(process, QStringLiteral("CD &Exchange"), "CDTakas1", "exchange", &TFrmMain::CDTakas1Click, true);
     process->addSeparator();
-    entry(process, QStringLiteral("Cash Box Transactions"), "KasaHareketleri1", "cashbox", &TFrmMain::KasaHareketleri1Click, true);
-    entry(process, QStringLiteral("CD Check"), "CDKontrol1", "check", &TFrmMain::CDKontrol1Click, true);
-    entry(process, QStringLiteral("CD-Navigator"), "CDNavigator1", "navigator", &TFrmMain::CDNavigator1Click, true);
+    entry(process, QStringLiteral("Cash &Box Transactions"), "KasaHareketleri1", "cashbox", &TFrmMain::KasaHareketleri1Click, true);
+    QAction *check = entry(process, QStringLiteral("CD &Check"), "CDKontrol1", "check", &TFrmMain::CDKontrol1Click, true);
+    check->setShortcut(Qt::Key_F3);
+    check->setShortcutContext(Qt::ApplicationShortcut);
+    entry(process, QStringLiteral("CD-&Navigator"), "CDNavigator1", "navigator", &TFrmMain::CDNavigator1Click, true);
     process->addSeparator();
-    entry(process, QStringLiteral("Exit"), "k1", "exit", &TFrmMain::k1Click, true);
+    entry(process, QStringLiteral("E&xit"), "k1", "exit", &TFrmMain::k1Click, true);
 
-    QMenu *definitions = bar->addMenu(QStringLiteral("Definitions"));
+    QMenu *definitions = bar->addMenu(QStringLiteral("&Definitions"));
     definitions->setObjectName(QStringLiteral("Definitions1"));
-    entry(definitions, QStringLiteral("CD Definitions"), "CDTanmlamalar1", "titles", &TFrmMain::CDTanmlamalar1Click, true);
-    entry(definitions, QStringLiteral("Customer Definitions"), "MteriTanmliamalar1", "customers", &TFrmMain::MteriTanmliamalar1Click, true);
+    entry(definitions, QStringLiteral("CD &Definitions"), "CDTanmlamalar1", "titles", &TFrmMain::CDTanmlamalar1Click, true);
+    entry(definitions, QStringLiteral("C&ustomer Definitions"), "MteriTanmliamalar1", "customers", &TFrmMain::MteriTanmliamalar1Click, true);
     definitions->addSeparator();
-    entry(definitions, QStringLiteral("Service / Settings"), "Servis1", "service", &TFrmMain::Servis1Click, true);
+    entry(definitions, QStringLiteral("&Service / Settings"), "Servis1", "service", &TFrmMain::Servis1Click, true);
 
-    QMenu *mail = bar->addMenu(QStringLiteral("E-Mail Process"));
+    QMenu *mail = bar->addMenu(QStringLiteral("&E-Mail Process"));
     mail->setObjectName(QStringLiteral("EMailProcess1"));
-    entry(mail, QStringLiteral("New E-Mail"), "MailGnderimi1", "new", &TFrmMain::MailGnderimi1Click, true);
-    entry(mail, QStringLiteral("E-Mail Archive"), "MailAriv1", "archive", &TFrmMain::MailAriv1Click, true);
+    entry(mail, QStringLiteral("&New E-Mail"), "MailGnderimi1", "new", &TFrmMain::MailGnderimi1Click, true);
+    entry(mail, QStringLiteral("E-Mail &Archive"), "MailAriv1", "archive", &TFrmMain::MailAriv1Click, true);
 
-    QMenu *reportsAndGraphics = bar->addMenu(QStringLiteral("Report and Graphics"));
+    QMenu *reportsAndGraphics = bar->addMenu(QStringLiteral("&Report and Graphics"));
     reportsAndGraphics->setObjectName(QStringLiteral("ReportandGraphics1"));
-    QMenu *reports = reportsAndGraphics->addMenu(QStringLiteral("Reports"));
+    QMenu *reports = reportsAndGraphics->addMenu(QStringLiteral("&Reports"));
     reports->setObjectName(QStringLiteral("Reports1"));
     reports->setIcon(Kit::picture(QStringLiteral("edit")));
-    entry(reports, QStringLiteral("Stock Statistics"), "Stokstatistik1", nullptr, &TFrmMain::Stokstatistik1Click, true);
-    entry(reports, QStringLiteral("Renting Statistics"), "Kirastatistik1", nullptr, &TFrmMain::Kirastatistik1Click, true);
-    entry(reportsAndGraphics, QStringLiteral("Graphics"), "Grafikler1", "chart", &TFrmMain::Grafikler1Click, true);
+    entry(reports, QStringLiteral("&Stock Statistics"), "Stokstatistik1", nullptr, &TFrmMain::Stokstatistik1Click, true);
+    entry(reports, QStringLiteral("&Renting Statistics"), "Kirastatistik1", nullptr, &TFrmMain::Kirastatistik1Click, true);
+    entry(reportsAndGraphics, QStringLiteral("&Graphics"), "Grafikler1", "chart", &TFrmMain::Grafikler1Click, true);
 
     // Present but never shown: its entries cannot be reached from the menu.
-    QMenu *sms = bar->addMenu(QStringLiteral("SMS İşlemleri"));
+    QMenu *sms = bar->addMenu(QStringLiteral("&SMS İşlemleri"));
     sms->setObjectName(QStringLiteral("SMSlemleri1"));
     sms->menuAction()->setVisible(false);
-    QAction *send = sms->addAction(QStringLiteral("SMS Gönderimi"));
+    QAction *send = sms->addAction(QStringLiteral("SMS &Gönderimi"));
     send->setObjectName(QStringLiteral("SMSGnderimi1"));
     send->setEnabled(false); // its window is not part of the program yet
-    entry(sms, QStringLiteral("SMS Arşivi"), "SMSArivi1", "archive", &TFrmMain::SMSArivi1Click, false);
+    entry(sms, QStringLiteral("SMS &Arşivi"), "SMSArivi1", "archive", &TFrmMain::SMSArivi1Click, false);
 
-    QMenu *help = bar->addMenu(QStringLiteral("Help"));
+    QMenu *help = bar->addMenu(QStringLiteral("&Help"));
     help->setObjectName(QStringLiteral("Help1"));
-    entry(help, QStringLiteral("About"), "Hakknda1", "about", &TFrmMain::Hakknda1Click, true);
+    entry(help, QStringLiteral("&About"), "Hakknda1", "about", &TFrmMain::Hakknda1Click, true);
 
     for (QAction *a : bar->actions())
-        a->menu()->setAccessibleName(a->text());
+        a->menu()->setAccessibleName(a->text().remove(u'&'));
 }
 
 // ------------------------------------------------------------------ show

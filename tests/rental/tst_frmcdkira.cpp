@@ -171,6 +171,8 @@ private slots:
     void barcode_data();
     void barcode();
     void scannerSecondEnterDoesNothing();
+    void rentalByKeysOnly_data();
+    void rentalByKeysOnly();
     void printing();
 
 private:
@@ -861,6 +863,89 @@ void TestFrmCDKira::scannerSecondEnterDoesNothing()
     QVERIFY(!DlgBarkodOku);
     QCOMPARE(Dm1->Hareket->state(), DataSet::State::Insert);
     QCOMPARE(number(QStringLiteral("Select Count(*) from Hareket")), 0);
+}
+
+// ------------------------------------------------------------------ keys
+
+void TestFrmCDKira::rentalByKeysOnly_data()
+{
+    QTest::addColumn<QString>("days"); // typed after the scan; empty: the default day
+    QTest::addColumn<bool>("next");    // the answer to "a new film to this customer?"
+    QTest::addColumn<int>("most");     // key presses allowed, the scan aside
+    QTest::newRow("default days") << "" << false << 8;
+    QTest::newRow("typed days") << "3" << true << 9;
+}
+
+// A rental typed at the counter, every step a key sent to whatever has the
+// focus: the clerk's hands never leave the keyboard.
+void TestFrmCDKira::rentalByKeysOnly()
+{
+    QFETCH(QString, days);
+    QFETCH(bool, next);
+    QFETCH(int, most);
+    addCustomer(QStringLiteral("Aydin Sonra"), 0); // starts alike, comes later
+    openWindow();
+    QVERIFY(QTest::qWaitForWindowActive(w));
+    QStringList said;
+    int presses = 0;
+    auto press = [&](int key, Qt::KeyboardModifiers mods = Qt::NoModifier, const QString &name = QString()) {
+        // A dialog just closed: the window takes the keys again once it is active.
+        if (!QApplication::focusWidget())
+            QVERIFY(QTest::qWaitForWindowActive(w));
+        QWidget *focus = QApplication::focusWidget();
+        QVERIFY(focus);
+        QTest::keyClick(focus, Qt::Key(key), mods);
+        ++presses;
+        said << (name.isEmpty() ? QKeySequence(key | mods).toString() : name);
+    };
+    auto type = [&](const QString &text) {
+        for (QChar c : text)
+            press(c.toUpper().unicode(), c.isUpper() ? Qt::ShiftModifier : Qt::NoModifier, QString(c));
+    };
+
+    press(Qt::Key_Insert);
+    QCOMPARE(QApplication::focusWidget(), w->DBLookupComboBox1);
+    type(QStringLiteral("ay"));
+    press(Qt::Key_Return);
+    QCOMPARE(w->DBLookupComboBox1->currentText(), QStringLiteral("Ayse Uye"));
+    QTimer::singleShot(0, [] {
+        if (!DlgBarkodOku)
+            return;
+        QTest::keyClicks(DlgBarkodOku->Edit1, QStringLiteral("869000111"));
+        QTest::keyClick(DlgBarkodOku->Edit1, Qt::Key_Return);
+    });
+    press(Qt::Key_F5);
+    said << QStringLiteral("[scan 869000111]");
+    QCOMPARE(w->DBLookupComboBox2->currentText(), QStringLiteral("Matrix"));
+    if (!days.isEmpty())
+        type(days);
+    m_prompts->expect(Icon::Question, NextRental, next ? Answer::Yes : Answer::No);
+    press(Qt::Key_F9);
+    qInfo("%s: %s = %d key presses and the scan", QTest::currentDataTag(), qPrintable(said.join(u' ')), presses);
+    QVERIFY(presses <= most);
+
+    QCOMPARE(number(QStringLiteral("Select Count(*) from Hareket")), 1);
+    const QString row = text(QStringLiteral("Select IslemTur || ' ' || MusteriNo || ' ' || CdNo || ' ' || KiralamaGun "
+                                            "|| ' ' || Barkod from Hareket"));
+    QCOMPARE(row, QStringLiteral("Rent %1 %2 %3 869000111")
+                      .arg(m_member).arg(m_dvd).arg(days.isEmpty() ? QStringLiteral("1") : days));
+    QCOMPARE(QApplication::focusWidget(), next ? static_cast<QWidget *>(w->DBLookupComboBox2) : w->DBGrid1);
+    if (!next)
+        return;
+    // The next rental: Tab runs through the form in the order it is filled,
+    // and leaves a list in one step.
+    w->DBComboBox1->setFocus();
+    QList<QWidget *> visited;
+    for (int i = 0; i < 6; ++i) {
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        visited << QApplication::focusWidget();
+    }
+    QCOMPARE(visited, (QList<QWidget *>{w->DBLookupComboBox1, w->DBComboBox2, w->DBLookupComboBox2, w->SpinEdit1,
+                                        w->DBCheck1, w->ToolButton1}));
+    w->tbReport->click();
+    w->DBGrid1->setFocus();
+    QTest::keyClick(w->DBGrid1, Qt::Key_Tab);
+    QVERIFY(QApplication::focusWidget() != w->DBGrid1);
 }
 
 // ------------------------------------------------------------------ printing

@@ -25,6 +25,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QPushButton>
+#include <QSet>
 #include <QSignalSpy>
 #include <QSqlError>
 #include <QSqlQuery>
@@ -101,6 +102,7 @@ private slots:
     void exitEntryAsks();
     void oneWindowOfEachKind();
     void escapeInAChildClosesOnlyIt();
+    void keysOpenTheCounterWindows();
 
     void formShowLogsInAndLoadsCaches();
     void automaticBackupAtStartAndClose_data();
@@ -184,9 +186,9 @@ QStringList TestFrmMain::describe(QMenu *menu)
         if (a->isSeparator())
             out << QStringLiteral("-");
         else if (a->menu())
-            out << QStringLiteral("%1 %2 >").arg(a->menu()->objectName(), a->text());
+            out << QStringLiteral("%1 %2 >").arg(a->menu()->objectName(), a->text().remove(u'&'));
         else
-            out << QStringLiteral("%1 %2 %3").arg(a->objectName(), a->text(),
+            out << QStringLiteral("%1 %2 %3").arg(a->objectName(), a->text().remove(u'&'),
                                                     a->isEnabled() ? QStringLiteral("on") : QStringLiteral("off"));
     }
     return out;
@@ -208,9 +210,9 @@ void TestFrmMain::topLevelMenus()
     QStringList shown;
     for (QAction *a : m_frame->menuBar()->actions()) {
         QVERIFY(a->menu());
-        captions << a->text();
+        captions << a->text().remove(u'&');
         if (a->isVisible())
-            shown << a->text();
+            shown << a->text().remove(u'&');
     }
     QCOMPARE(captions, (QStringList{"Process", "Definitions", "E-Mail Process", "Report and Graphics",
                                     QStringLiteral("SMS İşlemleri"), "Help"}));
@@ -394,6 +396,42 @@ void TestFrmMain::escapeInAChildClosesOnlyIt()
     QVERIFY(m_frame->isVisible());
     QCOMPARE(terminate.count(), 0);
     QVERIFY(f.prompts->seen().size() == 1); // the reminder of the login only
+}
+
+void TestFrmMain::keysOpenTheCounterWindows()
+{
+    // Every menu and entry has its Alt letter, one letter once per menu.
+    QList<QMenu *> menus{m_frame->menuBar()->findChildren<QMenu *>()};
+    for (QMenu *menu : menus) {
+        QStringList letters;
+        for (QAction *a : menu->actions()) {
+            if (a->isSeparator())
+                continue;
+            const qsizetype amp = a->text().indexOf(u'&');
+            QVERIFY2(amp >= 0, qPrintable(a->text()));
+            letters << a->text().mid(amp + 1, 1).toLower();
+        }
+        QCOMPARE(QSet<QString>(letters.begin(), letters.end()).size(), letters.size());
+    }
+    QVERIFY(showLoggedIn());
+    QTest::keyClick(QApplication::focusWidget() ? QApplication::focusWidget() : m_frame.get(), Qt::Key_F2);
+    QTRY_VERIFY(!FrmCDKira.isNull());
+    QTRY_VERIFY(QApplication::focusWidget());
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
+    QTRY_VERIFY(FrmCDKira.isNull());
+    QTest::keyClick(QApplication::focusWidget() ? QApplication::focusWidget() : m_frame.get(), Qt::Key_F3);
+    QTRY_VERIFY(!FrmCDKontrol.isNull());
+    QTRY_VERIFY(QApplication::focusWidget());
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
+    QTRY_VERIFY(FrmCDKontrol.isNull());
+    // Alt+P, then C: "CD Check" from the "Process" menu.
+    QTest::keyClick(m_frame.get(), Qt::Key_P, Qt::AltModifier);
+    QTRY_VERIFY(QApplication::activePopupWidget());
+    QTest::keyClick(QApplication::activePopupWidget(), Qt::Key_C);
+    QTRY_VERIFY(!FrmCDKontrol.isNull());
+    QTRY_VERIFY(QApplication::focusWidget());
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
+    QTRY_VERIFY(FrmCDKontrol.isNull());
 }
 
 void TestFrmMain::formShowLogsInAndLoadsCaches()
