@@ -572,6 +572,36 @@ std::optional<TDm1::CustomerAddress> TDm1::customerAddress(const QVariant &id, Q
     return address;
 }
 
+std::optional<TDm1::CustomerStanding> TDm1::customerStanding(const QVariant &id, const QDate &today, QString *error)
+{
+    // Counted on the customer's own transactions: discs out are rentals not
+    // yet returned; overdue are those among them whose due date (GelecekTarih)
+    // is before today; on account sums TopTutar of the rentals and sales
+    // with Veresiye = 1 and CDDurum = 0 (given on account and not yet closed).
+    Temp->close();
+    Temp->setSql(QStringLiteral(
+        " Select Sum(Case When IslemTur='Rent' and CDDurum=0 Then 1 Else 0 End) as DiscsOut, "
+        " Sum(Case When IslemTur='Rent' and CDDurum=0 and GelecekTarih<:Bugun Then 1 Else 0 End) as Overdue, "
+        " Sum(Case When IslemTur in ('Rent', 'Sell') and CDDurum=0 and Veresiye=1 Then TopTutar Else 0 End) as OnAccount "
+        " From Hareket  Where MusteriNo=:IDX "));
+    Temp->setFieldType(QStringLiteral("OnAccount"), ColumnType::Currency);
+    Temp->setParameter(QStringLiteral("Bugun"), today);
+    Temp->setParameter(QStringLiteral("IDX"), id);
+    if (!Temp->open()) {
+        if (error)
+            *error = Temp->lastError();
+        return std::nullopt;
+    }
+    CustomerStanding standing;
+    standing.discsOut = Temp->value(QStringLiteral("DiscsOut")).toInt();
+    standing.overdue = Temp->value(QStringLiteral("Overdue")).toInt();
+    const QVariant owed = Temp->value(QStringLiteral("OnAccount"));
+    if (!owed.isNull())
+        standing.onAccount = owed.value<Money>();
+    Temp->close();
+    return standing;
+}
+
 namespace {
 
 const QString CheckColumns = QStringLiteral(

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "data/WindowPorts.h"
+#include "db/Money.h"
 
 #include <QDate>
 #include <QList>
@@ -105,6 +106,18 @@ public:
         QString eMail;
     };
     std::optional<CustomerAddress> customerAddress(const QVariant &id, QString *error);
+    // What the counter is told when a customer is chosen: the customer's
+    // rentals still out (CDDurum 0), how many of them were due back before
+    // `today`, and what the customer owes on account: the total (TopTutar)
+    // of the rentals and sales given on account (Veresiye 1) that are still
+    // open (CDDurum 0). One read; nullopt with the message on error.
+    struct CustomerStanding
+    {
+        int discsOut = 0;
+        int overdue = 0;
+        Money onAccount;
+    };
+    std::optional<CustomerStanding> customerStanding(const QVariant &id, const QDate &today, QString *error);
 
     // --- returns and the out-on-rent check --------------------------------
     // The check list CDKontrol for one report (1 "Necessary arrive today" …

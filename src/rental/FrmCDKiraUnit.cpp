@@ -280,6 +280,9 @@ void TFrmCDKira::buildFormControls(QFrame *form)
     dayFont.setBold(true);
     LabelWeekday->setFont(dayFont);
     LabelWeekday->setMinimumWidth(LabelWeekday->fontMetrics().horizontalAdvance(QStringLiteral("Wednesday")) + 8);
+    LabelDiscsOut = Kit::valueLabel(form, QStringLiteral("LabelDiscsOut"), QStringLiteral("Discs out"));
+    LabelOverdue = Kit::valueLabel(form, QStringLiteral("LabelOverdue"), QStringLiteral("Overdue"));
+    LabelOnAccount = Kit::valueLabel(form, QStringLiteral("LabelOnAccount"), QStringLiteral("On account"));
     DBText1 = new DBText(form);
     DBText1->setObjectName(QStringLiteral("DBText1"));
     DBText1->setAccessibleName(QStringLiteral("Total sum"));
@@ -303,6 +306,11 @@ void TFrmCDKira::layOutForm(QFrame *form)
     dueAndDay->addWidget(DBDate1);
     dueAndDay->addWidget(LabelWeekday);
     dueAndDay->addStretch();
+    auto *standingRow = new QHBoxLayout;
+    standingRow->addWidget(LabelDiscsOut);
+    standingRow->addWidget(LabelOverdue);
+    standingRow->addWidget(LabelOnAccount);
+    standingRow->addStretch();
     auto *daysRow = new QHBoxLayout;
     daysRow->addWidget(SpinEdit1);
     daysRow->addStretch();
@@ -324,6 +332,7 @@ void TFrmCDKira::layOutForm(QFrame *form)
     auto *fl = new QFormLayout;
     fl->addRow(caption(QStringLiteral("Process type"), DBComboBox1), DBComboBox1);
     fl->addRow(caption(QStringLiteral("Customer Name"), DBLookupComboBox1), DBLookupComboBox1);
+    fl->addRow(QString(), standingRow);
     fl->addRow(caption(QStringLiteral("Film type"), DBComboBox2), typeAndPrice);
     fl->addRow(QString(), DBCheck1);
     fl->addRow(caption(QStringLiteral("CD Barcode"), DBText2), DBText2);
@@ -537,6 +546,7 @@ void TFrmCDKira::connectSignals()
     connect(DBLookupComboBox1, &QComboBox::activated, this, [this] {
         if (isEditing(Dm1->Hareket))
             showQuote(true);
+        showCustomerStanding();
     });
     connect(SpinEdit1, &QSpinBox::valueChanged, this, &TFrmCDKira::SpinEdit1Change);
     // A game is priced from its "Price": the total follows it as it is typed.
@@ -734,6 +744,26 @@ void TFrmCDKira::SpinEdit1Change()
         showQuote(false);
     const QDate due = DBDate1->date();
     Kit::setValue(LabelWeekday, due == DBDate1->minimumDate() ? QString() : Tariff::weekdayName(due));
+}
+
+// The customer's discs out, overdue ones and balance on account, beside the customer.
+void TFrmCDKira::showCustomerStanding()
+{
+    const QVariant customer = Dm1->Hareket->isOpen() ? Dm1->Hareket->value(QStringLiteral("MusteriNo")) : QVariant();
+    std::optional<TDm1::CustomerStanding> standing;
+    if (!customer.isNull() && customer.toInt() != 0) {
+        QString error;
+        standing = Dm1->customerStanding(customer, QDate::currentDate(), &error);
+        if (!standing)
+            qWarning("customer standing: %s", qPrintable(error));
+    }
+    Kit::setValue(LabelDiscsOut, standing ? QStringLiteral("Discs out: %1").arg(standing->discsOut) : QString());
+    Kit::setValue(LabelOverdue, standing ? QStringLiteral("Overdue: %1").arg(standing->overdue) : QString());
+    Kit::setValue(LabelOnAccount, standing ? QStringLiteral("On account: ") + Format::money(standing->onAccount) : QString());
+    // Overdue discs stand out in red; none, in the form's own colour.
+    QPalette p = LabelOverdue->palette();
+    p.setColor(QPalette::WindowText, standing && standing->overdue > 0 ? QColor(Qt::red) : palette().color(QPalette::WindowText));
+    LabelOverdue->setPalette(p);
 }
 
 // What the form holds, as the engine takes it.

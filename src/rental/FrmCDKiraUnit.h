@@ -64,6 +64,9 @@ public:
     QSpinBox *SpinEdit1;                 // "Number of rented days"
     DBDateEdit *DBDate1;                 // "Necessary return date"
     QLabel *LabelWeekday;                // the due date's weekday
+    // The chosen customer's standing, beside the customer: discs out, how
+    // many of them are overdue (red when any), the balance on account.
+    QLabel *LabelDiscsOut, *LabelOverdue, *LabelOnAccount;
     DBText *DBText1;                     // "Total sum"
     QTimer *Timer1;                      // makes the barcode blink
 
@@ -89,7 +92,11 @@ public:
     int PricingMembership = 0;
 
     // What the data module asks of the window.
-    void updateControlStates() override { UpdateControlStates(); }
+    void updateControlStates() override
+    {
+        UpdateControlStates();
+        showCustomerStanding(); // the list moved to another transaction
+    }
     void setDayCountText(const QString &text) override;
 
     void UpdateControlStates();
@@ -144,6 +151,7 @@ private:
     std::optional<Money> shownPrice() const;
     ShopBook::RentRequest rentRequest(bool lookUp) const;
     void showQuote(bool lookUp);
+    void showCustomerStanding(); // of the current transaction's customer
 
     KeyPreview *m_keys = nullptr;
     QStringList m_customerNames, m_titleNames;

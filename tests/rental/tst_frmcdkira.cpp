@@ -163,6 +163,8 @@ private slots:
     void mailToTheTransactionsCustomer();
     void closing_data();
     void closing();
+    void customerStandingBesideTheCustomer_data();
+    void customerStandingBesideTheCustomer();
 
     void filter_data();
     void filter();
@@ -668,6 +670,41 @@ void TestFrmCDKira::mailToTheTransactionsCustomer()
     QCOMPARE(opened, !recipient.isEmpty());
     QCOMPARE(to, recipient);
     QCOMPARE(locked, opened);
+}
+
+void TestFrmCDKira::customerStandingBesideTheCustomer_data()
+{
+    // The customer's transactions: R(ent) or S(ell), its CDDurum, its due
+    // date in days from today, 'v' when given on account.
+    QTest::addColumn<QString>("transactions");
+    QTest::addColumn<QStringList>("shown"); // discs out, overdue, on account
+    QTest::addColumn<bool>("red");
+    QTest::newRow("no discs out") << "R1-5v" << QStringList{"Discs out: 0", "Overdue: 0", "On account: 0,00"} << false;
+    QTest::newRow("two out, one overdue")
+        << "R0-1 R0+1 R1-3" << QStringList{"Discs out: 2", "Overdue: 1", "On account: 0,00"} << true;
+    QTest::newRow("on account") << "R0+0v S0+0v S1+0v R0+2"
+                                << QStringList{"Discs out: 2", "Overdue: 0", "On account: 10,00"} << false;
+}
+
+void TestFrmCDKira::customerStandingBesideTheCustomer()
+{
+    QFETCH(QString, transactions);
+    QFETCH(QStringList, shown);
+    QFETCH(bool, red);
+    const QDate today = QDate::currentDate();
+    for (const QString &t : transactions.split(u' ')) {
+        const int id = addTransaction(m_guest, m_dvd, t.startsWith(u'R') ? QStringLiteral("Rent") : QStringLiteral("Sell"),
+                                      t.mid(1, 1).toInt(), today.addDays(-7));
+        run(QStringLiteral("Update Hareket Set GelecekTarih=?, Veresiye=?, TopTutar=? Where ID=?"),
+            {today.addDays(t.mid(2, 2).toInt()), t.endsWith(u'v') ? 1 : 0, QVariant::fromValue(Money::fromUnits(5)), id});
+    }
+    addTransaction(m_member, m_dvd, QStringLiteral("Rent"), 0, today.addDays(-9)); // somebody else's, overdue
+    openWindow();
+    w->tbNew->click();
+    choose(w->DBLookupComboBox1, QStringLiteral("Veli Misafir"));
+    QCOMPARE((QStringList{w->LabelDiscsOut->text(), w->LabelOverdue->text(), w->LabelOnAccount->text()}), shown);
+    QCOMPARE(w->LabelOverdue->accessibleDescription(), shown[1]);
+    QCOMPARE(w->LabelOverdue->palette().color(QPalette::WindowText) == QColor(Qt::red), red);
 }
 
 void TestFrmCDKira::closing_data()
