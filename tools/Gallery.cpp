@@ -1,6 +1,9 @@
-// vexaro-gallery OUTDIR: draws every window and dialog of the program, offscreen,
-// on a generated size-S shop in a temporary VEXARO_HOME, one PNG each, so the
-// windows can be looked at without a screen.
+// vexaro-gallery [--size WxH] OUTDIR: draws every window and dialog of the
+// program, offscreen, on a generated size-S shop in a temporary VEXARO_HOME,
+// one PNG each, so the windows can be looked at without a screen. With
+// --size, the frame is drawn as it stands maximised on a screen of that size
+// (less a 40 px taskbar and its 30 px caption), and every child window at the
+// size the frame's document area gives it there.
 
 #include "ShopGenerator.h"
 #include "catalogue/FrmCDKayitUnit1.h"
@@ -76,6 +79,16 @@ namespace {
 
 QString g_out;
 QStringList g_written;
+QSize g_frame(1280, 800); // the frame's size
+QSize g_child;            // a child window's size; empty: each its own
+
+// A child window at the size it has inside the frame (or `own` without --size).
+void fit(QWidget *w, const QSize &own)
+{
+    if (w->isMaximized()) // a maximised window keeps the (offscreen) screen's size
+        w->showNormal();
+    w->resize(g_child.isValid() ? g_child : own);
+}
 
 void save(QWidget *w, const QString &name)
 {
@@ -196,9 +209,19 @@ int main(int argc, char *argv[])
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
-    const QStringList args = QApplication::arguments();
-    if (args.size() < 2) {
-        std::fprintf(stderr, "usage: vexaro-gallery OUTDIR\n");
+    QStringList args = QApplication::arguments();
+    if (args.size() == 4 && args[1] == QLatin1String("--size")) {
+        const QStringList wh = args[2].split(u'x');
+        const QSize screen = wh.size() == 2 ? QSize(wh[0].toInt(), wh[1].toInt()) : QSize();
+        if (screen.width() <= 0 || screen.height() <= 100) {
+            std::fprintf(stderr, "vexaro-gallery: --size wants WIDTHxHEIGHT\n");
+            return 2;
+        }
+        g_frame = QSize(screen.width(), screen.height() - 40 - 30);
+        args.remove(1, 2);
+    }
+    if (args.size() != 2) {
+        std::fprintf(stderr, "usage: vexaro-gallery [--size WIDTHxHEIGHT] OUTDIR\n");
         return 2;
     }
     g_out = QDir(args[1]).absolutePath();
@@ -222,8 +245,10 @@ int main(int argc, char *argv[])
     {
         // The frame is drawn without being shown: showing it starts the login.
         TFrmMain frame;
-        frame.resize(1280, 800);
+        frame.resize(g_frame);
         save(&frame, QStringLiteral("TFrmMain"));
+        if (g_frame != QSize(1280, 800))
+            g_child = frame.centralWidget()->size(); // laid out by save()
         // Each menu as it drops down: captions, pictures, disabled entries.
         for (QAction *top : frame.menuBar()->actions()) {
             if (!top->isVisible() || !top->menu())
@@ -257,7 +282,7 @@ int main(int argc, char *argv[])
         // medium, the record entry dialog on a title, and the navigator
         // grouped by medium with every group open.
         TFrmCDTanim *titles = OpenCDDefinitions();
-        titles->resize(1280, 760);
+        fit(titles, QSize(1280, 760));
         save(titles, QStringLiteral("TFrmCDTanim"));
         titles->ComboBox1->setCurrentIndex(titles->ComboBox1->findText(QStringLiteral("DVD")));
         titles->SpeedButton1->click();
@@ -271,7 +296,7 @@ int main(int argc, char *argv[])
             entry.hide();
         } // the dialog cancels the edit as it goes
         TFrmNavigator *navigator = OpenNavigator();
-        navigator->resize(1280, 760);
+        fit(navigator, QSize(1280, 760));
         navigator->ComboBox1->setCurrentIndex(8);
         emit navigator->ComboBox1->activated(8);
         navigator->SpeedButton1->click();
@@ -300,7 +325,7 @@ int main(int argc, char *argv[])
         if (!temp->execSql())
             std::fprintf(stderr, "vexaro-gallery: %s\n", qPrintable(temp->lastError()));
         auto *customers = new TFrmMusteri;
-        customers->resize(1280, 760);
+        fit(customers, QSize(1280, 760));
         customers->show();
         QApplication::processEvents();
         save(customers, QStringLiteral("TFrmMusteri"));
@@ -344,7 +369,7 @@ int main(int argc, char *argv[])
         };
         TFrmCDKira *rent = OpenRentWindow();
         rent->showNormal();
-        rent->resize(1280, 800);
+        fit(rent, QSize(1280, 800));
         rent->tbNew->click();
         choose(rent->DBLookupComboBox1, 3);
         choose(rent->DBComboBox2, rent->DBComboBox2->findText(QStringLiteral("DVD")));
@@ -374,7 +399,7 @@ int main(int argc, char *argv[])
         // labels showing; the exchange window with a disc being entered.
         TFrmCDKontrol *check = OpenCheckWindow();
         check->showNormal();
-        check->resize(1280, 760);
+        fit(check, QSize(1280, 760));
         QApplication::processEvents();
         for (int r = 1; r <= 6; ++r) {
             check->RadioGroup1->button(r - 1)->click();
@@ -445,7 +470,7 @@ int main(int argc, char *argv[])
         // The cash box on the last month, the entry dialog on a correction,
         // the password dialog, the renting statistics and the five charts.
         TFrmKasaHareket *cash = OpenCashBox();
-        cash->resize(1280, 760);
+        fit(cash, QSize(1280, 760));
         cash->Picker1->setDate(QDate::currentDate().addDays(-30));
         cash->Combo1->setCurrentIndex(0);
         QApplication::processEvents();
@@ -470,7 +495,7 @@ int main(int argc, char *argv[])
         save(&statistics, QStringLiteral("TDlgCdIst"));
         statistics.hide();
         TFrmGrafik *charts = OpenGraphics();
-        charts->resize(1280, 760);
+        fit(charts, QSize(1280, 760));
         charts->show();
         for (int i = 0; i < 5; ++i) {
             charts->TreeView1->setCurrentItem(charts->TreeView1->topLevelItem(i));
@@ -516,7 +541,7 @@ int main(int argc, char *argv[])
         mail.hide();
 
         auto *archive = new TFrmMailArsiv;
-        archive->resize(1280, 760);
+        fit(archive, QSize(1280, 760));
         archive->show();
         QApplication::processEvents();
         const char *const folders[] = {"all", "sent", "notsent"};

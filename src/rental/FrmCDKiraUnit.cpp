@@ -459,12 +459,14 @@ QSplitter *TFrmCDKira::buildSearchAndFilter()
     gl->addWidget(caption(QStringLiteral("Film type"), ComboBox3), 0, 2);
     gl->addWidget(ComboBox3, 0, 3);
     gl->addWidget(Check1, 1, 0, 1, 4);
+    // The two dates one under the other: side by side, the long dates made
+    // the window wider than a 1366 px screen.
     gl->addWidget(caption(QStringLiteral("Starting date"), DateTimePicker1), 2, 0);
-    gl->addWidget(DateTimePicker1, 2, 1);
-    gl->addWidget(caption(QStringLiteral("Ending date."), DateTimePicker2), 2, 2);
-    gl->addWidget(DateTimePicker2, 2, 3);
-    gl->addWidget(Check2, 3, 0, 1, 3);
-    gl->addWidget(SpeedButton4, 3, 3, Qt::AlignRight);
+    gl->addWidget(DateTimePicker1, 2, 1, 1, 3);
+    gl->addWidget(caption(QStringLiteral("Ending date."), DateTimePicker2), 3, 0);
+    gl->addWidget(DateTimePicker2, 3, 1, 1, 3);
+    gl->addWidget(Check2, 4, 0, 1, 3);
+    gl->addWidget(SpeedButton4, 4, 3, Qt::AlignRight);
     QWidget *filterPanel = Kit::panel(
         Kit::band(this, QStringLiteral("  choosing filter factor"), QColor(128, 128, 128), Qt::white), filterBox);
 
