@@ -181,7 +181,6 @@ TFrmCDKontrol::TFrmCDKontrol(QWidget *parent) : QWidget(parent)
     connect(mail, &QAction::triggered, this, &TFrmCDKontrol::ToolButton2Click);
     connect(ToolButton9, &QToolButton::clicked, this, &TFrmCDKontrol::ToolButton9Click);
     connect(ToolButton5, &QToolButton::clicked, this, &QWidget::close);
-    connect(EditScan, &QLineEdit::returnPressed, this, &TFrmCDKontrol::EditScanEnter);
     connect(TitleHeader, &QHeaderView::sectionClicked, this, &TFrmCDKontrol::DBGrid1TitleClick);
     connect(DBGrid1, &QWidget::customContextMenuRequested, this,
             [this](const QPoint &p) { PopupMenu1->popup(DBGrid1->viewport()->mapToGlobal(p)); });
@@ -305,8 +304,14 @@ bool TFrmCDKontrol::FormKeyDown(QKeyEvent *event)
         ToolButton7Click();
         return true;
     }
-    // Among the renters of a scanned disc, Enter takes back the highlighted one.
+    // The scan's Enter is used up here: left to climb to the window, it would
+    // reach the list after the focus has moved there.
     const bool enter = event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
+    if (enter && EditScan->hasFocus()) {
+        EditScanEnter();
+        return true;
+    }
+    // Among the renters of a scanned disc, Enter takes back the highlighted one.
     if (enter && m_scanChoice && DBGrid1->hasFocus()) {
         takeBackHighlighted();
         return true;
