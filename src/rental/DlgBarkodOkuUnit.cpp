@@ -16,13 +16,10 @@
 #include <QTabWidget>
 #include <QVBoxLayout>
 
-namespace {
-
-const QString NotFoundText = QStringLiteral(" Any product entry isn t found concerning barcode entering !!!");
-const QString SeveralRentalsText = QStringLiteral(
+const QString TDlgBarkodOku::NotFoundText =
+    QStringLiteral(" Any product entry isn t found concerning barcode entering !!!");
+const QString TDlgBarkodOku::SeveralRentalsText = QStringLiteral(
     "This film have been rented more than one, please click return button choosing true customer from list !!!");
-
-} // namespace
 
 TDlgBarkodOku::TDlgBarkodOku(QWidget *parent) : QDialog(parent)
 {

@@ -27,6 +27,11 @@ public:
 
     int Mode = TitleForRent;
 
+    // What the clerk is told when no title or no rental has the barcode, and
+    // when several customers have the same disc out.
+    static const QString NotFoundText;
+    static const QString SeveralRentalsText;
+
     QLineEdit *Edit1;       // the entry line
     QPushButton *BitBtn1;   // "Close"
 

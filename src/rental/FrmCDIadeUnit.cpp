@@ -184,8 +184,9 @@ QWidget *TFrmCdIade::buildReturnPart()
     DBEdit1->setDataSource(src, QStringLiteral("CezaGunSayi"));
     DBEdit1->link().setAlwaysEnabled(true);
     row(2, QStringLiteral("Number of penalty days "), DBEdit1);
-    DBCheckBox2 = new DBCheckBox(QStringLiteral("Penalty is collected"), ret);
+    DBCheckBox2 = new DBCheckBox(QStringLiteral("&Penalty is collected"), ret);
     DBCheckBox2->setObjectName(QStringLiteral("DBCheckBox2"));
+    DBCheckBox2->setAccessibleName(QStringLiteral("Penalty is collected"));
     DBCheckBox2->setDataSource(src, QStringLiteral("CezaDurum"));
     DBCheckBox2->link().setAlwaysEnabled(true);
     g->addWidget(DBCheckBox2, 3, 1, 1, 2);
@@ -264,6 +265,25 @@ void TFrmCdIade::DBDateEdit1Change(const QDate &date)
         ds->setValue(QStringLiteral("CezaTutari"), QVariant::fromValue(*late.penalty));
 }
 
+void TFrmCdIade::takeBackToday()
+{
+    DataSet *ds = Dm1->CDIade;
+    if (!ds->isOpen() || ds->isEmpty())
+        return;
+    if (DBCheckBox1->isChecked())
+        DBCheckBox1Click(true);
+    else
+        DBCheckBox1->setChecked(true);
+    const QVariant penalty = ds->value(QStringLiteral("CezaTutari"));
+    if (editing(ds) && !penalty.isNull() && Money::fromVariant(penalty) > Money()) {
+        DBCheckBox2->setChecked(true);
+        updateControls();
+        DBCheckBox2->setFocus();
+    } else {
+        BitBtn1->setFocus();
+    }
+}
+
 void TFrmCdIade::BitBtn1Click()
 {
     DataSet *ds = Dm1->CDIade;
@@ -334,7 +354,9 @@ void TFrmCdIade::FormShow()
         ShowCustomerNote(this, note);
     ShowCustomerPhoto(this);
     placeCompanions();
-    activateWindow();
+    // Once shown, and after the photo and note beside it: the clerk's keys
+    // go to this window.
+    QTimer::singleShot(0, this, [this] { activateWindow(); });
 }
 
 void TFrmCdIade::Timer1Timer()
@@ -375,7 +397,8 @@ void TFrmCdIade::done(int result)
     QDialog::done(result);
 }
 
-int OpenReturnWindow(QWidget *parent, const QVariant &hareketId, const QString &customer, const QString &film)
+int OpenReturnWindow(QWidget *parent, const QVariant &hareketId, const QString &customer, const QString &film,
+                     bool takenBackToday)
 {
     if (!FrmCdIade)
         FrmCdIade = new TFrmCdIade(parent);
@@ -389,6 +412,8 @@ int OpenReturnWindow(QWidget *parent, const QVariant &hareketId, const QString &
         delete FrmCdIade.data();
         return QDialog::Rejected;
     }
+    if (takenBackToday)
+        FrmCdIade->takeBackToday();
     return showModalWindow(FrmCdIade, [parent] { return new TFrmCdIade(parent); });
 }
 

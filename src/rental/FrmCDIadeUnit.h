@@ -47,6 +47,11 @@ public:
     void DBCheckBox1Click(bool returned);
     void DBDateEdit1Change(const QDate &date);
     void BitBtn1Click();
+    // A disc handed back at the counter now: "Returned CD" ticked as by hand
+    // (today, the days late and the penalty worked out), "Penalty is
+    // collected" ticked when there is a penalty. Enter then books it; with a
+    // penalty the focus is on "Penalty is collected", so Space waives it first.
+    void takeBackToday();
     // Puts the photo and note windows beside this one.
     void placeCompanions();
 
@@ -70,7 +75,9 @@ private:
 // What every opener of the return window does: creates it, names the customer
 // and the film, opens CDIade on the rental `hareketId` and shows the window
 // modally. A rental that cannot be read is reported and nothing opens.
-int OpenReturnWindow(QWidget *parent, const QVariant &hareketId, const QString &customer, const QString &film);
+// With `takenBackToday` the window opens as takeBackToday() leaves it.
+int OpenReturnWindow(QWidget *parent, const QVariant &hareketId, const QString &customer, const QString &film,
+                     bool takenBackToday = false);
 
 // Creates the customer photo window when absent and shows the photograph in
 // it; bytes that are no JPEG picture leave it empty.

@@ -23,6 +23,7 @@
 #include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMenu>
 #include <QPainter>
 #include <QRadioButton>
@@ -89,6 +90,18 @@ TFrmCDKontrol::TFrmCDKontrol(QWidget *parent) : QWidget(parent)
     bar->addSeparator();
     ToolButton9 = add("ToolButton9", QStringLiteral("&Print"), "print");
     ToolButton5 = add("ToolButton5", QStringLiteral("&Close"), "exit");
+    // Returns at the counter: the disc's barcode scanned here (a scanner types
+    // the code and Enter) opens its return ready to book.
+    bar->addSeparator();
+    auto *scanLabel = new QLabel(QStringLiteral(" &Scan: "), bar);
+    EditScan = new QLineEdit(bar);
+    EditScan->setObjectName(QStringLiteral("EditScan"));
+    EditScan->setAccessibleName(QStringLiteral("Scan a returned disc"));
+    EditScan->setPlaceholderText(QStringLiteral("Scan a returned disc"));
+    EditScan->setMaximumWidth(220);
+    scanLabel->setBuddy(EditScan);
+    bar->addWidget(scanLabel);
+    bar->addWidget(EditScan);
 
     const Kit::Band title = Kit::titleBand(this, QStringLiteral("              CD Check"), QColor(0, 64, 128), Qt::white,
                                            QStringLiteral("btnClose"));
@@ -263,6 +276,7 @@ int TFrmCDKontrol::chosenReport() const
 
 void TFrmCDKontrol::showReport(int report)
 {
+    m_scanChoice = false;
     if (!Dm1->showCheckReport(report, QDate::currentDate(), ComboBox1->currentText()))
         Prompt::error(Dm1->CDKontrol->lastError());
     applySort();
@@ -275,6 +289,7 @@ void TFrmCDKontrol::showEvent(QShowEvent *event)
         m_shown = true;
         showReport(chosenReport());
     }
+    EditScan->setFocus();
 }
 
 void TFrmCDKontrol::closeEvent(QCloseEvent *event)
@@ -287,6 +302,18 @@ bool TFrmCDKontrol::FormKeyDown(QKeyEvent *event)
 {
     if (event->key() == Qt::Key_F5) {
         ToolButton7Click();
+        return true;
+    }
+    // The scan's Enter is used up here: left to climb to the window, it would
+    // reach the list after the focus has moved there.
+    const bool enter = event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
+    if (enter && EditScan->hasFocus()) {
+        EditScanEnter();
+        return true;
+    }
+    // Among the renters of a scanned disc, Enter takes back the highlighted one.
+    if (enter && m_scanChoice && DBGrid1->hasFocus()) {
+        takeBackHighlighted();
         return true;
     }
     return false;
@@ -307,6 +334,54 @@ void TFrmCDKontrol::ToolButton1Click()
     LoadReturnPhoto(this, list->value(QStringLiteral("Resim")).toByteArray());
     OpenReturnWindow(this, list->value(QStringLiteral("ID")), list->value(QStringLiteral("AdSoyad")).toString(),
                      list->value(QStringLiteral("FilmAdi")).toString());
+}
+
+void TFrmCDKontrol::EditScanEnter()
+{
+    const QString code = EditScan->text().trimmed();
+    EditScan->clear();
+    if (code.isEmpty())
+        return;
+    // The list afterwards: every disc still out.
+    RadioGroup1->button(3)->setChecked(true);
+    DataSet *list = Dm1->CDKontrol;
+    if (!Dm1->showOpenRentalsOfBarcode(code)) {
+        Prompt::error(list->lastError());
+        showReport(chosenReport());
+        EditScan->setFocus();
+        return;
+    }
+    const int found = list->recordCount();
+    if (found == 0) {
+        Prompt::warning(TDlgBarkodOku::NotFoundText);
+        showReport(chosenReport());
+        EditScan->setFocus();
+        return;
+    }
+    if (found > 1) {
+        // The list holds the renters of this disc: the clerk picks one with
+        // the arrows and Enter.
+        Prompt::information(TDlgBarkodOku::SeveralRentalsText);
+        m_scanChoice = true;
+        DBGrid1->setFocus();
+        DBGrid1->selectRow(0);
+        return;
+    }
+    takeBackHighlighted();
+}
+
+void TFrmCDKontrol::takeBackHighlighted()
+{
+    DataSet *list = Dm1->CDKontrol;
+    if (list->isOpen() && !list->isEmpty() && list->recNo() >= 0) {
+        LoadReturnPhoto(this, list->value(QStringLiteral("Resim")).toByteArray());
+        OpenReturnWindow(this, list->value(QStringLiteral("ID")), list->value(QStringLiteral("AdSoyad")).toString(),
+                         list->value(QStringLiteral("FilmAdi")).toString(), true);
+    }
+    // Booked or not, the list is the whole list again, ready for the next disc.
+    showReport(chosenReport());
+    activateWindow();
+    EditScan->setFocus();
 }
 
 void TFrmCDKontrol::ToolButton7Click()

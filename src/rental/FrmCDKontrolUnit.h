@@ -13,6 +13,7 @@ class KeyPreview;
 class QButtonGroup;
 class QComboBox;
 class QKeyEvent;
+class QLineEdit;
 class QMenu;
 class QToolButton;
 class WheelToArrows;
@@ -48,6 +49,7 @@ public:
     QToolButton *ToolButton7; // "&Find Film"
     QToolButton *ToolButton9; // "&Print"
     QToolButton *ToolButton5; // "&Close"
+    QLineEdit *EditScan;       // "Scan a returned disc"
     QButtonGroup *RadioGroup1; // "Choosing report"
     QComboBox *ComboBox1;      // "CD Type"
     QToolButton *SpeedButton1; // "Tüm Liste"
@@ -65,6 +67,8 @@ public:
     void ToolButton2Click(); // E-Mail
     void ToolButton9Click(); // Print
     void SpeedButton1Click();
+    // Enter in the scan line: the return of the scanned disc opens ready to book.
+    void EditScanEnter();
     void DBGrid1TitleClick(int column);
     // The recipients of the list's mail: each address once, the last row's first.
     QString listAddresses() const;
@@ -78,12 +82,14 @@ private:
     QWidget *buildDetails();
     bool FormKeyDown(QKeyEvent *event);
     void applySort();
+    void takeBackHighlighted();
 
     QStringList m_fields;
     int m_lastTitle = 0;
     QString m_sortField;
     bool m_descending = false;
     bool m_shown = false;
+    bool m_scanChoice = false; // the list holds the rentals of one scanned disc
     KeyPreview *m_keys = nullptr;
     WheelToArrows *m_wheel = nullptr;
 };

@@ -13,6 +13,7 @@
 #include "rental/FrmCDKontrolUnit.h"
 
 #include <QAbstractButton>
+#include <QApplication>
 #include <QButtonGroup>
 #include <QComboBox>
 #include <QHeaderView>
@@ -81,6 +82,8 @@ private slots:
     void sortingByTitle();
     void printing();
     void rentedThenReturnedLate();
+    void returnsByScanning_data();
+    void returnsByScanning();
 
 private:
     TFrmCDKontrol *openWindow();
@@ -366,6 +369,108 @@ void TestFrmCDKontrol::rentedThenReturnedLate()
     QVERIFY(column(QStringLiteral("FilmAdi")).isEmpty());
     choose(w, 2);
     QCOMPARE(column(QStringLiteral("FilmAdi")), QStringList{QStringLiteral("Matrix")});
+}
+
+void TestFrmCDKontrol::returnsByScanning_data()
+{
+    QTest::addColumn<QString>("scanned");
+    QTest::addColumn<int>("discs");
+    QTest::addColumn<int>("daysLate");
+    QTest::addColumn<bool>("waive");
+    QTest::addColumn<QString>("penalty");
+    QTest::addColumn<int>("keys"); // pressed after the scan, per disc
+    QTest::addColumn<bool>("twoRenters");
+    QTest::newRow("on time: Enter books") << "111" << 1 << 0 << false << "0.0000" << 1 << false;
+    QTest::newRow("late: Enter books, penalty collected") << "111" << 1 << 1 << false << "1.5000" << 1 << false;
+    QTest::newRow("late: Space waives the penalty") << "111" << 1 << 1 << true << "1.5000" << 2 << false;
+    QTest::newRow("not found: told, nothing opens") << "999" << 0 << 0 << false << "" << 0 << false;
+    QTest::newRow("two renters: Down, Enter pick the second") << "111" << 1 << 0 << false << "0.0000" << 3 << true;
+    QTest::newRow("five late discs in a row") << "" << 5 << 2 << false << "3.0000" << 1 << false;
+}
+
+// Discs handed back at the counter, scanned one after the other into the
+// check window; only keys, as from a scanner and the clerk's keyboard.
+void TestFrmCDKontrol::returnsByScanning()
+{
+    QFETCH(QString, scanned);
+    QFETCH(int, discs);
+    QFETCH(int, daysLate);
+    QFETCH(bool, waive);
+    QFETCH(QString, penalty);
+    QFETCH(int, keys);
+    QFETCH(bool, twoRenters);
+    const QDate today = QDate::currentDate();
+    QList<std::pair<QString, int>> out; // barcode, rental
+    for (int i = 0; i < discs; ++i) {
+        const QString code = scanned.isEmpty() ? QStringLiteral("50%1").arg(i) : scanned;
+        const int title = scanned.isEmpty() ? addTitle(20 + i, QStringLiteral("Film %1").arg(i), QStringLiteral("DVD"), 3, code)
+                                            : m_matrix;
+        out.append({code, addRental(m_banu, title, QStringLiteral("DVD"), today.addDays(-2 - daysLate), 2)});
+    }
+    if (twoRenters) {
+        addRental(m_cem, m_matrix, QStringLiteral("DVD"), today.addDays(-2), 2);
+        m_shop->prompts->expect(Icon::Information, TDlgBarkodOku::SeveralRentalsText);
+    }
+    if (discs == 0) {
+        out.append({scanned, 0});
+        m_shop->prompts->expect(Icon::Warning, TDlgBarkodOku::NotFoundText);
+    }
+    TFrmCDKontrol *w = openWindow();
+    QVERIFY(QTest::qWaitForWindowActive(w));
+    for (auto [code, rental] : out) {
+        QCOMPARE(QApplication::focusWidget(), w->EditScan);
+        const int stockBefore = rental ? number(QStringLiteral("Select Stok from CD Where Barkod=?"), {code}) : 0;
+        QStringList pressed;
+        bool booked = false;
+        whenShown<TFrmCdIade>(FrmCdIade, [&](TFrmCdIade *iade) {
+            QVERIFY(iade->DBCheckBox1->isChecked());
+            QTRY_COMPARE(QApplication::activeWindow(), iade); // the clerk's keys go to it
+            const auto press = [&](Qt::Key key, const QString &name) {
+                QWidget *focus = QApplication::focusWidget();
+                const auto *button = qobject_cast<QAbstractButton *>(focus);
+                pressed << name + QStringLiteral(" on ") + (button ? button->text().remove(QLatin1Char('&')) : QString());
+                QTest::keyClick(focus, key);
+            };
+            if (waive)
+                press(Qt::Key_Space, QStringLiteral("Space"));
+            press(Qt::Key_Return, QStringLiteral("Enter"));
+            booked = !iade->isVisible();
+            if (!booked) // out of the way; the test fails below
+                iade->reject();
+        });
+        QTest::keyClicks(w->EditScan, code);
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+        if (twoRenters) { // the renters listed: the clerk picks one
+            QCOMPARE(QApplication::focusWidget(), w->DBGrid1);
+            QTest::keyClick(w->DBGrid1, Qt::Key_Down);
+            rental = Dm1->CDKontrol->value(QStringLiteral("ID")).toInt();
+            pressed << QStringLiteral("Down on the list") << QStringLiteral("Enter on the list");
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+        }
+        qInfo("disc %s: scan + Enter, then %s: %lld key(s)", qPrintable(code), qPrintable(pressed.join(", ")),
+              qlonglong(pressed.size()));
+        QCOMPARE(pressed.size(), keys);
+        QCOMPARE(booked, rental != 0);
+        QTRY_COMPARE(QApplication::focusWidget(), w->EditScan);
+        QVERIFY(w->EditScan->text().isEmpty());
+        if (!rental) {
+            QCOMPARE(number(QStringLiteral("Select Count(*) from Hareket Where CDDurum=1")), 0);
+            continue;
+        }
+        QCOMPARE(number(QStringLiteral("Select CDDurum from Hareket Where ID=?"), {rental}), 1);
+        QCOMPARE(text(QStringLiteral("Select TeslimTarih from Hareket Where ID=?"), {rental}).left(10),
+                 today.toString(Qt::ISODate));
+        QCOMPARE(text(QStringLiteral("Select CezaTutari from Hareket Where ID=?"), {rental}), penalty);
+        const bool collected = penalty != QStringLiteral("0.0000") && !waive;
+        QCOMPARE(number(QStringLiteral("Select CezaDurum from Hareket Where ID=?"), {rental}), collected ? 1 : 0);
+        QCOMPARE(number(QStringLiteral("Select Count(*) from Kasa Where Islem='Penalty for Delay' and HareketID=?"),
+                        {rental}),
+                 collected ? 1 : 0);
+        QCOMPARE(number(QStringLiteral("Select Stok from CD Where Barkod=?"), {code}), stockBefore + 1);
+    }
+    // The list rebuilt after the last disc: every disc still out, none now.
+    QCOMPARE(w->chosenReport(), 4);
+    QCOMPARE(column(QStringLiteral("ID")).size(), twoRenters ? 1 : 0);
 }
 
 QTEST_MAIN(TestFrmCDKontrol)
