@@ -318,17 +318,9 @@ void TestAccessibleValues::everyShownValueIsHeard()
 
     // No window of the program may be left out of the walk.
     QStringList missed;
-    QDirIterator sources(QStringLiteral(VEXARO_SOURCE_DIR), {QStringLiteral("*.h")}, QDir::Files,
-                         QDirIterator::Subdirectories);
-    static const QRegularExpression windowClass(QStringLiteral(R"(class (T\w+) : public Q(Dialog|Widget|MainWindow)\b)"));
-    while (sources.hasNext()) {
-        QFile f(sources.next());
-        f.open(QIODevice::ReadOnly);
-        auto it = windowClass.globalMatch(QString::fromUtf8(f.readAll()));
-        while (it.hasNext())
-            if (const QString name = it.next().captured(1); !m_walked.contains(name))
-                missed << name;
-    }
+    for (const QString &name : TestSupport::windowClasses(QStringLiteral(VEXARO_SOURCE_DIR)))
+        if (!m_walked.contains(name))
+            missed << name;
     QVERIFY2(missed.isEmpty(), qPrintable(QStringLiteral("windows not walked: ") + missed.join(QStringLiteral(", "))));
     QVERIFY2(m_unheard.isEmpty(), qPrintable(u'\n' + m_unheard.join(u'\n')));
     Database::close(Database::ConnectionName);

@@ -3,6 +3,8 @@
 #include "db/SqlDialect.h"
 
 #include <QDir>
+#include <QDirIterator>
+#include <QRegularExpression>
 #include <QFile>
 #include <QRandomGenerator>
 #include <QSqlError>
@@ -143,5 +145,21 @@ int insertId(const QString &sql, const QVariantList &values)
 }
 
 } // namespace Sql
+
+QStringList windowClasses(const QString &sourceDir)
+{
+    static const QRegularExpression windowClass(QStringLiteral(R"(class (T\w+) : public Q(Dialog|Widget|MainWindow)\b)"));
+    QStringList names;
+    QDirIterator sources(sourceDir, {QStringLiteral("*.h")}, QDir::Files, QDirIterator::Subdirectories);
+    while (sources.hasNext()) {
+        QFile f(sources.next());
+        if (!f.open(QIODevice::ReadOnly))
+            continue;
+        auto it = windowClass.globalMatch(QString::fromUtf8(f.readAll()));
+        while (it.hasNext())
+            names << it.next().captured(1);
+    }
+    return names;
+}
 
 } // namespace TestSupport

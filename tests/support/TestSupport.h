@@ -4,6 +4,7 @@
 
 #include <QSqlQuery>
 #include <QString>
+#include <QStringList>
 #include <QVariantList>
 #include <QTemporaryDir>
 #include <memory>
@@ -68,5 +69,10 @@ int count(const QString &table);
 // Runs an Insert and gives the new row's ID.
 int insertId(const QString &sql, const QVariantList &values = {});
 } // namespace Sql
+
+// Every window class of the program (class T… : public QDialog, QWidget or
+// QMainWindow) declared in the headers below sourceDir: what a test that
+// walks every window must not leave out.
+QStringList windowClasses(const QString &sourceDir);
 
 } // namespace TestSupport
