@@ -2,11 +2,16 @@
 // the same SQL run directly through SQLite (or libpq), and prints a table of
 // medians.
 //
-//   vexaro-bench [--size S|M|L] [--runs N] [--shop DIR] [--database postgresql://user@host:port/db]
+//   vexaro-bench [--size S|M|L] [--runs N] [--postings N] [--shop DIR]
+//                [--database postgresql://user@host:port/db [--latency-ms N]]
 //   vexaro-bench --help | --version
 //
 // With --database the shop lives on that PostgreSQL server (generated there
-// when the database is empty) and the raw column uses libpq.
+// when the database is empty) and the raw column uses libpq. With
+// --latency-ms every connection of the run (ours, the lists' own, the raw
+// column's, the started program's) goes through a proxy that adds that much
+// to each round trip, as a counter on a LAN or VPN would pay, and the table
+// says how many round trips each of our steps took.
 // The shop is generated once (by vexaro-shopgen, in its own process so that
 // its memory does not count here) into DIR, by default a folder per size
 // under the system's temporary folder, and reused by later runs.
@@ -26,6 +31,7 @@
 #include "rental/FrmCDIadeUnit.h"
 #include "rental/FrmCDKontrolUnit.h"
 #include "app/CommandLine.h"
+#include "LatencyProxy.h"
 #include <QButtonGroup>
 #include <QPushButton>
 #include <QTimer>
@@ -54,7 +60,10 @@
 #include <QTemporaryDir>
 #include <QProcess>
 #include <QSqlDriver>
+#include <QUrl>
 #include <algorithm>
+#include <cmath>
+#include <memory>
 #include <cstdio>
 #include <cstdlib>
 #include <functional>
@@ -78,6 +87,29 @@ double timeMs(const std::function<void()> &f)
     return double(t.nsecsElapsed()) / 1e6;
 }
 
+// The proxy every connection goes through, when the run adds a latency.
+LatencyProxy *proxy = nullptr;
+
+// The round trips of one of our steps, over its timed repetitions (the raw
+// side is not counted: it is there for its time only).
+struct Trips
+{
+    std::int64_t total = 0;
+    int repetitions = 0;
+    double perRepetition() const { return proxy && repetitions > 0 ? double(total) / repetitions : -1; }
+};
+
+// timeMs for our side of a row: the proxy's count is read just before and
+// just after, so that only what the step itself sent is counted.
+double timeOurs(Trips &trips, const std::function<void()> &f)
+{
+    const std::int64_t before = proxy ? proxy->roundTrips() : 0;
+    const double ms = timeMs(f);
+    trips.total += (proxy ? proxy->roundTrips() : 0) - before;
+    ++trips.repetitions;
+    return ms;
+}
+
 long peakRssMb()
 {
     rusage u {};
@@ -91,6 +123,7 @@ struct Row
     double ours;
     double raw;
     QString target;
+    double trips = -1; // per repetition; negative without the proxy
 };
 
 // The same statements straight through the database's own client library
@@ -313,7 +346,15 @@ int main(int argc, char *argv[])
                                                            "postgresql://user@host:port/database (generated there when "
                                                            "empty); the raw column then uses libpq."),
                                             QStringLiteral("address"));
-    parser.addOptions({sizeOption, runsOption, shopOption, databaseOption});
+    const QCommandLineOption latencyOption(QStringLiteral("latency-ms"),
+                                           QStringLiteral("With --database: every connection goes through a proxy "
+                                                          "that adds N ms to each round trip (fractions allowed, 0 "
+                                                          "adds nothing), and the table counts our round trips."),
+                                           QStringLiteral("N"));
+    const QCommandLineOption postingsOption(QStringLiteral("postings"),
+                                            QStringLiteral("Rentals posted and timed in the rent window (default 200)."),
+                                            QStringLiteral("N"));
+    parser.addOptions({sizeOption, runsOption, postingsOption, shopOption, databaseOption, latencyOption});
     const QString epilogue = QStringLiteral("VEXARO_HOME and VEXARO_DATABASE are not read: the shop is the one in "
                                             "--shop, or on --database's server.\n");
     if (const auto status = CommandLine::answer(parser, parser.parse(QApplication::arguments()), epilogue))
@@ -323,6 +364,29 @@ int main(int argc, char *argv[])
             parser, QStringLiteral("Unknown argument \"%1\".").arg(parser.positionalArguments().constFirst()), epilogue);
     const QString size = parser.isSet(sizeOption) ? parser.value(sizeOption).toUpper() : QStringLiteral("L");
     const int runs = parser.isSet(runsOption) ? std::max(1, parser.value(runsOption).toInt()) : 7;
+    int postings = 200;
+    if (parser.isSet(postingsOption)) {
+        bool ok = false;
+        postings = parser.value(postingsOption).toInt(&ok);
+        if (!ok || postings < 1)
+            return CommandLine::usageError(
+                parser, QStringLiteral("--postings needs a whole number of 1 or more, not \"%1\".").arg(parser.value(postingsOption)),
+                epilogue);
+    }
+    double latencyMs = -1; // no proxy
+    if (parser.isSet(latencyOption)) {
+        bool ok = false;
+        latencyMs = parser.value(latencyOption).toDouble(&ok);
+        if (!ok || !std::isfinite(latencyMs) || latencyMs < 0)
+            return CommandLine::usageError(
+                parser,
+                QStringLiteral("--latency-ms needs a number of milliseconds, 0 or more, not \"%1\".").arg(parser.value(latencyOption)),
+                epilogue);
+        if (!parser.isSet(databaseOption))
+            return CommandLine::usageError(
+                parser, QStringLiteral("--latency-ms needs --database: the latency is that of a PostgreSQL server's network."),
+                epilogue);
+    }
     QString shop = parser.value(shopOption);
     const QString databaseUrl = parser.value(databaseOption); // a PostgreSQL server instead of the shop folder's SQLite file
     if (shop.isEmpty())
@@ -354,6 +418,32 @@ int main(int argc, char *argv[])
     if (!ensureShop(shop, file, databaseUrl, size))
         return fail(QStringLiteral("generating the shop failed"));
 
+    // From here on every connection goes to the server through the proxy: the
+    // shop was generated and checked straight (the generator is not timed).
+    // Changing the target is enough for ours and the raw column's, and for
+    // the lists' own connections, which take the server from ours; the
+    // started program is given the proxy's address.
+    const QString serverDescription = target.describe();
+    QString programDatabaseUrl = databaseUrl;
+    std::unique_ptr<LatencyProxy> latencyProxy;
+    if (latencyMs >= 0) {
+        latencyProxy = std::make_unique<LatencyProxy>(target.host.toStdString(), target.port, latencyMs);
+        std::string why;
+        if (!latencyProxy->start(&why))
+            return fail(QStringLiteral("the latency proxy could not listen: %1").arg(QString::fromStdString(why)));
+        proxy = latencyProxy.get();
+        target.host = QStringLiteral("127.0.0.1");
+        target.port = latencyProxy->port();
+        QUrl url;
+        url.setScheme(QStringLiteral("postgresql"));
+        url.setUserName(target.user);
+        url.setPassword(target.password);
+        url.setHost(target.host);
+        url.setPort(target.port);
+        url.setPath(QLatin1Char('/') + target.name);
+        programDatabaseUrl = url.toString(QUrl::FullyEncoded);
+    }
+
     std::vector<Row> table;
     QString error;
 
@@ -361,6 +451,9 @@ int main(int argc, char *argv[])
     // from "Ok" with the default account to the frame ready for work.
     {
         std::vector<double> toLogin, toReady;
+        // The round trips of the whole run of the program (it ends itself
+        // once the frame is ready): the two steps share one process.
+        Trips trips;
         for (int i = 0; i < runs; ++i) {
             QProcess p;
             QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
@@ -369,8 +462,9 @@ int main(int argc, char *argv[])
             if (databaseUrl.isEmpty())
                 env.remove(QStringLiteral("VEXARO_DATABASE"));
             else
-                env.insert(QStringLiteral("VEXARO_DATABASE"), databaseUrl);
+                env.insert(QStringLiteral("VEXARO_DATABASE"), programDatabaseUrl);
             p.setProcessEnvironment(env);
+            const std::int64_t before = proxy ? proxy->roundTrips() : 0;
             QElapsedTimer t;
             t.start();
             p.start(QApplication::applicationDirPath() + QStringLiteral("/../vexaro"), {QStringLiteral("--startup-probe")});
@@ -386,17 +480,20 @@ int main(int argc, char *argv[])
                 }
             }
             p.waitForFinished(30000);
+            trips.total += (proxy ? proxy->roundTrips() : 0) - before;
+            ++trips.repetitions;
         }
         table.push_back({QStringLiteral("process start to the login window shown"), medianMs(toLogin), 0,
-                         QStringLiteral("<= 400 ms")});
+                         QStringLiteral("<= 400 ms"), trips.perRepetition()});
         table.push_back({QStringLiteral("login (Ok, default account) to the frame ready"), medianMs(toReady), 0,
-                         QStringLiteral("<= 150 ms")});
+                         QStringLiteral("<= 150 ms"), trips.perRepetition()});
     }
 
     // Start-up: the connection with its checks, and both data modules.
     std::vector<double> startup;
+    Trips startupTrips;
     for (int i = 0; i < runs; ++i) {
-        startup.push_back(timeMs([&] {
+        startup.push_back(timeOurs(startupTrips, [&] {
             if (!Database::open(target, Database::ConnectionName, &error))
                 std::fprintf(stderr, "%s\n", qPrintable(error));
             TDm1 dm1;
@@ -411,7 +508,8 @@ int main(int argc, char *argv[])
     std::vector<double> rawOpen;
     for (int i = 0; i < runs; ++i)
         rawOpen.push_back(timeMs([&] { Raw r(target); r.read("SELECT count(*) FROM sqlite_master", -1); }));
-    table.push_back({QStringLiteral("start-up: open the database, create Dm1 and Dm2"), medianMs(startup), medianMs(rawOpen), QString()});
+    table.push_back({QStringLiteral("start-up: open the database, create Dm1 and Dm2"), medianMs(startup), medianMs(rawOpen), QString(),
+                     startupTrips.perRepetition()});
 
     const char *listSql = "Select * from Hareket order by ID Desc";
     DataSet ds(QStringLiteral("Hareket"));
@@ -420,9 +518,10 @@ int main(int argc, char *argv[])
 
     // Open the transaction list and show its first 40 rows.
     std::vector<double> ours, theirs;
+    Trips trips;
     for (int i = 0; i < runs; ++i) {
         ds.close();
-        ours.push_back(timeMs([&] {
+        ours.push_back(timeOurs(trips, [&] {
             ds.open();
             for (int r = 0; r < 40; ++r)
                 for (int c = 0; c < model.columnCount(); ++c)
@@ -433,15 +532,16 @@ int main(int argc, char *argv[])
         theirs.push_back(timeMs([&] { raw.read(listSql, 40, -1, 0, true); }));
     }
     table.push_back({QStringLiteral("open Hareket (1 row per transaction), show first 40 rows"), medianMs(ours), medianMs(theirs),
-                     QStringLiteral("<= 100 ms, <= 1.3x raw")});
+                     QStringLiteral("<= 100 ms, <= 1.3x raw"), trips.perRepetition()});
 
     // Scroll to the last row.
     ours.clear();
     theirs.clear();
+    trips = {};
     for (int i = 0; i < runs; ++i) {
         ds.close();
         ds.open();
-        ours.push_back(timeMs([&] {
+        ours.push_back(timeOurs(trips, [&] {
             ds.last();
             for (int c = 0; c < model.columnCount(); ++c)
                 model.data(model.index(ds.recNo(), c));
@@ -450,7 +550,7 @@ int main(int argc, char *argv[])
     }
     const int total = ds.recordCount();
     table.push_back({QStringLiteral("scroll to the last row (%1 rows)").arg(total), medianMs(ours), medianMs(theirs),
-                     QStringLiteral("<= 1000 ms")});
+                     QStringLiteral("<= 1000 ms"), trips.perRepetition()});
 
     // Locate the first transaction of the customer whose newest one lies
     // furthest down the list.
@@ -460,32 +560,35 @@ int main(int argc, char *argv[])
     Dm1->Temp->close();
     ours.clear();
     theirs.clear();
+    trips = {};
     int foundAt = -1;
     for (int i = 0; i < runs; ++i) {
         ds.close();
         ds.open();
-        ours.push_back(timeMs([&] { ds.locate(QStringLiteral("MusteriNo"), customer); }));
+        ours.push_back(timeOurs(trips, [&] { ds.locate(QStringLiteral("MusteriNo"), customer); }));
         foundAt = ds.recNo();
         theirs.push_back(timeMs([&] { raw.read("Select * from Hareket order by ID Desc", -1, 2, customer); }));
     }
     table.push_back({QStringLiteral("locate a customer's first transaction (row %1)").arg(foundAt), medianMs(ours),
-                     medianMs(theirs), QString()});
+                     medianMs(theirs), QString(), trips.perRepetition()});
 
     // Post an edit of one row.
     ours.clear();
     theirs.clear();
+    trips = {};
     ds.close();
     ds.open();
     const qint64 id = ds.value(QStringLiteral("ID")).toLongLong();
     for (int i = 0; i < runs; ++i) {
-        ours.push_back(timeMs([&] {
+        ours.push_back(timeOurs(trips, [&] {
             ds.edit();
             ds.setValue(QStringLiteral("KiralamaGun"), 1 + i % 7);
             ds.post();
         }));
         theirs.push_back(timeMs([&] { raw.exec("UPDATE Hareket SET KiralamaGun=?1 WHERE ID=?2", 1 + (i + 3) % 7, id); }));
     }
-    table.push_back({QStringLiteral("post an edit of one transaction"), medianMs(ours), medianMs(theirs), QStringLiteral("<= 5 ms")});
+    table.push_back({QStringLiteral("post an edit of one transaction"), medianMs(ours), medianMs(theirs), QStringLiteral("<= 5 ms"),
+                     trips.perRepetition()});
     ds.close();
 
     // The cash-box ledger report over the newest 5,000 ledger rows: kept as a
@@ -508,10 +611,11 @@ int main(int argc, char *argv[])
         };
         QTemporaryDir dir;
         std::vector<double> pdf, preview, rawLedger;
+        Trips pdfTrips, previewTrips;
         int pages = 0, previewPages = 0;
         for (int i = 0; i < runs; ++i) {
             Dm2->RaporTemp->close();
-            pdf.push_back(timeMs([&] {
+            pdf.push_back(timeOurs(pdfTrips, [&] {
                 openLedger();
                 TReport1 report;
                 report.KasaRP.setParam(QStringLiteral("PeriodBegin"), QStringLiteral("-"));
@@ -520,7 +624,7 @@ int main(int argc, char *argv[])
                     std::fprintf(stderr, "the ledger PDF could not be written\n");
             }));
             Dm2->RaporTemp->close();
-            preview.push_back(timeMs([&] {
+            preview.push_back(timeOurs(previewTrips, [&] {
                 openLedger();
                 TReport1 report;
                 QPrinter printer(QPrinter::HighResolution);
@@ -543,9 +647,9 @@ int main(int argc, char *argv[])
         }
         Dm2->RaporTemp->close();
         table.push_back({QStringLiteral("ledger report, 5,000 rows: preview to the first page (%1 pp.)").arg(previewPages),
-                         medianMs(preview), medianMs(rawLedger), QStringLiteral("<= 1000 ms")});
+                         medianMs(preview), medianMs(rawLedger), QStringLiteral("<= 1000 ms"), previewTrips.perRepetition()});
         table.push_back({QStringLiteral("ledger report, 5,000 rows: write the whole PDF (%1 pp.)").arg(pages),
-                         medianMs(pdf), medianMs(rawLedger), QStringLiteral("<= 2000 ms")});
+                         medianMs(pdf), medianMs(rawLedger), QStringLiteral("<= 2000 ms"), pdfTrips.perRepetition()});
     }
 
     // The catalogue: the CD definitions window opened and drawn, a filter
@@ -554,14 +658,15 @@ int main(int argc, char *argv[])
     {
         auto settle = [] { QApplication::processEvents(); };
         std::vector<double> open, filter, rawOpen, rawFilter;
+        Trips openTrips, filterTrips;
         for (int i = 0; i < runs; ++i) {
-            open.push_back(timeMs([&] {
+            open.push_back(timeOurs(openTrips, [&] {
                 OpenCDDefinitions();
                 settle();
             }));
             TFrmCDTanim *w = FrmCDTanim;
             w->ComboBox1->setCurrentIndex(w->ComboBox1->findText(QStringLiteral("DVD")));
-            filter.push_back(timeMs([&] {
+            filter.push_back(timeOurs(filterTrips, [&] {
                 w->SpeedButton1->click();
                 settle();
             }));
@@ -576,19 +681,20 @@ int main(int argc, char *argv[])
             rawFilter.push_back(timeMs([&] { raw.read(" Select * from CD Where CdTur='DVD' order by filmadi ", 40); }));
         }
         table.push_back({QStringLiteral("CD definitions: open the window"), medianMs(open), medianMs(rawOpen),
-                         QStringLiteral("<= 150 ms")});
+                         QStringLiteral("<= 150 ms"), openTrips.perRepetition()});
         table.push_back({QStringLiteral("CD definitions: filter by medium (DVD)"), medianMs(filter), medianMs(rawFilter),
-                         QStringLiteral("<= 150 ms")});
+                         QStringLiteral("<= 150 ms"), filterTrips.perRepetition()});
 
         std::vector<double> all, byType, rawAll;
+        Trips allTrips, byTypeTrips;
         for (int i = 0; i < runs; ++i) {
-            all.push_back(timeMs([&] {
+            all.push_back(timeOurs(allTrips, [&] {
                 OpenNavigator();
                 settle();
             }));
             FrmNavigator->close();
             delete FrmNavigator.data();
-            byType.push_back(timeMs([&] {
+            byType.push_back(timeOurs(byTypeTrips, [&] {
                 TFrmNavigator *n = OpenNavigator();
                 n->ComboBox1->setCurrentIndex(8);
                 emit n->ComboBox1->activated(8);
@@ -600,9 +706,9 @@ int main(int argc, char *argv[])
             rawAll.push_back(timeMs([&] { raw.read("Select * from CD Order by FilmAdi", -1); }));
         }
         table.push_back({QStringLiteral("navigator: open in \"All llist\""), medianMs(all), medianMs(rawAll),
-                         QStringLiteral("<= 400 ms")});
+                         QStringLiteral("<= 400 ms"), allTrips.perRepetition()});
         table.push_back({QStringLiteral("navigator: open in \"According to CD type\""), medianMs(byType), medianMs(rawAll),
-                         QStringLiteral("<= 400 ms")});
+                         QStringLiteral("<= 400 ms"), byTypeTrips.perRepetition()});
     }
 
     // Rent and sell: opening the window, a rental entered and posted end to
@@ -621,8 +727,9 @@ int main(int argc, char *argv[])
         TariffCache::instance().GunlukDVD_Kira = Money::fromUnits(3);
         TariffCache::instance().UyeGunlukDVD_Kira = Money::fromUnits(2);
         std::vector<double> open, rawOpenRent;
+        Trips openTrips;
         for (int i = 0; i < runs; ++i) {
-            open.push_back(timeMs([&] {
+            open.push_back(timeOurs(openTrips, [&] {
                 OpenRentWindow();
                 settle();
             }));
@@ -638,7 +745,7 @@ int main(int argc, char *argv[])
             }));
         }
         table.push_back({QStringLiteral("rent window: open"), medianMs(open), medianMs(rawOpenRent),
-                         QStringLiteral("<= 150 ms")});
+                         QStringLiteral("<= 150 ms"), openTrips.perRepetition()});
 
         // Enough copies on the shelf for every posting.
         Dm1->Temp->setSql(QStringLiteral("Update CD set Stok=Stok+1000 where CDTur='DVD'"));
@@ -651,10 +758,10 @@ int main(int argc, char *argv[])
         };
         const int dvd = w->DBComboBox2->findText(QStringLiteral("DVD"));
         std::vector<double> post, rawPost;
-        const int postings = 200;
+        Trips postTrips;
         qint64 titleId = 0, customerId = 0;
         for (int i = 0; i < postings; ++i) {
-            post.push_back(timeMs([&] {
+            post.push_back(timeOurs(postTrips, [&] {
                 w->tbNew->click();
                 choose(w->DBLookupComboBox1, 1 + i % 50);
                 choose(w->DBComboBox2, dvd);
@@ -684,13 +791,14 @@ int main(int argc, char *argv[])
             }));
         }
         table.push_back({QStringLiteral("rent window: New, customer, type, title, Post (%1 postings)").arg(postings),
-                         medianMs(post), medianMs(rawPost), QStringLiteral("<= 25 ms, <= 1.5x raw")});
+                         medianMs(post), medianMs(rawPost), QStringLiteral("<= 25 ms, <= 1.5x raw"), postTrips.perRepetition()});
 
         std::vector<double> filter, rawFilter;
+        Trips filterTrips;
         w->ComboBox2->setCurrentIndex(w->ComboBox2->findText(QStringLiteral("Rent")));
         w->Check2->setChecked(false);
         for (int i = 0; i < runs; ++i) {
-            filter.push_back(timeMs([&] {
+            filter.push_back(timeOurs(filterTrips, [&] {
                 w->SpeedButton4->click();
                 settle();
             }));
@@ -699,7 +807,7 @@ int main(int argc, char *argv[])
             rawFilter.push_back(timeMs([&] { raw.read(" Select * from Hareket Where IslemTur='Rent' order by ID Desc", 40); }));
         }
         table.push_back({QStringLiteral("rent window: filter on, every rental (first rows)"), medianMs(filter),
-                         medianMs(rawFilter), QStringLiteral("<= 300 ms, <= 200 MB")});
+                         medianMs(rawFilter), QStringLiteral("<= 300 ms, <= 200 MB"), filterTrips.perRepetition()});
         w->close();
         delete FrmCDKira.data();
         settle();
@@ -720,8 +828,9 @@ int main(int argc, char *argv[])
         auto settle = [] { QApplication::processEvents(); };
         for (int report = 1; report <= 6; ++report) {
             std::vector<double> open;
+            Trips trips;
             for (int i = 0; i < runs; ++i) {
-                open.push_back(timeMs([&] {
+                open.push_back(timeOurs(trips, [&] {
                     TFrmCDKontrol *w = OpenCheckWindow();
                     w->RadioGroup1->button(report - 1)->setChecked(true);
                     w->showReport(report);
@@ -732,13 +841,14 @@ int main(int argc, char *argv[])
                 settle();
             }
             table.push_back({QStringLiteral("check window: open on \"%1\"").arg(TFrmCDKontrol::ReportNames.value(report - 1)),
-                             medianMs(open), 0, QStringLiteral("<= 150 ms")});
+                             medianMs(open), 0, QStringLiteral("<= 150 ms"), trips.perRepetition()});
         }
         TFrmCDKontrol *w = OpenCheckWindow();
         w->RadioGroup1->button(0)->setChecked(true);
         w->showReport(1);
         settle();
         std::vector<double> giveBack;
+        Trips giveBackTrips;
         for (int i = 0; i < std::max(runs, 20) && !Dm1->CDKontrol->isEmpty(); ++i) {
             Dm1->CDKontrol->moveTo(i);
             // The clerk's part inside the modal window: tick, then Ok.
@@ -754,13 +864,13 @@ int main(int argc, char *argv[])
                     FrmCdIade->close();
             });
             act->start(0);
-            giveBack.push_back(timeMs([&] {
+            giveBack.push_back(timeOurs(giveBackTrips, [&] {
                 w->ToolButton1->click();
                 settle();
             }));
         }
         table.push_back({QStringLiteral("check window: CD Return, Returned CD, Ok (%1 returns)").arg(giveBack.size()),
-                         medianMs(giveBack), 0, QStringLiteral("<= 30 ms")});
+                         medianMs(giveBack), 0, QStringLiteral("<= 30 ms"), giveBackTrips.perRepetition()});
         w->close();
         delete FrmCDKontrol.data();
         settle();
@@ -779,6 +889,7 @@ int main(int argc, char *argv[])
             {"a day", last}, {"a month", last.addMonths(-1).addDays(1)}, {"a year", last.addYears(-1).addDays(1)}};
         for (const auto &p : periods) {
             std::vector<double> ours, theirs;
+            Trips trips;
             // The same statements the window runs: the period's stretch of the
             // ledger backwards, and its totals from the day sums.
             const QByteArray period = QByteArray(" Tarih Between '") + p.first.toString(Qt::ISODate).toLatin1() + "' and '"
@@ -788,7 +899,7 @@ int main(int argc, char *argv[])
                                       + ") Order By ID Desc";
             const QByteArray rawSum = "Select Sum(Alacak), Sum(Borc) from KasaGun Where" + period;
             for (int i = 0; i < runs; ++i) {
-                ours.push_back(timeMs([&] {
+                ours.push_back(timeOurs(trips, [&] {
                     TFrmKasaHareket *w = OpenCashBox();
                     w->Picker1->setDate(p.first);
                     w->Picker2->setDate(last);
@@ -804,7 +915,7 @@ int main(int argc, char *argv[])
                 }));
             }
             table.push_back({QStringLiteral("cash box: open on %1, list and totals").arg(QLatin1StringView(p.name)),
-                             medianMs(ours), medianMs(theirs), QStringLiteral("<= 150 ms")});
+                             medianMs(ours), medianMs(theirs), QStringLiteral("<= 150 ms"), trips.perRepetition()});
         }
         const QDate yearFirst = last.addYears(-1).addDays(1);
         TFrmGrafik *charts = OpenGraphics();
@@ -812,25 +923,27 @@ int main(int argc, char *argv[])
         charts->Picker2->setDate(last);
         for (int chart = 0; chart < 5; ++chart) {
             std::vector<double> ours;
+            Trips trips;
             for (int i = 0; i < runs; ++i) {
                 charts->TreeView1->clearSelection();
-                ours.push_back(timeMs([&] {
+                ours.push_back(timeOurs(trips, [&] {
                     charts->TreeView1->setCurrentItem(charts->TreeView1->topLevelItem(chart));
                     settle();
                 }));
             }
             table.push_back({QStringLiteral("chart for a year: %1").arg(charts->TreeView1->topLevelItem(chart)->text(0)),
-                             medianMs(ours), 0, QStringLiteral("<= 150 ms")});
+                             medianMs(ours), 0, QStringLiteral("<= 150 ms"), trips.perRepetition()});
         }
         charts->close();
         delete FrmGrafik.data();
         settle();
         QTemporaryDir dir;
         std::vector<double> pdf;
+        Trips pdfTrips;
         int pages = 0;
         const LedgerPeriod month{last.addMonths(-1).addDays(1), last, LedgerKind::All};
         for (int i = 0; i < runs; ++i) {
-            pdf.push_back(timeMs([&] {
+            pdf.push_back(timeOurs(pdfTrips, [&] {
                 LedgerData::prepareReport(Dm2->RaporTemp, month);
                 TReport1 report;
                 report.KasaRP.setParam(QStringLiteral("PeriodBegin"), Format::shortDate(month.first));
@@ -840,17 +953,26 @@ int main(int argc, char *argv[])
             }));
         }
         table.push_back({QStringLiteral("ledger report of a month: write the PDF (%1 pp.)").arg(pages), medianMs(pdf), 0,
-                         QStringLiteral("<= 2000 ms")});
+                         QStringLiteral("<= 2000 ms"), pdfTrips.perRepetition()});
     }
 
-    std::printf("VEXARO benchmark, size %s shop (%s), median of %d runs\n\n", qPrintable(size), qPrintable(target.describe()), runs);
-    std::printf("%-62s %12s %12s %8s  %s\n", "what the clerk waits for", "VEXARO ms", "raw SQL ms", "ratio", "target");
-    for (const Row &r : table)
+    const QString through = proxy ? QStringLiteral(", through a proxy adding %1 ms per round trip").arg(latencyMs) : QString();
+    std::printf("VEXARO benchmark, size %s shop (%s), median of %d runs%s\n\n", qPrintable(size),
+                qPrintable(serverDescription), runs, qPrintable(through));
+    std::printf("%-62s %12s %12s %8s %12s  %s\n", "what the clerk waits for", "VEXARO ms", "raw SQL ms", "ratio",
+                "round trips", "target");
+    for (const Row &r : table) {
+        const QByteArray trips = r.trips < 0 ? QByteArray("-") : QByteArray::number(r.trips, 'f', 1);
         if (r.raw > 0)
-            std::printf("%-62s %12.2f %12.2f %7.2fx  %s\n", qPrintable(r.what), r.ours, r.raw, r.ours / r.raw,
-                        qPrintable(r.target));
+            std::printf("%-62s %12.2f %12.2f %7.2fx %12s  %s\n", qPrintable(r.what), r.ours, r.raw, r.ours / r.raw,
+                        trips.constData(), qPrintable(r.target));
         else
-            std::printf("%-62s %12.2f %12s %8s  %s\n", qPrintable(r.what), r.ours, "-", "-", qPrintable(r.target));
+            std::printf("%-62s %12.2f %12s %8s %12s  %s\n", qPrintable(r.what), r.ours, "-", "-", trips.constData(),
+                        qPrintable(r.target));
+    }
     std::printf("\npeak resident memory: %ld MB (target <= 200 MB)\n", peakRssMb());
+    if (proxy)
+        std::printf("through the proxy in all: %lld connections, %lld round trips\n", (long long)proxy->connections(),
+                    (long long)proxy->roundTrips());
     return 0;
 }
