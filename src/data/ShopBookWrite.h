@@ -39,14 +39,16 @@ ShopResult inOneWrite(const QString &connection, Steps &&steps)
     for (int attempt = 1;; ++attempt) {
         bool contended = false;
         {
-            Transaction tx(Database::connection(connection));
+            Transaction tx(Database::connection(connection), Transaction::Begin::WithFirstStatement);
             if (!tx.isActive()) {
                 result = ShopResult::failed(ShopResult::Error::Database, tx.errorText());
                 contended = tx.contended();
             } else {
                 Statement statement(connection);
                 result = steps(statement);
-                if (result.ok() && !tx.commit()) {
+                if (!result.ok())
+                    contended = statement.contended();
+                else if (!tx.commit()) {
                     result = ShopResult::failed(ShopResult::Error::Database, tx.errorText());
                     contended = tx.contended();
                 }

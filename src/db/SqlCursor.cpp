@@ -66,6 +66,13 @@ QStringList sqlParameterNames(const QString &sql)
     return names;
 }
 
+QString sqlWithNumberedParameters(const QString &sql, QStringList *names)
+{
+    QString out;
+    scanParameters(sql, names, &out);
+    return out;
+}
+
 namespace {
 
 QHash<QString, QSet<SqlCursor *>> &openCursors()
@@ -498,6 +505,9 @@ public:
 private:
     bool prepareAndRun(QSqlQuery &q, const QString &sql, const QHash<QString, QVariant> &params)
     {
+        // A write that waits to begin with its first statement begins now.
+        if (!Transaction::beginPending(m_db.connectionName(), &m_error))
+            return false;
         if (!q.prepare(sql)) {
             m_error = q.lastError().text().simplified();
             return false;
@@ -613,15 +623,6 @@ private:
         return p;
     }
 };
-
-// The statement with its named parameters (":T1") turned into PostgreSQL's
-// numbered ones ("$1"); `names` receives the names in that order.
-QString positionalParameters(const QString &sql, QStringList *names)
-{
-    QString out;
-    scanParameters(sql, names, &out);
-    return out;
-}
 
 class PgCursor final : public SqlCursor
 {
@@ -755,7 +756,7 @@ private:
     int open(const QString &sql, const QHash<QString, QVariant> &params, const QHash<QString, ColumnType> &typeOverrides)
     {
         QStringList names;
-        const QByteArray text = "DECLARE vx_list NO SCROLL CURSOR FOR " + positionalParameters(sql, &names).toUtf8();
+        const QByteArray text = "DECLARE vx_list NO SCROLL CURSOR FOR " + sqlWithNumberedParameters(sql, &names).toUtf8();
         const SqlDialect &dialect = SqlDialect::postgresql();
         std::vector<QByteArray> data(size_t(names.size()));
         std::vector<const char *> values(size_t(names.size()), nullptr);

@@ -60,3 +60,6 @@ protected:
 // The named parameters of a statement (":T1"), in order of first use,
 // ignoring text inside quotes and PostgreSQL casts ("::text").
 QStringList sqlParameterNames(const QString &sql);
+// The statement with its named parameters turned into PostgreSQL's numbered
+// ones ("$1"); `names` receives the names in that order.
+QString sqlWithNumberedParameters(const QString &sql, QStringList *names);

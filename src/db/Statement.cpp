@@ -1,32 +1,34 @@
 #include "db/Statement.h"
 
 #include "db/Database.h"
+#include "db/PgLink.h"
 #include "db/Schema.h"
+#include "db/SqlCursor.h"
 #include "db/SqlDialect.h"
+#include "db/Transaction.h"
 
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QStringList>
+#include <libpq-fe.h>
+
+namespace {
+
+// Stands for the key of a row inserted earlier in the same send().
+struct NewRowKey
+{
+    QString table;
+};
+
+} // namespace
+
+Q_DECLARE_METATYPE(NewRowKey)
 
 Statement::Statement(const QString &connectionName) : m_connection(connectionName)
 {
 }
 
 namespace {
-
-// Prepares and binds; QPSQL reports a failed prepare only as a misleading
-// error of the later exec, so it is checked here.
-bool prepared(QSqlQuery &q, const SqlDialect &dialect, const QString &sql, const SqlParams &params, QString *error)
-{
-    q.setNumericalPrecisionPolicy(QSql::HighPrecision);
-    if (!q.prepare(sql)) {
-        *error = q.lastError().text().simplified();
-        return false;
-    }
-    for (const auto &[name, value] : params)
-        dialect.bind(q, u':' + name, value);
-    return true;
-}
 
 // Tables and columns come from the schema only: a name that is not one of
 // its columns is refused before it reaches any statement.
@@ -41,88 +43,255 @@ bool schemaNames(const QString &table, const SqlParams &values, QString *error)
     return true;
 }
 
+const NewRowKey *newRowKey(const QVariant &v)
+{
+    return v.metaType() == QMetaType::fromType<NewRowKey>() ? static_cast<const NewRowKey *>(v.constData()) : nullptr;
+}
+
 } // namespace
+
+QVariant Statement::keyOfNewRow(const QString &table)
+{
+    return QVariant::fromValue(NewRowKey{table});
+}
+
+QString Statement::holder(const QString &name, const QVariant &value) const
+{
+    // On a server the key is the value its sequence gave the insert just
+    // before, on this connection; a file's statements run one by one, and the
+    // key is bound as it came back.
+    if (const NewRowKey *key = newRowKey(value);
+        key && SqlDialect::of(Database::connection(m_connection)).backend() == Backend::PostgreSQL)
+        return QStringLiteral("currval(pg_get_serial_sequence('%1', 'id'))").arg(key->table.toLower());
+    return u':' + name;
+}
+
+int Statement::queue(const QString &sql, const SqlParams &params)
+{
+    m_queue.push_back({sql, params, QString()});
+    return int(m_queue.size()) - 1;
+}
+
+int Statement::queueInsert(const QString &table, const SqlParams &values)
+{
+    QStringList columns, holders;
+    SqlParams bound;
+    for (const auto &[name, value] : values) {
+        columns << name;
+        holders << holder(name, value);
+        if (holders.constLast().startsWith(u':'))
+            bound.append({name, value});
+    }
+    // A name that is not the schema's never reaches the statement: the
+    // statement is left empty and refused when it is sent.
+    QString sql;
+    if (schemaNames(table, values, &m_error))
+        sql = QStringLiteral("INSERT INTO %1 (%2) VALUES (%3) RETURNING ID")
+                  .arg(table, columns.join(QStringLiteral(", ")), holders.join(QStringLiteral(", ")));
+    m_queue.push_back({sql, bound, table});
+    return int(m_queue.size()) - 1;
+}
+
+int Statement::queueUpdate(const QString &table, int id, const SqlParams &values)
+{
+    QStringList sets;
+    SqlParams bound;
+    for (const auto &[name, value] : values) {
+        const QString h = holder(name, value);
+        sets << QStringLiteral("%1 = %2").arg(name, h);
+        if (h.startsWith(u':'))
+            bound.append({name, value});
+    }
+    bound.append({QStringLiteral("vx_id"), id});
+    QString sql;
+    if (schemaNames(table, values, &m_error))
+        sql = QStringLiteral("UPDATE %1 SET %2 WHERE ID = :vx_id").arg(table, sets.join(QStringLiteral(", ")));
+    m_queue.push_back({sql, bound, QString()});
+    return int(m_queue.size()) - 1;
+}
+
+bool Statement::send()
+{
+    m_done.assign(m_queue.size(), Done());
+    m_newKeys.clear();
+    m_contended = false;
+    bool ok = true;
+    for (const Queued &q : m_queue) {
+        if (q.sql.isEmpty())
+            ok = false; // refused when queued; m_error says why
+    }
+    if (ok) {
+        m_error.clear();
+        if (m_queue.empty())
+            ok = true;
+        else if (SqlDialect::of(Database::connection(m_connection)).backend() == Backend::PostgreSQL)
+            ok = sendPg();
+        else
+            ok = sendSqlite();
+    }
+    m_queue.clear();
+    return ok;
+}
+
+bool Statement::sendSqlite()
+{
+    QSqlDatabase db = Database::connection(m_connection);
+    const SqlDialect &dialect = SqlDialect::of(db);
+    for (size_t i = 0; i < m_queue.size(); ++i) {
+        const Queued &item = m_queue[i];
+        QSqlQuery q(db);
+        q.setForwardOnly(true);
+        // QPSQL reports a failed prepare only as a misleading error of the
+        // later exec, so it is checked here.
+        if (!q.prepare(item.sql)) {
+            m_error = q.lastError().text().simplified();
+            m_contended = SqlDialect::isContention(q.lastError());
+            return false;
+        }
+        for (const auto &[name, value] : item.params) {
+            QVariant v = value;
+            if (const NewRowKey *key = newRowKey(value)) {
+                v = QVariant();
+                for (const auto &[table, id] : std::as_const(m_newKeys))
+                    if (table.compare(key->table, Qt::CaseInsensitive) == 0)
+                        v = id;
+            }
+            dialect.bind(q, u':' + name, v);
+        }
+        if (!q.exec()) {
+            m_error = q.lastError().text().simplified();
+            m_contended = SqlDialect::isContention(q.lastError());
+            return false;
+        }
+        Done &d = m_done[i];
+        d.affected = q.numRowsAffected();
+        if (q.next()) {
+            const auto types = dialect.resultTypes(q);
+            QVariantList values;
+            for (int c = 0; c < int(types.size()); ++c) {
+                const QVariant v = q.value(c);
+                values << (types[size_t(c)] && !v.isNull() ? dialect.fromDb(v, *types[size_t(c)]) : v);
+            }
+            d.row = values;
+        }
+        if (!item.insertsInto.isEmpty() && d.row && !d.row->isEmpty())
+            m_newKeys.append({item.insertsInto, d.row->front().toInt()});
+    }
+    return true;
+}
+
+bool Statement::sendPg()
+{
+    QSqlDatabase db = Database::connection(m_connection);
+    PGconn *conn = PgLink::handleOf(db);
+    if (!conn) {
+        m_error = QStringLiteral("The connection to the server is not open.");
+        return false;
+    }
+    // A write that has not begun yet begins in this same round trip.
+    const QStringList begin = Transaction::takePendingBegin(m_connection);
+    std::vector<PgLink::Call> calls;
+    calls.reserve(size_t(begin.size()) + m_queue.size());
+    for (const QString &sql : begin)
+        calls.push_back({sql.toUtf8(), {}});
+    for (const Queued &item : m_queue) {
+        QStringList names;
+        const QString text = sqlWithNumberedParameters(item.sql, &names);
+        calls.push_back({text.toUtf8(), PgLink::encode(names, [&item](const QString &name) {
+                             for (const auto &[n, v] : item.params)
+                                 if (n.compare(name, Qt::CaseInsensitive) == 0)
+                                     return v;
+                             return QVariant();
+                         })});
+    }
+    std::vector<PgLink::Outcome> outcomes;
+    PgLink::run(conn, calls, &outcomes);
+    for (size_t i = 0; i < outcomes.size(); ++i) {
+        const PgLink::Outcome &o = outcomes[i];
+        if (!o.ok()) {
+            m_error = o.error.isEmpty() ? QStringLiteral("The server did not answer.") : o.error;
+            m_contended = PgLink::isContention(o.sqlState);
+            return false;
+        }
+        if (i < size_t(begin.size()))
+            continue;
+        Done &d = m_done[i - size_t(begin.size())];
+        d.affected = o.rowsAffected();
+        const PGresult *r = o.result.get();
+        if (PQntuples(r) > 0) {
+            QVariantList values;
+            for (int c = 0; c < PQnfields(r); ++c)
+                values << PgLink::value(r, 0, c);
+            d.row = values;
+        }
+    }
+    return true;
+}
+
+const std::optional<QVariantList> &Statement::firstRow(int slot) const
+{
+    static const std::optional<QVariantList> none;
+    return slot >= 0 && size_t(slot) < m_done.size() ? m_done[size_t(slot)].row : none;
+}
+
+int Statement::intOf(int slot) const
+{
+    const auto &row = firstRow(slot);
+    return row && !row->isEmpty() ? row->front().toInt() : 0;
+}
+
+int Statement::rowsAffected(int slot) const
+{
+    return slot >= 0 && size_t(slot) < m_done.size() ? m_done[size_t(slot)].affected : 0;
+}
 
 bool Statement::exec(const QString &sql, const SqlParams &params, int *rowsAffected)
 {
-    QSqlDatabase db = Database::connection(m_connection);
-    QSqlQuery q(db);
-    if (!prepared(q, SqlDialect::of(db), sql, params, &m_error))
+    const int s = queue(sql, params);
+    if (!send())
         return false;
-    if (!q.exec()) {
-        m_error = q.lastError().text().simplified();
-        return false;
-    }
     if (rowsAffected)
-        *rowsAffected = q.numRowsAffected();
+        *rowsAffected = this->rowsAffected(s);
     return true;
 }
 
 bool Statement::readRow(const QString &sql, const SqlParams &params, std::optional<QVariantList> *row)
 {
-    QSqlDatabase db = Database::connection(m_connection);
-    const SqlDialect &dialect = SqlDialect::of(db);
-    QSqlQuery q(db);
-    q.setForwardOnly(true);
-    if (!prepared(q, dialect, sql, params, &m_error))
+    const int s = queue(sql, params);
+    if (!send())
         return false;
-    if (!q.exec()) {
-        m_error = q.lastError().text().simplified();
-        return false;
-    }
-    row->reset();
-    if (!q.next())
-        return true;
-    const auto types = dialect.resultTypes(q);
-    QVariantList values;
-    for (int c = 0; c < int(types.size()); ++c) {
-        const QVariant v = q.value(c);
-        values << (types[size_t(c)] && !v.isNull() ? dialect.fromDb(v, *types[size_t(c)]) : v);
-    }
-    *row = values;
+    *row = firstRow(s);
     return true;
 }
 
 bool Statement::readInt(const QString &sql, const SqlParams &params, int *value)
 {
-    std::optional<QVariantList> row;
-    if (!readRow(sql, params, &row))
+    const int s = queue(sql, params);
+    if (!send())
         return false;
-    *value = row && !row->isEmpty() ? row->front().toInt() : 0;
+    *value = intOf(s);
     return true;
 }
 
 bool Statement::insert(const QString &table, const SqlParams &values, int *id)
 {
-    if (!schemaNames(table, values, &m_error))
+    const int s = queueInsert(table, values);
+    if (!send())
         return false;
-    QStringList columns, holders;
-    for (const auto &[name, value] : values) {
-        columns << name;
-        holders << u':' + name;
-    }
-    std::optional<QVariantList> row;
-    if (!readRow(QStringLiteral("INSERT INTO %1 (%2) VALUES (%3) RETURNING ID")
-                     .arg(table, columns.join(QStringLiteral(", ")), holders.join(QStringLiteral(", "))),
-                 values, &row))
-        return false;
-    if (!row || row->isEmpty()) {
+    if (!firstRow(s) || firstRow(s)->isEmpty()) {
         m_error = QStringLiteral("%1: the new row's key was not returned.").arg(table);
         return false;
     }
-    *id = row->front().toInt();
+    *id = intOf(s);
     return true;
 }
 
 bool Statement::update(const QString &table, int id, const SqlParams &values, int *rowsAffected)
 {
-    if (!schemaNames(table, values, &m_error))
+    const int s = queueUpdate(table, id, values);
+    if (!send())
         return false;
-    QStringList sets;
-    for (const auto &[name, value] : values)
-        sets << QStringLiteral("%1 = :%1").arg(name);
-    SqlParams params = values;
-    params.append({QStringLiteral("vx_id"), id});
-    return exec(QStringLiteral("UPDATE %1 SET %2 WHERE ID = :vx_id").arg(table, sets.join(QStringLiteral(", "))), params,
-                rowsAffected);
+    if (rowsAffected)
+        *rowsAffected = this->rowsAffected(s);
+    return true;
 }

@@ -5,6 +5,7 @@
 #include <QHash>
 #include <QSqlError>
 #include <QSqlQuery>
+#include <utility>
 
 namespace {
 
@@ -12,6 +13,7 @@ struct ConnectionState
 {
     int depth = 0;
     bool doomed = false;
+    QStringList pendingBegin; // not sent yet: nothing to commit or roll back so far
 };
 
 // All database work runs on the user-interface thread; the bookkeeping of
@@ -37,11 +39,20 @@ bool run(QSqlDatabase &db, const QString &sql, QString *error, bool *contended =
 
 } // namespace
 
-Transaction::Transaction(const QSqlDatabase &db) : m_db(db)
+Transaction::Transaction(const QSqlDatabase &db, Begin when) : m_db(db)
 {
     ConnectionState &st = states()[m_db.connectionName()];
     if (st.depth == 0) {
-        const QStringList begin = SqlDialect::of(m_db).beginWriteTransaction();
+        const SqlDialect &dialect = SqlDialect::of(m_db);
+        const QStringList begin = dialect.beginWriteTransaction();
+        if (when == Begin::WithFirstStatement && dialect.backend() == Backend::PostgreSQL) {
+            st.pendingBegin = begin;
+            m_outermost = true;
+            st.doomed = false;
+            ++st.depth;
+            m_active = true;
+            return;
+        }
         for (qsizetype i = 0; i < begin.size(); ++i) {
             if (!run(m_db, begin[i], &m_error, &m_contended)) {
                 if (i > 0)
@@ -71,6 +82,14 @@ bool Transaction::commit()
     --st.depth;
     if (!m_outermost)
         return !st.doomed;
+    if (!st.pendingBegin.isEmpty()) {
+        // Not one statement went out: there is nothing to store.
+        st.pendingBegin.clear();
+        if (!st.doomed)
+            return true;
+        m_error = QStringLiteral("A part of the change failed; nothing was saved.");
+        return false;
+    }
     if (st.doomed) {
         run(m_db, QStringLiteral("ROLLBACK"), nullptr);
         m_error = QStringLiteral("A part of the change failed; nothing was saved.");
@@ -90,7 +109,9 @@ void Transaction::rollback()
     ConnectionState &st = states()[m_db.connectionName()];
     m_active = false;
     --st.depth;
-    if (m_outermost)
+    if (m_outermost && !st.pendingBegin.isEmpty())
+        st.pendingBegin.clear();
+    else if (m_outermost)
         run(m_db, QStringLiteral("ROLLBACK"), nullptr);
     else
         st.doomed = true;
@@ -99,4 +120,23 @@ void Transaction::rollback()
 bool Transaction::inProgress(const QString &connectionName)
 {
     return states().value(connectionName).depth > 0;
+}
+
+QStringList Transaction::takePendingBegin(const QString &connectionName)
+{
+    auto it = states().find(connectionName);
+    if (it == states().end())
+        return {};
+    return std::exchange(it->pendingBegin, QStringList());
+}
+
+bool Transaction::beginPending(const QString &connectionName, QString *error)
+{
+    const QStringList begin = takePendingBegin(connectionName);
+    QSqlDatabase db = QSqlDatabase::database(connectionName, false);
+    for (const QString &sql : begin) {
+        if (!run(db, sql, error))
+            return false;
+    }
+    return true;
 }

@@ -11,7 +11,12 @@
 class Transaction
 {
 public:
-    explicit Transaction(const QSqlDatabase &db);
+    // On a server the statements that begin a write may wait for the write's
+    // first statement and go with it, in the same round trip (a SQLite file
+    // begins at once). Statement takes them; anything else run on the
+    // connection inside such a write calls beginPending() first.
+    enum class Begin { Now, WithFirstStatement };
+    explicit Transaction(const QSqlDatabase &db, Begin when = Begin::Now);
     ~Transaction();
     Transaction(const Transaction &) = delete;
     Transaction &operator=(const Transaction &) = delete;
@@ -27,6 +32,11 @@ public:
 
     // Whether a write is open on the connection (reads must then see it).
     static bool inProgress(const QString &connectionName);
+    // The statements a write that waits for its first statement still has to
+    // send (none otherwise); from this call on the write counts as begun.
+    static QStringList takePendingBegin(const QString &connectionName);
+    // Sends them now, for a statement that goes another way.
+    static bool beginPending(const QString &connectionName, QString *error);
 
 private:
     QSqlDatabase m_db;
