@@ -16,6 +16,8 @@ namespace {
 using ShopBookWrite::inOneWrite;
 using ShopBookWrite::StockRefusedText;
 using ShopBookWrite::bookLedger;
+using ShopBookWrite::queueLedger;
+using ShopBookWrite::queueLedgerRowOf;
 using ShopBookWrite::AmountIn;
 using ShopBookWrite::AmountOut;
 using Error = ShopResult::Error;
@@ -62,13 +64,15 @@ ShopResult ShopResult::failed(Error error, const QString &message)
 
 namespace ShopBookWrite {
 
-bool bookLedger(Statement &s, const TKasa &k, int amounts, int *id, bool again)
+int queueLedger(Statement &s, const TKasa &k, int amounts, int existing, const QVariant &hareketKey)
 {
     SqlParams row = {{QStringLiteral("Islem"), k.Islem},
                      {QStringLiteral("Tarih"), k.Tarih},
                      {QStringLiteral("Saat"), k.Saat},
                      {QStringLiteral("Aciklama"), k.Aciklama}};
-    if (k.HareketID)
+    if (hareketKey.isValid())
+        row.append({QStringLiteral("HareketID"), hareketKey});
+    else if (k.HareketID)
         row.append({QStringLiteral("HareketID"), *k.HareketID});
     if (k.CDID)
         row.append({QStringLiteral("CDID"), *k.CDID});
@@ -78,18 +82,25 @@ bool bookLedger(Statement &s, const TKasa &k, int amounts, int *id, bool again)
         row.append({QStringLiteral("Borc"), QVariant::fromValue(k.Borc)});
     if (amounts & AmountOut)
         row.append({QStringLiteral("Alacak"), QVariant::fromValue(k.Alacak)});
-    int written = 0;
-    if (again && k.HareketID) {
-        int existing = 0;
-        if (!s.readInt(LedgerRowOfTransactionSql, {{QStringLiteral("IDX"), *k.HareketID}}, &existing))
-            return false;
-        if (existing > 0) {
-            if (id)
-                *id = existing;
-            return s.update(QStringLiteral("Kasa"), existing, row);
-        }
-    }
-    return s.insert(QStringLiteral("Kasa"), row, id ? id : &written);
+    return existing > 0 ? s.queueUpdate(QStringLiteral("Kasa"), existing, row) : s.queueInsert(QStringLiteral("Kasa"), row);
+}
+
+int queueLedgerRowOf(Statement &s, int hareketId)
+{
+    return s.queue(LedgerRowOfTransactionSql, {{QStringLiteral("IDX"), hareketId}});
+}
+
+bool bookLedger(Statement &s, const TKasa &k, int amounts, int *id, bool again)
+{
+    int existing = 0;
+    if (again && k.HareketID && !s.readInt(LedgerRowOfTransactionSql, {{QStringLiteral("IDX"), *k.HareketID}}, &existing))
+        return false;
+    const int slot = queueLedger(s, k, amounts, existing);
+    if (!s.send())
+        return false;
+    if (id)
+        *id = existing > 0 ? existing : s.intOf(slot);
+    return true;
 }
 
 } // namespace ShopBookWrite
@@ -138,32 +149,41 @@ ShopResult refusedRequest(const ShopBook::RentRequest &r)
     return {};
 }
 
-bool readRentInputs(Statement &st, const ShopBook::RentRequest &r, RentInputs *in)
+// The reads a rental is priced from, queued to go with whatever else the
+// caller queues: on a server they all take one round trip.
+struct RentReads
 {
-    std::optional<QVariantList> row;
-    if (r.customerId > 0) {
-        if (!st.readRow(CustomerForRentSql, {{QStringLiteral("ID"), r.customerId}}, &row))
-            return false;
-        in->customerFound = row.has_value();
-        if (row) {
-            in->membership = row->value(0).toInt();
-            in->customerName = row->value(1).toString();
-        }
+    int customer = -1, title = -1;
+};
+
+RentReads queueRentReads(Statement &st, const ShopBook::RentRequest &r)
+{
+    RentReads q;
+    if (r.customerId > 0)
+        q.customer = st.queue(CustomerForRentSql, {{QStringLiteral("ID"), r.customerId}});
+    if (r.titleId > 0)
+        q.title = st.queue(TitleForRentSql, {{QStringLiteral("ID"), r.titleId}});
+    return q;
+}
+
+RentInputs rentInputs(const Statement &st, const ShopBook::RentRequest &r, const RentReads &q)
+{
+    RentInputs in;
+    if (const auto &row = st.firstRow(q.customer)) {
+        in.customerFound = true;
+        in.membership = row->value(0).toInt();
+        in.customerName = row->value(1).toString();
     }
-    if (r.titleId > 0) {
-        if (!st.readRow(TitleForRentSql, {{QStringLiteral("ID"), r.titleId}}, &row))
-            return false;
-        in->titleFound = row.has_value();
-        if (row) {
-            // A title's own price is for its own medium: while the clerk has
-            // turned to another type, the title chosen before does not price it.
-            if (row->value(3).toString() == r.discType)
-                in->titlePrice = Money::fromVariant(row->value(0));
-            in->cdNo = row->value(1).toInt();
-            in->filmAdi = row->value(2).toString();
-        }
+    if (const auto &row = st.firstRow(q.title)) {
+        in.titleFound = true;
+        // A title's own price is for its own medium: while the clerk has
+        // turned to another type, the title chosen before does not price it.
+        if (row->value(3).toString() == r.discType)
+            in.titlePrice = Money::fromVariant(row->value(0));
+        in.cdNo = row->value(1).toInt();
+        in.filmAdi = row->value(2).toString();
     }
-    return true;
+    return in;
 }
 
 std::optional<ShopBook::RentFigures> priced(const ShopBook::RentRequest &r, const RentInputs &in)
@@ -190,10 +210,10 @@ ShopResult ShopBook::quote(const RentRequest &request, RentFigures *figures)
     if (ShopResult r = refusedRequest(request); !r.ok())
         return r;
     Statement st(m_connection);
-    RentInputs in;
-    if (!readRentInputs(st, request, &in))
+    const RentReads reads = queueRentReads(st, request);
+    if (!st.send())
         return ShopResult::failed(Error::Database, st.errorText());
-    const auto f = priced(request, in);
+    const auto f = priced(request, rentInputs(st, request, reads));
     if (!f)
         return ShopResult::failed(Error::Invalid, QStringLiteral("The transaction cannot be priced."));
     *figures = *f;
@@ -204,11 +224,25 @@ ShopResult ShopBook::rent(const RentRequest &request, RentFigures *booked)
 {
     if (ShopResult r = refusedRequest(request); !r.ok())
         return r;
+    const bool rental = request.process == QLatin1String("Rent");
+    const bool correction = request.editId > 0;
     return inOneWrite(m_connection, [&](Statement &st) -> ShopResult {
         auto failed = [&st] { return failure(st); };
-        RentInputs in;
-        if (!readRentInputs(st, request, &in))
+        // Everything the write decides on is read first, in one round trip
+        // that also begins the write: the customer, the title, the row being
+        // corrected and its ledger row, or the customer's discs out.
+        const RentReads reads = queueRentReads(st, request);
+        int corrected = -1, ledgerRow = -1, limitRead = -1, outRead = -1;
+        if (correction) {
+            corrected = st.queue(RowBeingCorrectedSql, {{QStringLiteral("ID"), request.editId}});
+            ledgerRow = queueLedgerRowOf(st, request.editId);
+        } else if (rental) {
+            limitRead = st.queue(MaxDiscsOutSql);
+            outRead = st.queue(DiscsOutSql, {{QStringLiteral("M"), request.customerId}});
+        }
+        if (!st.send())
             return failed();
+        const RentInputs in = rentInputs(st, request, reads);
         if (!in.customerFound || !in.titleFound)
             return ShopResult::failed(Error::Invalid,
                                       in.customerFound ? QStringLiteral("The title is no longer in the catalogue; nothing was stored.")
@@ -216,22 +250,16 @@ ShopResult ShopBook::rent(const RentRequest &request, RentFigures *booked)
         const auto figures = priced(request, in);
         if (!figures)
             return ShopResult::failed(Error::Invalid, QStringLiteral("The transaction cannot be priced."));
-        const bool rental = request.process == QLatin1String("Rent");
 
         int previousTitle = 0;
-        if (request.editId > 0) {
+        if (correction) {
             // A correction goes on only while the rental is still out.
-            std::optional<QVariantList> row;
-            if (!st.readRow(RowBeingCorrectedSql, {{QStringLiteral("ID"), request.editId}}, &row))
-                return failed();
+            const auto &row = st.firstRow(corrected);
             if (!row || row->value(0).toInt() != 0 || row->value(1).toInt() == 1)
                 return ShopResult::failed(Error::AlreadyReturned, AlreadyReturnedText);
             previousTitle = row->value(2).toInt();
         } else if (rental) {
-            int limit = 0, out = 0;
-            if (!st.readInt(MaxDiscsOutSql, {}, &limit)
-                || (limit > 0 && !st.readInt(DiscsOutSql, {{QStringLiteral("M"), request.customerId}}, &out)))
-                return failed();
+            const int limit = st.intOf(limitRead), out = st.intOf(outRead);
             if (!Tariff::mayRentAnother(out, limit))
                 return ShopResult::failed(Error::LimitReached,
                                           QStringLiteral("%1 has %2 discs out already; the shop rents at most %3 to one "
@@ -240,9 +268,10 @@ ShopResult ShopBook::rent(const RentRequest &request, RentFigures *booked)
                                               .arg(out)
                                               .arg(limit));
         }
-        if (rental && !st.exec(CountRentalSql, {{QStringLiteral("IDX"), request.titleId}}))
-            return failed();
 
+        // Then every change, in a second round trip.
+        if (rental)
+            st.queue(CountRentalSql, {{QStringLiteral("IDX"), request.titleId}});
         const SqlParams values = {
             {QStringLiteral("IslemTur"), request.process},
             {QStringLiteral("MusteriNo"), request.customerId},
@@ -258,19 +287,12 @@ ShopResult ShopBook::rent(const RentRequest &request, RentFigures *booked)
             {QStringLiteral("IslemTarih"), QDateTime::currentDateTime()},
             {QStringLiteral("Kayit"), rental ? 0 : 1},
         };
-        int hareketId = request.editId;
-        if (hareketId > 0) {
-            int affected = 0;
-            if (!st.update(QStringLiteral("Hareket"), hareketId, values, &affected))
-                return failed();
-            if (affected != 1)
-                return ShopResult::failed(Error::AlreadyReturned, AlreadyReturnedText);
-        } else if (!st.insert(QStringLiteral("Hareket"), values, &hareketId)) {
-            return failed();
-        }
+        const int written = correction ? st.queueUpdate(QStringLiteral("Hareket"), request.editId, values)
+                                       : st.queueInsert(QStringLiteral("Hareket"), values);
 
         TKasa k;
-        k.HareketID = hareketId;
+        if (correction)
+            k.HareketID = request.editId;
         k.CDID = request.titleId;
         k.MusteriID = request.customerId;
         k.setIslem(request.discType + (rental ? QStringLiteral(" Rent") : QStringLiteral(" Sell")));
@@ -279,21 +301,28 @@ ShopResult ShopBook::rent(const RentRequest &request, RentFigures *booked)
         k.Saat = QDateTime::currentDateTime();
         k.setAciklama(rental ? QStringLiteral("Rent / ") + in.filmAdi
                              : request.discType + QStringLiteral(" Sell / ") + in.filmAdi);
-        if (!bookLedger(st, k, AmountIn | AmountOut, nullptr, true))
-            return failed();
+        // A corrected rental is booked again in place, on the row it booked.
+        queueLedger(st, k, AmountIn | AmountOut, correction ? st.intOf(ledgerRow) : 0,
+                    correction ? QVariant() : Statement::keyOfNewRow(QStringLiteral("Hareket")));
 
         // A new transaction takes its copy; a correction to another title
         // puts the first title's copy back and takes one of the new.
+        int taken = -1;
         if (previousTitle != request.titleId) {
-            if (previousTitle > 0 && !st.exec(PutCopyBackSql, {{QStringLiteral("CDNo"), previousTitle}}))
-                return failed();
-            if (ShopResult r = takeCopy(st, request.titleId); !r.ok())
-                return r;
+            if (previousTitle > 0)
+                st.queue(PutCopyBackSql, {{QStringLiteral("CDNo"), previousTitle}});
+            taken = st.queue(TakeCopySql, {{QStringLiteral("CDNo"), request.titleId}});
         }
+        if (!st.send())
+            return failed();
+        if (correction && st.rowsAffected(written) != 1)
+            return ShopResult::failed(Error::AlreadyReturned, AlreadyReturnedText);
+        if (taken >= 0 && st.rowsAffected(taken) != 1)
+            return ShopResult::failed(Error::StockRefused, StockRefusedText);
         if (booked)
             *booked = *figures;
         ShopResult done;
-        done.id = hareketId;
+        done.id = correction ? request.editId : st.intOf(written);
         done.number = in.cdNo;
         return done;
     });
@@ -338,40 +367,41 @@ ShopResult ShopBook::returnRental(const ReturnRequest &r)
         // still open: a copy returned at another counter comes back once.
         if (!row || row->value(3).toInt() != 0)
             return ShopResult::failed(Error::AlreadyReturned, AlreadyReturnedText);
-        int affected = 0;
+        // The change goes in one round trip: the row, the copy back on the
+        // shelf, the penalty in the ledger.
         const QVariant teslim = r.returned ? QVariant(QDateTime(r.returnDate, QTime(0, 0))) : QVariant();
-        if (!st.exec(StoreReturnSql,
-                     {{QStringLiteral("Durum"), r.returned ? 1 : 0},
-                      {QStringLiteral("Teslim"), teslim},
-                      {QStringLiteral("Gun"), r.lateDays ? QVariant(*r.lateDays) : QVariant(QMetaType::fromType<int>())},
-                      {QStringLiteral("CezaDurum"), r.penaltyCollected ? 1 : 0},
-                      {QStringLiteral("Tutar"), r.penalty ? QVariant::fromValue(*r.penalty) : QVariant(QMetaType::fromType<Money>())},
-                      {QStringLiteral("IDX"), r.hareketId}},
-                     &affected))
-            return ShopResult::failed(Error::Database, st.errorText());
-        if (affected != 1)
+        const int stored = st.queue(StoreReturnSql,
+                                    {{QStringLiteral("Durum"), r.returned ? 1 : 0},
+                                     {QStringLiteral("Teslim"), teslim},
+                                     {QStringLiteral("Gun"), r.lateDays ? QVariant(*r.lateDays) : QVariant(QMetaType::fromType<int>())},
+                                     {QStringLiteral("CezaDurum"), r.penaltyCollected ? 1 : 0},
+                                     {QStringLiteral("Tutar"), r.penalty ? QVariant::fromValue(*r.penalty) : QVariant(QMetaType::fromType<Money>())},
+                                     {QStringLiteral("IDX"), r.hareketId}});
+        if (r.returned) {
+            const int cdId = row->value(4).toInt();
+            st.queue(PutCopyBackSql, {{QStringLiteral("CDNo"), cdId}});
+            TKasa k;
+            k.HareketID = r.hareketId;
+            k.CDID = cdId;
+            k.MusteriID = row->value(5).toInt();
+            k.setIslem(QStringLiteral("Penalty for Delay"));
+            if (r.penaltyCollected && r.penalty)
+                k.Borc = *r.penalty;
+            k.setTarih(QDate::currentDate());
+            k.Saat = QDateTime::currentDateTime();
+            k.setAciklama(row->value(6).toString() + QStringLiteral(" / Penalty for Delay / ")
+                          + (r.customerName.isEmpty() ? row->value(7).toString() : r.customerName));
+            if (r.penaltyCollected && k.Borc > Money())
+                queueLedger(st, k, AmountIn | AmountOut);
+        }
+        if (!st.send())
+            return failure(st);
+        // The row was read open under the write's lock; a change that still
+        // finds it closed was made by a writer that took no lock.
+        if (st.rowsAffected(stored) != 1)
             return ShopResult::failed(Error::AlreadyReturned, AlreadyReturnedText);
-
         ShopResult done;
         done.id = r.hareketId;
-        if (!r.returned)
-            return done;
-        const int cdId = row->value(4).toInt();
-        if (!st.exec(PutCopyBackSql, {{QStringLiteral("CDNo"), cdId}}))
-            return failure(st);
-        TKasa k;
-        k.HareketID = r.hareketId;
-        k.CDID = cdId;
-        k.MusteriID = row->value(5).toInt();
-        k.setIslem(QStringLiteral("Penalty for Delay"));
-        if (r.penaltyCollected && r.penalty)
-            k.Borc = *r.penalty;
-        k.setTarih(QDate::currentDate());
-        k.Saat = QDateTime::currentDateTime();
-        k.setAciklama(row->value(6).toString() + QStringLiteral(" / Penalty for Delay / ")
-                      + (r.customerName.isEmpty() ? row->value(7).toString() : r.customerName));
-        if (r.penaltyCollected && k.Borc > Money() && !bookLedger(st, k, AmountIn | AmountOut))
-            return failure(st);
         return done;
     });
 }

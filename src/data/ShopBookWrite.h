@@ -25,6 +25,13 @@ enum Amounts { AmountIn = 1, AmountOut = 2 };
 // goes in here, with the references the row has. `again`: a transaction's
 // row that exists already is booked again in place (a corrected rental).
 bool bookLedger(Statement &s, const TKasa &k, int amounts, int *id = nullptr, bool again = false);
+// The same row queued to go with the other statements of a round trip:
+// `existing` is the ledger row booked again in place (0: a new row), and
+// `hareketKey` stands for the transaction's key when the transaction is
+// written in the same round trip (Statement::keyOfNewRow).
+int queueLedger(Statement &s, const TKasa &k, int amounts, int existing = 0, const QVariant &hareketKey = {});
+// Queues the read of the ledger row a transaction booked (its ID, or none).
+int queueLedgerRowOf(Statement &s, int hareketId);
 
 // Runs the steps inside one transaction: on any failure everything is rolled
 // back.
