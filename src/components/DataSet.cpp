@@ -6,6 +6,7 @@
 #include "components/TurkishText.h"
 #include "db/Database.h"
 #include "db/SqlDialect.h"
+#include "db/Statement.h"
 
 #include <QCollator>
 #include <QDateTime>
@@ -314,8 +315,6 @@ bool DataSet::open()
     emit rowsReset();
     emit stateChanged(this);
     emit afterOpen(this);
-    if (m_current == 0 && m_kind == Kind::Live)
-        refreshRowFromTable(0);
     emit afterScroll(this);
     return true;
 }
@@ -433,6 +432,7 @@ int DataSet::recordCount()
     if (!m_countAtOpen) {
         // Counting in the database is far cheaper than reading every row.
         auto cursor = SqlCursor::create(database());
+        cursor->setFewRows(true);
         RowStore store;
         std::vector<int> got;
         QString inner = m_sql.trimmed();
@@ -823,6 +823,7 @@ bool DataSet::readRowById(const QVariant &id, QVariantList *values)
     for (const QString &f : m_fields)
         cols << f;
     auto cursor = SqlCursor::create(database());
+    cursor->setFewRows(true);
     QHash<QString, ColumnType> overrides;
     for (int i = 0; i < fieldCount(); ++i) {
         if (const auto t = m_rows.columnType(i))
@@ -900,42 +901,37 @@ bool DataSet::post()
             return false;
         }
     }
-    QSqlDatabase db = database();
-    const SqlDialect &dialect = SqlDialect::of(db);
-    QSqlQuery q(db);
+    // One statement, one round trip to a server.
+    Statement st(m_connection);
     QVariant id;
 
     if (m_state == State::Insert) {
         QStringList cols, holders;
-        QVariantList vals;
+        SqlParams vals;
         for (int i = 0; i < fieldCount(); ++i) {
             const ColumnDef *def = Schema::column(m_table, m_fields[size_t(i)]);
             if (!def || m_buffer[i].isNull() || def->type == ColumnType::AutoNumber)
                 continue;
             cols << QString::fromLatin1(def->name);
             holders << QStringLiteral(":p%1").arg(vals.size());
-            vals << m_buffer[i];
+            vals.append({QStringLiteral("p%1").arg(vals.size()), m_buffer[i]});
         }
         const QString sql = cols.isEmpty()
             ? QStringLiteral("INSERT INTO %1 DEFAULT VALUES RETURNING ID").arg(QLatin1StringView(table->name))
             : QStringLiteral("INSERT INTO %1 (%2) VALUES (%3) RETURNING ID")
                   .arg(QLatin1StringView(table->name), cols.join(QStringLiteral(", ")), holders.join(QStringLiteral(", ")));
-        if (!q.prepare(sql)) {
-            fail(q.lastError().text().simplified());
+        std::optional<QVariantList> row;
+        if (!st.readRow(sql, vals, &row) || !row || row->isEmpty()) {
+            fail(st.errorText().isEmpty() ? QStringLiteral("%1: the new row's key was not returned.").arg(name())
+                                          : st.errorText());
             return false;
         }
-        for (int i = 0; i < vals.size(); ++i)
-            dialect.bind(q, QStringLiteral(":p%1").arg(i), vals[i]);
-        if (!q.exec() || !q.next()) {
-            fail(q.lastError().text().simplified());
-            return false;
-        }
-        id = q.value(0).toInt();
+        id = row->front().toInt();
     } else {
         id = m_rows.value(slotAt(m_current), idCol);
         const QVariantList before = m_rows.row(slotAt(m_current));
         QStringList sets;
-        QVariantList vals;
+        SqlParams vals;
         for (int i = 0; i < fieldCount(); ++i) {
             const ColumnDef *def = Schema::column(m_table, m_fields[size_t(i)]);
             if (!def || def->type == ColumnType::AutoNumber)
@@ -943,32 +939,27 @@ bool DataSet::post()
             if (before[i] == m_buffer[i] && before[i].isNull() == m_buffer[i].isNull())
                 continue;
             sets << QStringLiteral("%1 = :p%2").arg(QLatin1StringView(def->name)).arg(vals.size());
-            vals << m_buffer[i];
+            vals.append({QStringLiteral("p%1").arg(vals.size()), m_buffer[i]});
         }
         if (!sets.isEmpty()) {
             if (id.isNull()) {
                 fail(QStringLiteral("%1: the row has no key and cannot be saved.").arg(name()));
                 return false;
             }
-            if (!q.prepare(QStringLiteral("UPDATE %1 SET %2 WHERE ID = :vx_id")
-                               .arg(QLatin1StringView(table->name), sets.join(QStringLiteral(", "))))) {
-                fail(q.lastError().text().simplified());
+            vals.append({QStringLiteral("vx_id"), id});
+            int affected = 0;
+            if (!st.exec(QStringLiteral("UPDATE %1 SET %2 WHERE ID = :vx_id")
+                             .arg(QLatin1StringView(table->name), sets.join(QStringLiteral(", "))),
+                         vals, &affected)) {
+                fail(st.errorText());
                 return false;
             }
-            for (int i = 0; i < vals.size(); ++i)
-                dialect.bind(q, QStringLiteral(":p%1").arg(i), vals[i]);
-            dialect.bind(q, QStringLiteral(":vx_id"), id);
-            if (!q.exec()) {
-                fail(q.lastError().text().simplified());
-                return false;
-            }
-            if (q.numRowsAffected() == 0) {
+            if (affected == 0) {
                 fail(QStringLiteral("The row was deleted by another user; it was not saved."));
                 return false;
             }
         }
     }
-    q.finish();
 
     // Show the row as stored (defaults, rounding), not as typed.
     QVariantList stored;

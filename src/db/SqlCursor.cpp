@@ -1,6 +1,7 @@
 #include "db/SqlCursor.h"
 
 #include "db/Money.h"
+#include "db/PgLink.h"
 #include "db/SqlDialect.h"
 #include "db/Transaction.h"
 
@@ -540,15 +541,20 @@ private:
 class PgReaderPool
 {
 public:
-    static PGconn *acquire(const QSqlDatabase &db, bool fresh, QString *error)
+    // A connection for the next list. *answersOwed: the rollback that ended
+    // the last list on it went out without waiting, in pipeline mode, and its
+    // answer is read after the next list's own statements are sent.
+    static PGconn *acquire(const QSqlDatabase &db, bool fresh, bool *answersOwed, QString *error)
     {
         const QString key = keyOf(db);
         auto &idle = pool()[key];
+        *answersOwed = false;
         while (!fresh && !idle.isEmpty()) {
             PGconn *c = idle.takeLast();
-            // The last list's rollback, sent without waiting, has long come back.
-            while (PGresult *r = PQgetResult(c))
-                PQclear(r);
+            if (PQstatus(c) == CONNECTION_OK && PQpipelineStatus(c) == PQ_PIPELINE_ON) {
+                *answersOwed = true;
+                return c;
+            }
             if (PQstatus(c) == CONNECTION_OK && PQtransactionStatus(c) == PQTRANS_IDLE)
                 return c;
             PQfinish(c);
@@ -588,10 +594,17 @@ public:
         }
         return c;
     }
+    // Takes back a list's connection. A list still in its read-only
+    // transaction is ended at once, so that it holds no snapshot or lock on
+    // the server, but without waiting for the answer: the rollback goes out
+    // in pipeline mode, and its answer is read with the next list's.
     static void release(const QSqlDatabase &db, PGconn *c)
     {
         auto &idle = pool()[keyOf(db)];
-        if (idle.size() < 4 && PQstatus(c) == CONNECTION_OK)
+        const bool ended = PQtransactionStatus(c) == PQTRANS_IDLE
+            || (PQenterPipelineMode(c) && PQsendQueryParams(c, "ROLLBACK", 0, nullptr, nullptr, nullptr, nullptr, 0)
+                && PQpipelineSync(c));
+        if (idle.size() < 4 && ended && PQstatus(c) == CONNECTION_OK)
             idle.append(c);
         else
             PQfinish(c);
@@ -637,8 +650,6 @@ public:
         openCursors()[m_connection].remove(this);
     }
 
-    bool mustBeReadAtOnce() const override { return m_shared && !m_shared->atEnd(); }
-
     bool exec(const QString &sql, const QHash<QString, QVariant> &params,
               const QHash<QString, ColumnType> &typeOverrides) override
     {
@@ -646,40 +657,37 @@ public:
         m_error.clear();
         // Inside a write the rows must include it: the shared connection,
         // read at once. So too for what a cursor cannot hold (not a query),
-        // and when the server refuses the list a connection of its own.
-        if (!Transaction::inProgress(m_connection) && isQuery(sql)) {
+        // for a statement of a row or a few, and when the server refuses the
+        // list a connection of its own.
+        if (!Transaction::inProgress(m_connection) && isQuery(sql) && !m_fewRows) {
             const int opened = open(sql, params, typeOverrides);
             if (opened > 0)
                 return true;
             if (opened < 0)
                 return false;
         }
-        m_shared = std::make_unique<QtCursor>(m_db);
-        const bool ok = m_shared->exec(sql, params, typeOverrides);
-        syncShared();
-        return ok;
+        return runShared(sql, params, typeOverrides);
     }
 
     bool execNoRows(const QString &sql, const QHash<QString, QVariant> &params, int *rowsAffected) override
     {
         release(); // writes go through the shared connection
-        QtCursor shared(m_db);
-        const bool ok = shared.execNoRows(sql, params, rowsAffected);
-        m_error = shared.errorText();
-        return ok;
+        if (!runShared(sql, params, {}))
+            return false;
+        if (rowsAffected)
+            *rowsAffected = m_affected;
+        release();
+        return true;
     }
+
+    void setFewRows(bool few) override { m_fewRows = few; }
 
     int fetch(int n, RowStore &store, std::vector<int> &got) override
     {
-        if (m_shared) {
-            const int done = m_shared->fetch(n, store, got);
-            syncShared();
-            return done;
-        }
         int done = 0;
-        while (done < n && m_conn) {
+        while (done < n && m_res) {
             if (m_row >= m_rows) {
-                if (m_serverDone)
+                if (m_serverDone || !m_conn)
                     break;
                 // One row more than asked: whether the list goes on is then
                 // known without another trip to the server.
@@ -714,17 +722,11 @@ public:
         m_rows = m_row = 0;
         m_serverDone = false;
         if (m_conn) {
-            // Read only: nothing to keep. The rollback ends the transaction
-            // and the cursor; its answer is collected when the connection is
-            // next taken, so letting go of a list costs no wait.
-            if (PQtransactionStatus(m_conn) != PQTRANS_IDLE && !PQsendQuery(m_conn, "ROLLBACK")) {
-                PQfinish(m_conn);
-            } else {
-                PgReaderPool::release(m_db, m_conn);
-            }
+            // Read only: nothing to keep; the rollback ends the transaction
+            // and the cursor.
+            PgReaderPool::release(m_db, m_conn);
             m_conn = nullptr;
         }
-        m_shared.reset();
         m_atEnd = true;
     }
 
@@ -739,58 +741,65 @@ private:
             || s.startsWith(u'(');
     }
 
-    void syncShared()
+    // The statement on the program's shared connection, its whole result read
+    // in one round trip (with a write's BEGIN when it has not gone yet).
+    bool runShared(const QString &sql, const QHash<QString, QVariant> &params,
+                   const QHash<QString, ColumnType> &typeOverrides)
     {
-        m_names.clear();
-        m_types = m_shared->columnTypes();
-        for (int i = 0; i < m_shared->columnCount(); ++i)
-            m_names.push_back(m_shared->columnName(i));
-        m_atEnd = m_shared->atEnd();
-        m_error = m_shared->errorText();
+        PGconn *conn = PgLink::handleOf(m_db);
+        if (!conn) {
+            m_error = QStringLiteral("The connection to the server is not open.");
+            return false;
+        }
+        std::vector<PgLink::Call> calls;
+        for (const QString &begin : Transaction::takePendingBegin(m_connection))
+            calls.push_back({begin.toUtf8(), {}});
+        QStringList names;
+        const QByteArray text = sqlWithNumberedParameters(sql, &names).toUtf8();
+        calls.push_back({text, PgLink::encode(names, [&params](const QString &name) { return params.value(name.toLower()); })});
+        std::vector<PgLink::Outcome> outcomes;
+        PgLink::run(conn, calls, &outcomes);
+        for (const PgLink::Outcome &o : outcomes) {
+            if (!o.ok()) {
+                m_error = o.error.isEmpty() ? QStringLiteral("The server did not answer.") : o.error;
+                return false;
+            }
+        }
+        m_affected = outcomes.back().rowsAffected();
+        // The result outlives the outcome: it is handed out as the list's rows.
+        m_res = PQcopyResult(outcomes.back().result.get(), PG_COPYRES_ATTRS | PG_COPYRES_TUPLES);
+        describe(m_res, typeOverrides);
+        m_rows = PQntuples(m_res);
+        m_row = 0;
+        m_serverDone = true;
+        m_atEnd = m_rows == 0;
+        if (m_atEnd)
+            release();
+        return true;
     }
 
     // Opens the cursor on a connection of the list's own and reads the first
     // rows, all in one round trip to the server (libpq's pipeline): begin,
-    // declare, describe, fetch. 1: open; -1: the statement failed (the error
-    // is set); 0: no connection of its own could be had (run it the other way).
+    // declare, describe, fetch.
+    // 1: open; -1: the statement failed (the error is set); 0: no connection
+    // of its own could be had (run it the other way).
     int open(const QString &sql, const QHash<QString, QVariant> &params, const QHash<QString, ColumnType> &typeOverrides)
     {
         QStringList names;
         const QByteArray text = "DECLARE vx_list NO SCROLL CURSOR FOR " + sqlWithNumberedParameters(sql, &names).toUtf8();
-        const SqlDialect &dialect = SqlDialect::postgresql();
-        std::vector<QByteArray> data(size_t(names.size()));
-        std::vector<const char *> values(size_t(names.size()), nullptr);
-        std::vector<int> lengths(size_t(names.size()), 0), formats(size_t(names.size()), 0);
-        std::vector<Oid> types(size_t(names.size()), 0); // the server infers each from where it stands
-        for (qsizetype i = 0; i < names.size(); ++i) {
-            const QVariant v = dialect.toDb(params.value(names[i].toLower()));
-            if (v.isNull() || !v.isValid())
-                continue;
-            const size_t k = size_t(i);
-            switch (v.metaType().id()) {
-            case QMetaType::Bool: data[k] = v.toBool() ? "true" : "false"; break;
-            case QMetaType::Double: case QMetaType::Float: data[k] = QByteArray::number(v.toDouble(), 'g', 17); break;
-            case QMetaType::QByteArray:
-                data[k] = v.toByteArray();
-                formats[k] = 1;
-                types[k] = 17; // bytea, sent as it is
-                break;
-            default: data[k] = v.toString().toUtf8(); break;
-            }
-            values[k] = data[k].constData();
-            lengths[k] = int(data[k].size());
-        }
+        const PgLink::Encoded p = PgLink::encode(names, [&params](const QString &name) { return params.value(name.toLower()); });
         const QByteArray firstFetch = "FETCH FORWARD " + QByteArray::number(FirstRows + 1) + " FROM vx_list";
 
         QString error;
         for (bool fresh : {false, true}) { // an idle connection the server has since closed is replaced once
-            m_conn = PgReaderPool::acquire(m_db, fresh, &error);
+            bool answersOwed = false;
+            m_conn = PgReaderPool::acquire(m_db, fresh, &answersOwed, &error);
             if (!m_conn)
                 return 0;
             const bool sent = PQenterPipelineMode(m_conn)
                 && PQsendQueryParams(m_conn, "BEGIN READ ONLY", 0, nullptr, nullptr, nullptr, nullptr, 0)
-                && PQsendQueryParams(m_conn, text.constData(), int(names.size()), types.data(), values.data(),
-                                     lengths.data(), formats.data(), 0)
+                && PQsendQueryParams(m_conn, text.constData(), int(p.values.size()), p.types.data(), p.values.data(),
+                                     p.lengths.data(), p.formats.data(), 0)
                 && PQsendDescribePortal(m_conn, "vx_list")
                 && PQsendQueryParams(m_conn, firstFetch.constData(), 0, nullptr, nullptr, nullptr, nullptr, 0)
                 && PQpipelineSync(m_conn);
@@ -799,7 +808,15 @@ private:
                 m_conn = nullptr;
                 continue;
             }
-            // One result (then a null) per statement, then the sync.
+            // The last list's rollback and its sync, when still unread; then
+            // one result (then a null) per statement, then the sync.
+            while (answersOwed) {
+                PGresult *r = PQgetResult(m_conn);
+                if (!r && PQstatus(m_conn) != CONNECTION_OK)
+                    break;
+                answersOwed = PQresultStatus(r) != PGRES_PIPELINE_SYNC;
+                PQclear(r);
+            }
             PGresult *results[4] = {};
             for (PGresult *&r : results) {
                 r = PQgetResult(m_conn);
@@ -944,9 +961,10 @@ private:
 
     QSqlDatabase m_db;
     QString m_connection;
-    std::unique_ptr<QtCursor> m_shared; // the statement runs on the shared connection instead
-    PGconn *m_conn = nullptr;
-    PGresult *m_res = nullptr;          // the chunk being handed out
+    bool m_fewRows = false;
+    int m_affected = 0;                 // by the last statement on the shared connection
+    PGconn *m_conn = nullptr;           // the list's own connection, while its cursor is open
+    PGresult *m_res = nullptr;          // the chunk being handed out (all rows, from the shared connection)
     int m_rows = 0, m_row = 0;
     bool m_serverDone = false;          // the cursor has given its last row
     std::vector<Oid> m_oids;

@@ -29,6 +29,10 @@ public:
     // typeOverrides name the kind of columns the database cannot type.
     virtual bool exec(const QString &sql, const QHash<QString, QVariant> &params,
                       const QHash<QString, ColumnType> &typeOverrides) = 0;
+    // The next statement gives a row or a few (one row by its key): a server
+    // is asked on the shared connection, in one round trip, rather than
+    // through a cursor of its own.
+    virtual void setFewRows(bool) {}
     // Runs a statement that returns no rows.
     virtual bool execNoRows(const QString &sql, const QHash<QString, QVariant> &params, int *rowsAffected) = 0;
 
