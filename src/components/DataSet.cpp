@@ -183,7 +183,9 @@ QSqlDatabase DataSet::database() const
 void DataSet::setSql(const QString &sql)
 {
     close();
-    // A view over the old statement's columns means nothing over the new one.
+    // A view over the old statement's columns means nothing over the new one,
+    // nor does what was known of its size.
+    m_fewRows = false;
     m_filterColumn = -1;
     m_filterValue.clear();
     m_sortColumn = -1;
@@ -261,6 +263,7 @@ bool DataSet::openCursor()
         return false;
     }
     m_cursor = SqlCursor::create(db);
+    m_cursor->setFewRows(m_fewRows);
     QHash<QString, ColumnType> overrides;
     for (auto it = m_info.cbegin(); it != m_info.cend(); ++it) {
         if (it->type)

@@ -67,6 +67,11 @@ public:
     void setSql(const QString &sql);
     QString sql() const { return m_sql; }
     void setKind(Kind kind) { m_kind = kind; }
+    // The statement gives a few rows (a customer's open rentals, a sum): on a
+    // server they are read at once in one round trip on the shared
+    // connection, not through a cursor of their own. A new statement
+    // (setSql) forgets it.
+    void setFewRows(bool few) { m_fewRows = few; }
     Kind kind() const { return m_kind; }
     // Read the whole result at open (lists that are sorted or totalled at once).
     void setFetchAll(bool all) { m_fetchAll = all; }
@@ -222,6 +227,7 @@ private:
     void replaceSlot(int row, int newSlot);
 
     QString m_connection;
+    bool m_fewRows = false;
     QString m_sql;
     QString m_table;
     Kind m_kind = Kind::Snapshot;

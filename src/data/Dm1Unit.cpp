@@ -62,10 +62,12 @@ TDm1::TDm1(QObject *parent) : QObject(parent)
     Hareket->setEditFormat(QStringLiteral("SatisFiyat"), QStringLiteral("#"));
 
     HareketTemp1 = makeDataSet(QStringLiteral("HareketTemp1"), Temp1Sql);
+    HareketTemp1->setFewRows(true); // a customer's discs out
     HareketTemp2 = makeDataSet(QStringLiteral("HareketTemp2"),
         QStringLiteral("SELECT Hareket.IslemTarih, Hareket.KiralamaGun, Hareket.TeslimTarih, Hareket.KiraTarih, "
                        "Hareket.FilmTuru, Musteri.AdSoyad, CD.FilmAdi, Musteri.Telefon\n")
             + JoinFrom + QStringLiteral("Where Hareket.CdNo=:Cd\nOrder By Hareket.KiraTarih"));
+    HareketTemp2->setFewRows(true); // a title's renters
     Users = makeDataSet(QStringLiteral("Users"), QStringLiteral("Select * from Users\nOrder By ID"));
     Tarife = makeDataSet(QStringLiteral("Tarife"), QStringLiteral("Select * from Tarife"));
     // GunlukCeza is a price as well, though no window shows it.
@@ -585,6 +587,7 @@ std::optional<TDm1::CustomerStanding> TDm1::customerStanding(const QVariant &id,
         " Sum(Case When IslemTur in ('Rent', 'Sell') and CDDurum=0 and Veresiye=1 Then TopTutar Else 0 End) as OnAccount "
         " From Hareket  Where MusteriNo=:IDX "));
     Temp->setFieldType(QStringLiteral("OnAccount"), ColumnType::Currency);
+    Temp->setFewRows(true);
     Temp->setParameter(QStringLiteral("Bugun"), today);
     Temp->setParameter(QStringLiteral("IDX"), id);
     if (!Temp->open()) {
