@@ -24,6 +24,9 @@ namespace Report {
 
 int DataSetRows::rowCount()
 {
+    // A report reads its rows after counting them: the columns are those of
+    // this reading (the dataset may have been opened on another statement).
+    m_columns.clear();
     if (!m_ds || !m_ds->isOpen())
         return 0;
     m_ds->fetchAll();
@@ -32,8 +35,10 @@ int DataSetRows::rowCount()
 
 QVariant DataSetRows::value(int row, const QString &field)
 {
-    const int c = m_ds->fieldIndex(field);
-    return c < 0 ? QVariant() : m_ds->storedValueAt(row, c);
+    auto it = m_columns.constFind(field);
+    if (it == m_columns.cend())
+        it = m_columns.insert(field, m_ds->fieldIndex(field));
+    return *it < 0 ? QVariant() : m_ds->storedValueAt(row, *it);
 }
 
 // --------------------------------------------------------------- building
@@ -219,42 +224,62 @@ Computed BandReport::compute() const
         if (e.source.kind == Source::Field && !sumFields.contains(e.source.text.toLower()))
             sumFields << e.source.text.toLower();
     }
-    for (const QString &f : std::as_const(sumFields)) {
+    // One pass over the rows: each field is read once, for its sum and for
+    // the text of the column that shows it.
+    struct Sum
+    {
         Money money;
         qint64 whole = 0;
         bool isMoney = false;
-        for (int r = 0; r < n; ++r) {
-            const QVariant v = m_rows->value(r, f);
-            if (v.isNull())
-                continue;
-            if (v.metaType() == QMetaType::fromType<Money>()) {
-                money += v.value<Money>();
-                isMoney = true;
-            } else if (v.metaType().id() == QMetaType::Double) {
-                money += Money::fromDouble(v.toDouble());
-                isMoney = true;
-            } else if (v.canConvert<qlonglong>() && v.metaType().id() != QMetaType::QString
-                       && v.metaType().id() != QMetaType::QDateTime && v.metaType().id() != QMetaType::QByteArray) {
-                whole += v.toLongLong();
-            }
-        }
-        if (isMoney)
-            c.moneySums.insert(f, money);
-        else
-            c.integerSums.insert(f, whole);
-        if (!isMoney)
-            c.moneySums.insert(f, Money::fromUnits(whole));
-    }
-
+    };
+    std::vector<Sum> sums(size_t(sumFields.size()));
+    std::vector<qsizetype> sumOf; // a detail field's place in sumFields; -1 for other elements
+    for (const Element &e : detail.elements)
+        sumOf.push_back(e.source.kind == Source::Field ? sumFields.indexOf(e.source.text.toLower()) : -1);
     // Without data the report still prints one (empty) detail row.
     const int shown = std::max(n, 1);
-    c.rows.reserve(size_t(shown));
-    for (int r = 0; r < shown; ++r) {
-        QStringList texts;
-        for (const Element &e : detail.elements)
-            texts << (r < n ? elementText(e, c, r, 0) : QString());
-        c.rows.push_back(texts);
+    c.rows.assign(size_t(shown), QStringList());
+    std::vector<QVariant> values(sums.size());
+    for (int r = 0; r < n; ++r) {
+        for (size_t j = 0; j < sums.size(); ++j) {
+            const QVariant &v = values[j] = m_rows->value(r, sumFields[qsizetype(j)]);
+            if (v.isNull())
+                continue;
+            Sum &s = sums[j];
+            if (v.metaType() == QMetaType::fromType<Money>()) {
+                s.money += v.value<Money>();
+                s.isMoney = true;
+            } else if (v.metaType().id() == QMetaType::Double) {
+                s.money += Money::fromDouble(v.toDouble());
+                s.isMoney = true;
+            } else if (v.canConvert<qlonglong>() && v.metaType().id() != QMetaType::QString
+                       && v.metaType().id() != QMetaType::QDateTime && v.metaType().id() != QMetaType::QByteArray) {
+                s.whole += v.toLongLong();
+            }
+        }
+        QStringList &texts = c.rows[size_t(r)];
+        texts.reserve(qsizetype(detail.elements.size()));
+        for (size_t i = 0; i < detail.elements.size(); ++i)
+            texts << (sumOf[i] >= 0 ? formatValue(values[size_t(sumOf[i])], detail.elements[i].format) : QString());
     }
+    for (size_t j = 0; j < sums.size(); ++j) {
+        const QString &f = sumFields[qsizetype(j)];
+        if (sums[j].isMoney) {
+            c.moneySums.insert(f, sums[j].money);
+        } else {
+            c.integerSums.insert(f, sums[j].whole);
+            c.moneySums.insert(f, Money::fromUnits(sums[j].whole));
+        }
+    }
+    // The detail's other elements (a fixed text, a sum) once the sums are known.
+    for (size_t i = 0; i < detail.elements.size(); ++i) {
+        if (sumOf[i] >= 0)
+            continue;
+        for (int r = 0; r < n; ++r)
+            c.rows[size_t(r)][qsizetype(i)] = elementText(detail.elements[i], c, r, 0);
+    }
+    if (n == 0)
+        c.rows.front() = QStringList(qsizetype(detail.elements.size()), QString());
     return c;
 }
 
@@ -340,6 +365,7 @@ struct Canvas
         QFont font;
         QFontMetricsF metrics;
         QRawFont raw;
+        double ascent = 0, descent = 0; // asked of every text: kept, not asked of the font again
         // The glyphs of a text shown before (dates, kinds and amounts repeat
         // on every page); the advance is the run's own width.
         struct Run
@@ -348,6 +374,8 @@ struct Canvas
             double advance = 0;
         };
         QHash<QString, Run> runs;
+        // A long text cut to its column's width (the explanations repeat).
+        QHash<std::pair<qint64, QString>, QString> elided;
     };
     mutable std::vector<Face> faces;
     mutable const Face *current = nullptr;
@@ -400,13 +428,15 @@ struct Canvas
             }
         }
         if (!face) {
+            flush(); // the line waiting may be in a face the vector moves
             const QFont f = font(e);
             faces.reserve(16);
             if (faces.size() == faces.capacity())
                 current = nullptr; // the vector moves its faces
             QRawFont raw = QRawFont::fromFont(f);
             raw.setPixelSize(e.pointSize * device->logicalDpiY() / 72.0);
-            faces.push_back({e.pointSize, e.bold, e.italic, f, QFontMetricsF(f, device), raw, {}});
+            const QFontMetricsF metrics(f, device);
+            faces.push_back({e.pointSize, e.bold, e.italic, f, metrics, raw, metrics.ascent(), metrics.descent(), {}, {}});
             face = &faces.back();
         }
         if (face != current) {
@@ -414,10 +444,53 @@ struct Canvas
             current = face;
         }
         if (e.color != currentColor || p->pen().color() != e.color) {
+            flush();
             p->setPen(e.color);
             currentColor = e.color;
         }
         return *face;
+    }
+
+    // Texts drawn one after another in one face and colour (the columns of a
+    // row, the last of a row and the first of the next) go to the device as
+    // one run of glyphs: a PDF pays for every run as well as for every
+    // letter. Anything else drawn flushes the waiting line first, so the
+    // page is painted in the same order.
+    struct Line
+    {
+        const Face *face = nullptr;
+        QPointF origin;
+        QList<quint32> indexes;
+        QList<QPointF> positions;
+    };
+    mutable Line line;
+
+    void queue(const Face &face, const QPointF &at, const QGlyphRun &glyphs) const
+    {
+        if (line.face != &face)
+            flush();
+        if (!line.face) {
+            line.face = &face;
+            line.origin = at;
+        }
+        const QPointF shift = at - line.origin;
+        line.indexes += glyphs.glyphIndexes();
+        for (const QPointF &g : glyphs.positions())
+            line.positions.append(g + shift);
+    }
+
+    void flush() const
+    {
+        if (!line.face)
+            return;
+        QGlyphRun run;
+        run.setRawFont(line.face->raw);
+        run.setGlyphIndexes(line.indexes);
+        run.setPositions(line.positions);
+        p->drawGlyphRun(line.origin, run);
+        line.face = nullptr;
+        line.indexes.clear();
+        line.positions.clear();
     }
 };
 
@@ -431,6 +504,7 @@ void drawElementText(const Canvas &cv, const Element &e, double bandTop, double 
     const double h = e.height > 0 ? cv.mm(e.height) : bandHeight - cv.mm(e.y);
     if (e.width > 0 && e.height > 0) {
         // A box the text wraps in (a long list of recipients).
+        cv.flush();
         QRectF box(cv.mm(e.x), top, cv.mm(e.width), h);
         cv.p->drawText(box, Qt::TextWordWrap | Qt::AlignLeft | Qt::AlignTop, text);
         return;
@@ -439,7 +513,15 @@ void drawElementText(const Canvas &cv, const Element &e, double bandTop, double 
     const Canvas::Face::Run *run = cv.glyphRun(face, shown);
     double advance = run ? run->advance : fm.horizontalAdvance(shown);
     if (e.width > 0 && e.align != Align::Center && advance > cv.mm(e.width)) {
-        shown = fm.elidedText(text, Qt::ElideRight, cv.mm(e.width));
+        const double room = cv.mm(e.width);
+        const std::pair<qint64, QString> key(qRound64(room * 64), text);
+        auto cut = face.elided.constFind(key);
+        if (cut == face.elided.cend()) {
+            if (face.elided.size() > 50000)
+                face.elided.clear();
+            cut = face.elided.insert(key, fm.elidedText(text, Qt::ElideRight, room));
+        }
+        shown = *cut;
         run = cv.glyphRun(face, shown);
         advance = run ? run->advance : fm.horizontalAdvance(shown);
     }
@@ -451,17 +533,23 @@ void drawElementText(const Canvas &cv, const Element &e, double bandTop, double 
         x -= advance;
     else if (e.align == Align::Center)
         x = cv.mm(e.x + e.width / 2) - advance / 2;
-    const double baseline = top + (h - (fm.ascent() + fm.descent())) / 2 + fm.ascent();
-    if (run)
-        cv.p->drawGlyphRun(QPointF(x, baseline), run->glyphs);
-    else
+    const double baseline = top + (h - (face.ascent + face.descent)) / 2 + face.ascent;
+    if (run) {
+        cv.queue(face, QPointF(x, baseline), run->glyphs);
+    } else {
+        cv.flush();
         cv.p->drawText(QPointF(x, baseline), shown);
+    }
 }
 
 void drawBandBackground(const Canvas &cv, const Band &band, double top, const QColor &background)
 {
+    cv.flush();
     const QRectF r(0, top, cv.width, cv.mm(band.height));
-    cv.p->fillRect(r, background);
+    // White on the white page shows nothing: a long list of white rows is
+    // not filled row by row.
+    if (background != QColor(Qt::white))
+        cv.p->fillRect(r, background);
     if (band.dottedFrame) {
         QPen pen(Qt::black);
         pen.setStyle(Qt::DotLine);
@@ -516,6 +604,7 @@ int BandReport::paint(QPagedPaintDevice *device) const
     };
     auto endPage = [&](bool another) {
         drawBand(pageFooter, cv.height - footerH, pageFooter.background, -1);
+        cv.flush();
         if (another) {
             device->newPage();
             ++page;
@@ -613,6 +702,7 @@ int BandReport::paint(QPagedPaintDevice *device) const
                 if (end > done)
                     slice = end - done;
             }
+            cv.flush();
             painter.save();
             painter.translate(cv.mm(2), y - done);
             painter.setClipRect(QRectF(0, done, cv.width, slice));

@@ -95,6 +95,8 @@ public:
 
 private:
     DataSet *m_ds;
+    // Field names resolved to columns once per read, not once per value.
+    QHash<QString, int> m_columns;
 };
 
 class BandReport

@@ -130,6 +130,15 @@ const QString RentalsPerTitle = QStringLiteral(
 const QString RentalsPerCustomer = QStringLiteral(
     " (Select MusteriNo, Count(*) as Sayi From Hareket Where KiraTarih Between :T1 and :T2 Group by MusteriNo) H ");
 
+// A ranking is read only as far as the row after its last bar (which tells
+// that more rows follow; their number comes with every row): the database
+// keeps the few highest instead of sorting every row. The order has no ties,
+// so the rows are those of the whole sorted list.
+QString rankingLimit(int limit)
+{
+    return limit < 0 ? QString() : QStringLiteral(" Limit %1 ").arg(limit + 1);
+}
+
 } // namespace
 
 TGrafikData::TGrafikData(QObject *parent) : QObject(parent)
@@ -188,7 +197,8 @@ std::optional<TGrafikData::Ranking> TGrafikData::rentalsByFilm(const QDate &firs
     Ranking r;
     auto rows = slices(QStringLiteral(" Select CD.KonuTur, CD.FilmAdi, Sum(H.Sayi) as ToplamSayi, Count(*) Over () as SiraSayisi  From ") + RentalsPerTitle
                            + QStringLiteral(" Inner Join CD  on CD.ID=H.CdNo  Where CD.KonuTur is not null "
-                                            " Group by CD.KonuTur, CD.FilmAdi  Order by Sum(H.Sayi) Desc, CD.FilmAdi, CD.KonuTur "),
+                                            " Group by CD.KonuTur, CD.FilmAdi  Order by Sum(H.Sayi) Desc, CD.FilmAdi, CD.KonuTur ")
+                           + rankingLimit(limit),
                        first, last, QStringLiteral("FilmAdi"), QStringLiteral("ToplamSayi"), limit, &r.allRows);
     if (!rows)
         return std::nullopt;
@@ -201,7 +211,8 @@ std::optional<TGrafikData::Ranking> TGrafikData::rentalsByCustomer(const QDate &
     Ranking r;
     auto rows = slices(QStringLiteral(" Select Sum(H.Sayi) as ToplamSayi, Musteri.AdSoyad, Count(*) Over () as SiraSayisi  From ") + RentalsPerCustomer
                            + QStringLiteral(" Inner join Musteri  on (Musteri.ID=H.MusteriNo) "
-                                            " Group by Musteri.AdSoyad  Order by Sum(H.Sayi) Desc, Musteri.AdSoyad "),
+                                            " Group by Musteri.AdSoyad  Order by Sum(H.Sayi) Desc, Musteri.AdSoyad ")
+                           + rankingLimit(limit),
                        first, last, QStringLiteral("AdSoyad"), QStringLiteral("ToplamSayi"), limit, &r.allRows);
     if (!rows)
         return std::nullopt;
