@@ -428,7 +428,6 @@ struct Canvas
             }
         }
         if (!face) {
-            flush(); // the line waiting may be in a face the vector moves
             const QFont f = font(e);
             faces.reserve(16);
             if (faces.size() == faces.capacity())
@@ -444,53 +443,10 @@ struct Canvas
             current = face;
         }
         if (e.color != currentColor || p->pen().color() != e.color) {
-            flush();
             p->setPen(e.color);
             currentColor = e.color;
         }
         return *face;
-    }
-
-    // Texts drawn one after another in one face and colour (the columns of a
-    // row, the last of a row and the first of the next) go to the device as
-    // one run of glyphs: a PDF pays for every run as well as for every
-    // letter. Anything else drawn flushes the waiting line first, so the
-    // page is painted in the same order.
-    struct Line
-    {
-        const Face *face = nullptr;
-        QPointF origin;
-        QList<quint32> indexes;
-        QList<QPointF> positions;
-    };
-    mutable Line line;
-
-    void queue(const Face &face, const QPointF &at, const QGlyphRun &glyphs) const
-    {
-        if (line.face != &face)
-            flush();
-        if (!line.face) {
-            line.face = &face;
-            line.origin = at;
-        }
-        const QPointF shift = at - line.origin;
-        line.indexes += glyphs.glyphIndexes();
-        for (const QPointF &g : glyphs.positions())
-            line.positions.append(g + shift);
-    }
-
-    void flush() const
-    {
-        if (!line.face)
-            return;
-        QGlyphRun run;
-        run.setRawFont(line.face->raw);
-        run.setGlyphIndexes(line.indexes);
-        run.setPositions(line.positions);
-        p->drawGlyphRun(line.origin, run);
-        line.face = nullptr;
-        line.indexes.clear();
-        line.positions.clear();
     }
 };
 
@@ -504,7 +460,6 @@ void drawElementText(const Canvas &cv, const Element &e, double bandTop, double 
     const double h = e.height > 0 ? cv.mm(e.height) : bandHeight - cv.mm(e.y);
     if (e.width > 0 && e.height > 0) {
         // A box the text wraps in (a long list of recipients).
-        cv.flush();
         QRectF box(cv.mm(e.x), top, cv.mm(e.width), h);
         cv.p->drawText(box, Qt::TextWordWrap | Qt::AlignLeft | Qt::AlignTop, text);
         return;
@@ -534,17 +489,14 @@ void drawElementText(const Canvas &cv, const Element &e, double bandTop, double 
     else if (e.align == Align::Center)
         x = cv.mm(e.x + e.width / 2) - advance / 2;
     const double baseline = top + (h - (face.ascent + face.descent)) / 2 + face.ascent;
-    if (run) {
-        cv.queue(face, QPointF(x, baseline), run->glyphs);
-    } else {
-        cv.flush();
+    if (run)
+        cv.p->drawGlyphRun(QPointF(x, baseline), run->glyphs);
+    else
         cv.p->drawText(QPointF(x, baseline), shown);
-    }
 }
 
 void drawBandBackground(const Canvas &cv, const Band &band, double top, const QColor &background)
 {
-    cv.flush();
     const QRectF r(0, top, cv.width, cv.mm(band.height));
     // White on the white page shows nothing: a long list of white rows is
     // not filled row by row.
@@ -604,7 +556,6 @@ int BandReport::paint(QPagedPaintDevice *device) const
     };
     auto endPage = [&](bool another) {
         drawBand(pageFooter, cv.height - footerH, pageFooter.background, -1);
-        cv.flush();
         if (another) {
             device->newPage();
             ++page;
@@ -702,7 +653,6 @@ int BandReport::paint(QPagedPaintDevice *device) const
                 if (end > done)
                     slice = end - done;
             }
-            cv.flush();
             painter.save();
             painter.translate(cv.mm(2), y - done);
             painter.setClipRect(QRectF(0, done, cv.width, slice));
