@@ -387,7 +387,7 @@ int DBLookupComboBox::rowOfKey(const QVariant &key)
     // The list follows the entry shown: it stands on the key's row, found
     // where it is (usually it is the current row already, as the clerk chose
     // it there), read further only when the key lies beyond what is read.
-    if (m_list->recNo() >= 0 && m_list->value(k).toString() == wanted)
+    if (m_list->recNo() >= 0 && m_list->valueAt(m_list->recNo(), k).toString() == wanted)
         return m_list->recNo();
     if (m_list->state() == DataSet::State::Browse) {
         if (m_list->locate(m_keyField, key))

@@ -324,6 +324,7 @@ bool DataSet::open()
 
 void DataSet::close()
 {
+    m_rowStale = false;
     if (m_state == State::Inactive)
         return;
     emit rowsAboutToBeReset();
@@ -464,8 +465,10 @@ bool DataSet::isEmpty()
 void DataSet::setCurrent(int row, bool notify)
 {
     m_current = row;
-    if (row >= 0 && m_kind == Kind::Live)
-        refreshRowFromTable(row);
+    // A live list reads its current row anew when the row is first looked
+    // at, not as it passes: a lookup that only moves the list to show a name
+    // asks the server nothing.
+    m_rowStale = row >= 0 && m_kind == Kind::Live;
     if (notify)
         emit afterScroll(this);
 }
@@ -539,6 +542,15 @@ bool DataSet::moveTo(int row)
 
 // ----------------------------------------------------------------- values
 
+void DataSet::readStaleRow() const
+{
+    if (!m_rowStale)
+        return;
+    m_rowStale = false;
+    if (m_state == State::Browse && m_current >= 0)
+        const_cast<DataSet *>(this)->refreshRowFromTable(m_current);
+}
+
 QVariant DataSet::value(int column) const
 {
     if (column < 0 || column >= fieldCount())
@@ -547,6 +559,7 @@ QVariant DataSet::value(int column) const
         return m_buffer.value(column);
     if (m_current < 0)
         return QVariant();
+    readStaleRow();
     return m_rows.value(slotAt(m_current), column);
 }
 
@@ -773,6 +786,7 @@ bool DataSet::edit()
         fail(QStringLiteral("%1: the list has no ID column, so its rows cannot be changed.").arg(name()));
         return false;
     }
+    readStaleRow();
     m_buffer = m_rows.row(slotAt(m_current));
     m_modified = false;
     setState(State::Edit);
@@ -1173,8 +1187,7 @@ void DataSet::resetView()
     m_bof = true;
     m_eof = m_order.empty();
     emit rowsReset();
-    if (m_current == 0 && m_kind == Kind::Live)
-        refreshRowFromTable(0);
+    m_rowStale = m_current == 0 && m_kind == Kind::Live;
     emit afterScroll(this);
 }
 

@@ -215,6 +215,8 @@ private:
     int slotAt(int row) const { return m_order[size_t(row)]; }
     bool passesFilter(int slot) const;
     bool refreshRowFromTable(int row);
+    // Reads the current row anew if it has not been since it became current.
+    void readStaleRow() const;
     bool readRowById(const QVariant &id, QVariantList *values);
     void fail(const QString &message) { m_error = message; }
     QVariant convertForColumn(int column, const QVariant &value) const;
@@ -228,6 +230,7 @@ private:
 
     QString m_connection;
     bool m_fewRows = false;
+    mutable bool m_rowStale = false; // a live list's current row, not read since it became current
     QString m_sql;
     QString m_table;
     Kind m_kind = Kind::Snapshot;

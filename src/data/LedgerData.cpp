@@ -3,6 +3,7 @@
 #include "components/DataSet.h"
 
 #include <QDateTime>
+#include <limits>
 
 namespace {
 
@@ -134,10 +135,7 @@ const QString RentalsPerCustomer = QStringLiteral(
 // that more rows follow; their number comes with every row): the database
 // keeps the few highest instead of sorting every row. The order has no ties,
 // so the rows are those of the whole sorted list.
-QString rankingLimit(int limit)
-{
-    return limit < 0 ? QString() : QStringLiteral(" Limit %1 ").arg(limit + 1);
-}
+const QString RankingLimit = QStringLiteral(" Limit :RankingRows ");
 
 } // namespace
 
@@ -198,7 +196,7 @@ std::optional<TGrafikData::Ranking> TGrafikData::rentalsByFilm(const QDate &firs
     auto rows = slices(QStringLiteral(" Select CD.KonuTur, CD.FilmAdi, Sum(H.Sayi) as ToplamSayi, Count(*) Over () as SiraSayisi  From ") + RentalsPerTitle
                            + QStringLiteral(" Inner Join CD  on CD.ID=H.CdNo  Where CD.KonuTur is not null "
                                             " Group by CD.KonuTur, CD.FilmAdi  Order by Sum(H.Sayi) Desc, CD.FilmAdi, CD.KonuTur ")
-                           + rankingLimit(limit),
+                           + RankingLimit,
                        first, last, QStringLiteral("FilmAdi"), QStringLiteral("ToplamSayi"), limit, &r.allRows);
     if (!rows)
         return std::nullopt;
@@ -212,7 +210,7 @@ std::optional<TGrafikData::Ranking> TGrafikData::rentalsByCustomer(const QDate &
     auto rows = slices(QStringLiteral(" Select Sum(H.Sayi) as ToplamSayi, Musteri.AdSoyad, Count(*) Over () as SiraSayisi  From ") + RentalsPerCustomer
                            + QStringLiteral(" Inner join Musteri  on (Musteri.ID=H.MusteriNo) "
                                             " Group by Musteri.AdSoyad  Order by Sum(H.Sayi) Desc, Musteri.AdSoyad ")
-                           + rankingLimit(limit),
+                           + RankingLimit,
                        first, last, QStringLiteral("AdSoyad"), QStringLiteral("ToplamSayi"), limit, &r.allRows);
     if (!rows)
         return std::nullopt;
@@ -230,6 +228,8 @@ std::optional<QList<TGrafikData::Slice>> TGrafikData::slices(const QString &sql,
     if (value == QLatin1String("BorcTop"))
         q->setFieldType(value, ColumnType::Currency);
     bindPeriod(q, first, last);
+    if (q->sql().contains(RankingLimit)) // every row when the chart has no last bar
+        q->setParameter(QStringLiteral("RankingRows"), limit < 0 ? std::numeric_limits<int>::max() : limit + 1);
     if (!q->open()) {
         m_error = q->lastError();
         return std::nullopt;
