@@ -849,9 +849,11 @@ int main(int argc, char *argv[])
             table.push_back({QStringLiteral("check window: open on \"%1\"").arg(TFrmCDKontrol::ReportNames.value(report - 1)),
                              medianMs(open), 0, QStringLiteral("<= 150 ms"), trips.perRepetition()});
         }
+        // Returns are taken from every disc out: the list of those due today
+        // runs dry after a few runs of the benchmark on the same shop.
         TFrmCDKontrol *w = OpenCheckWindow();
-        w->RadioGroup1->button(0)->setChecked(true);
-        w->showReport(1);
+        w->RadioGroup1->button(3)->setChecked(true);
+        w->showReport(4);
         settle();
         std::vector<double> giveBack;
         Trips giveBackTrips;
