@@ -1103,10 +1103,15 @@ bool DataSet::locate(const QString &field, const QVariant &value, LocateOptions 
     } else {
         typed = convertForColumn(c, value);
     }
+    // A search that goes on far reads in ever larger chunks: over a network
+    // each chunk is a round trip, and a row deep in a long list is reached in
+    // tens of them rather than hundreds.
+    int chunk = ChunkSize;
     for (int row = 0;; ++row) {
         if (row >= int(m_order.size())) {
-            if (!canFetchMore() || fetchMore() == 0)
+            if (!canFetchMore() || fetchMore(chunk) == 0)
                 return false;
+            chunk = std::min(chunk * 2, ChunkSize * 16);
         }
         const QVariant v = m_rows.value(slotAt(row), c);
         bool hit;

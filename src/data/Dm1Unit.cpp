@@ -69,7 +69,9 @@ TDm1::TDm1(QObject *parent) : QObject(parent)
             + JoinFrom + QStringLiteral("Where Hareket.CdNo=:Cd\nOrder By Hareket.KiraTarih"));
     HareketTemp2->setFewRows(true); // a title's renters
     Users = makeDataSet(QStringLiteral("Users"), QStringLiteral("Select * from Users\nOrder By ID"));
+    Users->setFewRows(true);
     Tarife = makeDataSet(QStringLiteral("Tarife"), QStringLiteral("Select * from Tarife"));
+    Tarife->setFewRows(true); // one row, as Config
     // GunlukCeza is a price as well, though no window shows it.
     QStringList prices = {QStringLiteral("GunlukCeza")};
     for (const TariffPriceColumn &p : TariffPriceColumns)
@@ -80,6 +82,7 @@ TDm1::TDm1(QObject *parent) : QObject(parent)
     }
     Temp = makeDataSet(QStringLiteral("Temp"), QString());
     Config = makeDataSet(QStringLiteral("Config"), QStringLiteral("Select * from Config"));
+    Config->setFewRows(true);
 
     Kasa = makeDataSet(QStringLiteral("Kasa"), QStringLiteral("Select * from Kasa\nWhere Tarih Between :T1 and :T2\nOrder By ID Desc"));
     Kasa->setKind(K::Live);
@@ -346,6 +349,7 @@ std::optional<QVariant> readOne(DataSet *temp, const QString &sql, const QList<Q
 {
     temp->close();
     temp->setSql(sql);
+    temp->setFewRows(true);
     for (const auto &p : params)
         temp->setParameter(p.first, p.second);
     if (!temp->open()) {

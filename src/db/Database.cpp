@@ -171,12 +171,27 @@ bool addMissingIndexes(QSqlDatabase &db, QString *error)
 bool addMissingColumns(QSqlDatabase &db, QString *error)
 {
     const SqlDialect &dialect = SqlDialect::of(db);
+    // Every table's columns in one statement: on a server each question is a
+    // round trip, and a counter opens the shop with this.
+    QSet<QString> tables, columns; // lower-case "table", "table.column"
+    QSqlQuery q(db);
+    if (!q.exec(dialect.backend() == Backend::SQLite
+                    ? QStringLiteral("SELECT lower(m.name), lower(p.name) FROM sqlite_master m "
+                                     "JOIN pragma_table_info(m.name) p WHERE m.type = 'table'")
+                    : QStringLiteral("SELECT lower(table_name), lower(column_name) FROM information_schema.columns "
+                                     "WHERE table_schema = current_schema()"))) {
+        *error = QStringLiteral("Reading the database's columns failed: %1").arg(q.lastError().text().simplified());
+        return false;
+    }
+    while (q.next()) {
+        tables.insert(q.value(0).toString());
+        columns.insert(q.value(0).toString() + u'.' + q.value(1).toString());
+    }
     for (const TableDef &t : Schema::tables()) {
-        const QSqlRecord present = db.record(dialect.backend() == Backend::PostgreSQL
-                                                 ? QString::fromLatin1(t.name).toLower()
-                                                 : QString::fromLatin1(t.name));
+        const QString table = QString::fromLatin1(t.name).toLower();
         for (const ColumnDef &c : t.columns) {
-            if (!c.addedLater || present.isEmpty() || present.indexOf(QLatin1StringView(c.name)) >= 0)
+            if (!c.addedLater || !tables.contains(table)
+                || columns.contains(table + u'.' + QString::fromLatin1(c.name).toLower()))
                 continue;
             QString e;
             if (!exec(db, QStringLiteral("ALTER TABLE %1 ADD COLUMN %2").arg(QLatin1StringView(t.name), dialect.columnDefinition(c)), &e)) {
@@ -332,7 +347,10 @@ bool open(const DatabaseTarget &target, const QString &connectionName, QString *
             db.setUserName(target.user);
             db.setPassword(target.password);
             db.setDatabaseName(target.name);
-            db.setConnectOptions(QStringLiteral("connect_timeout=10"));
+            // A server waits for a lock forever unless told otherwise; a counter
+            // waits as long as it would on the file. Set as the connection
+            // opens, it costs no round trip of its own.
+            db.setConnectOptions(QStringLiteral("connect_timeout=10;options='-c lock_timeout=%1'").arg(SqlDialect::LockWaitMs));
             // NUMERIC arrives as text so that no digit of an amount is lost.
             db.setNumericalPrecisionPolicy(QSql::HighPrecision);
         }
@@ -345,10 +363,6 @@ bool open(const DatabaseTarget &target, const QString &connectionName, QString *
                              .arg(target.host).arg(target.port).arg(target.name, db.lastError().text().simplified());
         } else if (target.backend == Backend::SQLite && !configureSqlite(db, target.filePath, error)) {
             // error set
-        } else if (target.backend == Backend::PostgreSQL
-                   && !exec(db, QStringLiteral("SET lock_timeout = %1").arg(SqlDialect::LockWaitMs), error)) {
-            // A server waits for a lock forever unless told otherwise; a counter
-            // waits as long as it would on the file.
         } else if (!createSchema(db, error)) {
             // error set
         } else {
