@@ -432,6 +432,7 @@ std::optional<QStringList> TDm1::lookupNames(const QString &table, QString *erro
     }
     Temp->close();
     Temp->setSql(QStringLiteral(" Select * from ") + table + QStringLiteral(" Order by ") + column);
+    Temp->setFewRows(true); // read whole, as the names of a list are
     if (!Temp->open()) {
         if (error)
             *error = Temp->lastError();
@@ -515,6 +516,8 @@ std::optional<QStringList> oneColumn(DataSet *temp, const QString &sql, QString 
 {
     temp->close();
     temp->setSql(sql);
+    // Every row is read at once anyway: from a server, in one round trip.
+    temp->setFewRows(true);
     if (!temp->open()) {
         if (error)
             *error = temp->lastError();

@@ -630,7 +630,10 @@ void TFrmCDKira::FormShow()
     SpeedButton4->setChecked(false);
     ComboBox2->setEnabled(true);
     ComboBox3->setEnabled(true);
-    if (!Dm1->showOpenTransactions())
+    // Opening the list stands on its first row, and the lists below and the
+    // form follow that row.
+    const bool listed = Dm1->showOpenTransactions();
+    if (!listed)
         Prompt::error(Dm1->Hareket->lastError());
 
     QString error;
@@ -641,7 +644,8 @@ void TFrmCDKira::FormShow()
     m_titleNames = sortedWithBlank(titles.value_or(QStringList()));
     m_customerNames = sortedWithBlank(customers.value_or(QStringList()));
     fillSearchList();
-    Dm1->HareketAfterScroll();
+    if (!listed)
+        Dm1->HareketAfterScroll();
     UpdateControlStates();
 }
 
