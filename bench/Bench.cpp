@@ -849,11 +849,23 @@ int main(int argc, char *argv[])
             table.push_back({QStringLiteral("check window: open on \"%1\"").arg(TFrmCDKontrol::ReportNames.value(report - 1)),
                              medianMs(open), 0, QStringLiteral("<= 150 ms"), trips.perRepetition()});
         }
-        // Returns are taken from every disc out: the list of those due today
-        // runs dry after a few runs of the benchmark on the same shop.
+        // Returns are taken from the discs due today. A shop the benchmark
+        // ran on before has taken those back: the newest rentals out are then
+        // made due today, so that there are always enough to take back.
+        Dm1->Temp->setSql(QStringLiteral("Select Count(*) as N from Hareket where GelecekTarih=:T and CDDurum=0"));
+        Dm1->Temp->setParameter(QStringLiteral("T"), QDate::currentDate());
+        Dm1->Temp->open();
+        const int dueToday = Dm1->Temp->value(QStringLiteral("N")).toInt();
+        Dm1->Temp->close();
+        if (dueToday < 40) {
+            Dm1->Temp->setSql(QStringLiteral("Update Hareket Set GelecekTarih=:T Where ID In (Select ID From Hareket "
+                                             "Where IslemTur='Rent' and CDDurum=0 Order By ID Desc Limit 40)"));
+            Dm1->Temp->setParameter(QStringLiteral("T"), QDate::currentDate());
+            Dm1->Temp->execSql();
+        }
         TFrmCDKontrol *w = OpenCheckWindow();
-        w->RadioGroup1->button(3)->setChecked(true);
-        w->showReport(4);
+        w->RadioGroup1->button(0)->setChecked(true);
+        w->showReport(1);
         settle();
         std::vector<double> giveBack;
         Trips giveBackTrips;
