@@ -852,7 +852,7 @@ int main(int argc, char *argv[])
         // Returns are taken from the discs due today. A shop the benchmark
         // ran on before has taken those back: the newest rentals out are then
         // made due today, so that there are always enough to take back.
-        Dm1->Temp->setSql(QStringLiteral("Select Count(*) as N from Hareket where GelecekTarih=:T and CDDurum=0"));
+        Dm1->Temp->setSql(QStringLiteral("Select Count(*) as N from Hareket where GelecekTarih=:T and CDDurum=0 and IslemTur='Rent'"));
         Dm1->Temp->setParameter(QStringLiteral("T"), QDate::currentDate());
         Dm1->Temp->open();
         const int dueToday = Dm1->Temp->value(QStringLiteral("N")).toInt();
