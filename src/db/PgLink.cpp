@@ -1,6 +1,8 @@
 #include "db/PgLink.h"
 
+#include "db/SqlCursor.h"
 #include "db/SqlDialect.h"
+#include "db/Transaction.h"
 
 #include <QSqlDriver>
 #include <cstring>
@@ -36,6 +38,13 @@ Encoded encode(const QStringList &names, const std::function<QVariant(const QStr
         e.lengths[k] = int(e.data[k].size());
     }
     return e;
+}
+
+Call call(const QString &sql, const std::function<QVariant(const QString &)> &valueOf)
+{
+    QStringList names;
+    const QByteArray text = sqlWithNumberedParameters(sql, &names).toUtf8();
+    return {text, encode(names, valueOf)};
 }
 
 bool Outcome::ok() const
@@ -139,6 +148,36 @@ bool run(PGconn *conn, const std::vector<Call> &calls, std::vector<Outcome> *out
     }
     PQexitPipelineMode(conn);
     return anyRan;
+}
+
+bool runShared(const QSqlDatabase &db, const std::vector<Call> &calls, std::vector<Outcome> *outcomes,
+               QString *error, bool *contended)
+{
+    if (contended)
+        *contended = false;
+    PGconn *conn = handleOf(db);
+    if (!conn) {
+        *error = QStringLiteral("The connection to the server is not open.");
+        return false;
+    }
+    // A write that has not begun yet begins in this same round trip.
+    std::vector<Call> all;
+    for (const QString &begin : Transaction::takePendingBegin(db.connectionName()))
+        all.push_back({begin.toUtf8(), {}});
+    const size_t begins = all.size();
+    all.insert(all.end(), calls.begin(), calls.end());
+    std::vector<Outcome> got;
+    run(conn, all, &got);
+    for (const Outcome &o : got) {
+        if (!o.ok()) {
+            *error = o.error.isEmpty() ? QStringLiteral("The server did not answer.") : o.error;
+            if (contended)
+                *contended = isContention(o.sqlState);
+            return false;
+        }
+    }
+    outcomes->assign(got.begin() + qsizetype(begins), got.end());
+    return true;
 }
 
 bool isContention(const QString &sqlState)

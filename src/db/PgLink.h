@@ -38,6 +38,8 @@ struct Call
     QByteArray text;  // with numbered parameters ("$1")
     Encoded params;
 };
+// A statement with named parameters (":ID"), numbered, its values encoded.
+Call call(const QString &sql, const std::function<QVariant(const QString &)> &valueOf);
 
 struct Outcome
 {
@@ -56,6 +58,13 @@ PGconn *handleOf(const QSqlDatabase &db);
 // the rest (they are reported as not run, with its error). One outcome per
 // call. False when not one call ran: the connection itself failed.
 bool run(PGconn *conn, const std::vector<Call> &calls, std::vector<Outcome> *outcomes);
+
+// Runs the calls on the program's shared connection in one round trip,
+// behind the statements of a write still waiting to begin (Transaction).
+// True with one outcome per call; false at the first failure, *error saying
+// why and *contended whether another counter's lock was the cause.
+bool runShared(const QSqlDatabase &db, const std::vector<Call> &calls, std::vector<Outcome> *outcomes,
+               QString *error, bool *contended = nullptr);
 
 // Whether the server refused for a lock held too long by another connection
 // (lock timeout, deadlock, serialization failure): the write may be tried again.

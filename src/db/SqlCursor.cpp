@@ -8,9 +8,6 @@
 #include <QDate>
 #include <QSet>
 #include <QSqlDriver>
-#include <QSqlError>
-#include <QSqlQuery>
-#include <QSqlRecord>
 #include <charconv>
 #include <cmath>
 #include <cstring>
@@ -432,103 +429,6 @@ private:
 
 // ------------------------------------------------------------ PostgreSQL
 
-class QtCursor final : public SqlCursor
-{
-public:
-    explicit QtCursor(const QSqlDatabase &db) : m_db(db) {}
-
-    bool exec(const QString &sql, const QHash<QString, QVariant> &params,
-              const QHash<QString, ColumnType> &typeOverrides) override
-    {
-        release();
-        m_query = std::make_unique<QSqlQuery>(m_db);
-        // Not forward-only: the driver then holds the whole result, so other
-        // statements may run on the connection while this one is being read
-        // (forward-only results are streamed and lost on the next statement).
-        m_query->setForwardOnly(false);
-        if (!prepareAndRun(*m_query, sql, params))
-            return false;
-        const QSqlRecord rec = m_query->record();
-        const auto types = SqlDialect::of(m_db).resultTypes(*m_query);
-        m_names.assign(size_t(rec.count()), QString());
-        m_types.assign(size_t(rec.count()), std::nullopt);
-        for (int i = 0; i < rec.count(); ++i) {
-            m_names[size_t(i)] = rec.fieldName(i);
-            const auto o = typeOverrides.constFind(m_names[size_t(i)].toLower());
-            m_types[size_t(i)] = o != typeOverrides.cend() ? std::optional<ColumnType>(*o) : types[size_t(i)];
-            if (m_types[size_t(i)] == ColumnType::AutoNumber)
-                m_types[size_t(i)] = ColumnType::Integer;
-        }
-        m_atEnd = false;
-        m_hasRow = m_query->next();
-        if (!m_hasRow)
-            release();
-        return true;
-    }
-
-    bool execNoRows(const QString &sql, const QHash<QString, QVariant> &params, int *rowsAffected) override
-    {
-        release();
-        QSqlQuery q(m_db);
-        if (!prepareAndRun(q, sql, params))
-            return false;
-        if (rowsAffected)
-            *rowsAffected = q.numRowsAffected();
-        return true;
-    }
-
-    int fetch(int n, RowStore &store, std::vector<int> &got) override
-    {
-        const SqlDialect &dialect = SqlDialect::of(m_db);
-        int done = 0;
-        while (done < n && m_hasRow) {
-            RowStore::Writer w = store.writer();
-            for (int c = 0; c < int(m_types.size()); ++c) {
-                const QVariant v = m_query->value(c);
-                w.putVariant(m_types[size_t(c)] ? dialect.fromDb(v, *m_types[size_t(c)]) : v);
-            }
-            got.push_back(w.finish());
-            ++done;
-            m_hasRow = m_query->next();
-        }
-        if (!m_hasRow)
-            release();
-        return done;
-    }
-
-    void release() override
-    {
-        m_query.reset();
-        m_hasRow = false;
-        m_atEnd = true;
-    }
-
-private:
-    bool prepareAndRun(QSqlQuery &q, const QString &sql, const QHash<QString, QVariant> &params)
-    {
-        // A write that waits to begin with its first statement begins now.
-        if (!Transaction::beginPending(m_db.connectionName(), &m_error))
-            return false;
-        if (!q.prepare(sql)) {
-            m_error = q.lastError().text().simplified();
-            return false;
-        }
-        const SqlDialect &dialect = SqlDialect::of(m_db);
-        for (const QString &name : sqlParameterNames(sql))
-            dialect.bind(q, u':' + name, params.value(name.toLower()));
-        if (!q.exec()) {
-            m_error = q.lastError().text().simplified();
-            return false;
-        }
-        return true;
-    }
-
-    QSqlDatabase m_db;
-    std::unique_ptr<QSqlQuery> m_query;
-    bool m_hasRow = false;
-};
-
-
 // A list's own connection to the server, in a read-only transaction with a
 // cursor: the server hands the rows over a chunk at a time, so a list of a
 // million rows costs the counter only the rows read so far, and the first
@@ -717,7 +617,10 @@ public:
 
     void release() override
     {
-        PQclear(m_res);
+        if (m_whole)
+            m_whole.reset(); // m_res is its result
+        else
+            PQclear(m_res);
         m_res = nullptr;
         m_rows = m_row = 0;
         m_serverDone = false;
@@ -746,28 +649,14 @@ private:
     bool runShared(const QString &sql, const QHash<QString, QVariant> &params,
                    const QHash<QString, ColumnType> &typeOverrides)
     {
-        PGconn *conn = PgLink::handleOf(m_db);
-        if (!conn) {
-            m_error = QStringLiteral("The connection to the server is not open.");
-            return false;
-        }
-        std::vector<PgLink::Call> calls;
-        for (const QString &begin : Transaction::takePendingBegin(m_connection))
-            calls.push_back({begin.toUtf8(), {}});
-        QStringList names;
-        const QByteArray text = sqlWithNumberedParameters(sql, &names).toUtf8();
-        calls.push_back({text, PgLink::encode(names, [&params](const QString &name) { return params.value(name.toLower()); })});
         std::vector<PgLink::Outcome> outcomes;
-        PgLink::run(conn, calls, &outcomes);
-        for (const PgLink::Outcome &o : outcomes) {
-            if (!o.ok()) {
-                m_error = o.error.isEmpty() ? QStringLiteral("The server did not answer.") : o.error;
-                return false;
-            }
-        }
+        if (!PgLink::runShared(m_db, {PgLink::call(sql, [&params](const QString &name) { return params.value(name.toLower()); })},
+                               &outcomes, &m_error))
+            return false;
         m_affected = outcomes.back().rowsAffected();
-        // The result outlives the outcome: it is handed out as the list's rows.
-        m_res = PQcopyResult(outcomes.back().result.get(), PG_COPYRES_ATTRS | PG_COPYRES_TUPLES);
+        // The whole result is handed out as the list's rows.
+        m_whole = outcomes.back().result;
+        m_res = m_whole.get();
         describe(m_res, typeOverrides);
         m_rows = PQntuples(m_res);
         m_row = 0;
@@ -785,9 +674,9 @@ private:
     // of its own could be had (run it the other way).
     int open(const QString &sql, const QHash<QString, QVariant> &params, const QHash<QString, ColumnType> &typeOverrides)
     {
-        QStringList names;
-        const QByteArray text = "DECLARE vx_list NO SCROLL CURSOR FOR " + sqlWithNumberedParameters(sql, &names).toUtf8();
-        const PgLink::Encoded p = PgLink::encode(names, [&params](const QString &name) { return params.value(name.toLower()); });
+        const PgLink::Call declare = PgLink::call(QStringLiteral("DECLARE vx_list NO SCROLL CURSOR FOR ") + sql,
+                                                  [&params](const QString &name) { return params.value(name.toLower()); });
+        const PgLink::Encoded &p = declare.params;
         const QByteArray firstFetch = "FETCH FORWARD " + QByteArray::number(FirstRows + 1) + " FROM vx_list";
 
         QString error;
@@ -798,7 +687,7 @@ private:
                 return 0;
             const bool sent = PQenterPipelineMode(m_conn)
                 && PQsendQueryParams(m_conn, "BEGIN READ ONLY", 0, nullptr, nullptr, nullptr, nullptr, 0)
-                && PQsendQueryParams(m_conn, text.constData(), int(p.values.size()), p.types.data(), p.values.data(),
+                && PQsendQueryParams(m_conn, declare.text.constData(), int(p.values.size()), p.types.data(), p.values.data(),
                                      p.lengths.data(), p.formats.data(), 0)
                 && PQsendDescribePortal(m_conn, "vx_list")
                 && PQsendQueryParams(m_conn, firstFetch.constData(), 0, nullptr, nullptr, nullptr, nullptr, 0)
@@ -963,6 +852,7 @@ private:
     QString m_connection;
     bool m_fewRows = false;
     int m_affected = 0;                 // by the last statement on the shared connection
+    std::shared_ptr<PGresult> m_whole;  // a result read whole on the shared connection
     PGconn *m_conn = nullptr;           // the list's own connection, while its cursor is open
     PGresult *m_res = nullptr;          // the chunk being handed out (all rows, from the shared connection)
     int m_rows = 0, m_row = 0;

@@ -3,9 +3,7 @@
 #include "db/Database.h"
 #include "db/PgLink.h"
 #include "db/Schema.h"
-#include "db/SqlCursor.h"
 #include "db/SqlDialect.h"
-#include "db/Transaction.h"
 
 #include <QSqlError>
 #include <QSqlQuery>
@@ -182,42 +180,23 @@ bool Statement::sendSqlite()
 
 bool Statement::sendPg()
 {
-    QSqlDatabase db = Database::connection(m_connection);
-    PGconn *conn = PgLink::handleOf(db);
-    if (!conn) {
-        m_error = QStringLiteral("The connection to the server is not open.");
-        return false;
-    }
-    // A write that has not begun yet begins in this same round trip.
-    const QStringList begin = Transaction::takePendingBegin(m_connection);
     std::vector<PgLink::Call> calls;
-    calls.reserve(size_t(begin.size()) + m_queue.size());
-    for (const QString &sql : begin)
-        calls.push_back({sql.toUtf8(), {}});
+    calls.reserve(m_queue.size());
     for (const Queued &item : m_queue) {
-        QStringList names;
-        const QString text = sqlWithNumberedParameters(item.sql, &names);
-        calls.push_back({text.toUtf8(), PgLink::encode(names, [&item](const QString &name) {
-                             for (const auto &[n, v] : item.params)
-                                 if (n.compare(name, Qt::CaseInsensitive) == 0)
-                                     return v;
-                             return QVariant();
-                         })});
+        calls.push_back(PgLink::call(item.sql, [&item](const QString &name) {
+            for (const auto &[n, v] : item.params)
+                if (n.compare(name, Qt::CaseInsensitive) == 0)
+                    return v;
+            return QVariant();
+        }));
     }
     std::vector<PgLink::Outcome> outcomes;
-    PgLink::run(conn, calls, &outcomes);
+    if (!PgLink::runShared(Database::connection(m_connection), calls, &outcomes, &m_error, &m_contended))
+        return false;
     for (size_t i = 0; i < outcomes.size(); ++i) {
-        const PgLink::Outcome &o = outcomes[i];
-        if (!o.ok()) {
-            m_error = o.error.isEmpty() ? QStringLiteral("The server did not answer.") : o.error;
-            m_contended = PgLink::isContention(o.sqlState);
-            return false;
-        }
-        if (i < size_t(begin.size()))
-            continue;
-        Done &d = m_done[i - size_t(begin.size())];
-        d.affected = o.rowsAffected();
-        const PGresult *r = o.result.get();
+        Done &d = m_done[i];
+        d.affected = outcomes[i].rowsAffected();
+        const PGresult *r = outcomes[i].result.get();
         if (PQntuples(r) > 0) {
             QVariantList values;
             for (int c = 0; c < PQnfields(r); ++c)

@@ -129,14 +129,3 @@ QStringList Transaction::takePendingBegin(const QString &connectionName)
         return {};
     return std::exchange(it->pendingBegin, QStringList());
 }
-
-bool Transaction::beginPending(const QString &connectionName, QString *error)
-{
-    const QStringList begin = takePendingBegin(connectionName);
-    QSqlDatabase db = QSqlDatabase::database(connectionName, false);
-    for (const QString &sql : begin) {
-        if (!run(db, sql, error))
-            return false;
-    }
-    return true;
-}

@@ -13,8 +13,8 @@ class Transaction
 public:
     // On a server the statements that begin a write may wait for the write's
     // first statement and go with it, in the same round trip (a SQLite file
-    // begins at once). Statement takes them; anything else run on the
-    // connection inside such a write calls beginPending() first.
+    // begins at once). The statements sent on the connection take them
+    // (PgLink::runShared).
     enum class Begin { Now, WithFirstStatement };
     explicit Transaction(const QSqlDatabase &db, Begin when = Begin::Now);
     ~Transaction();
@@ -35,8 +35,6 @@ public:
     // The statements a write that waits for its first statement still has to
     // send (none otherwise); from this call on the write counts as begun.
     static QStringList takePendingBegin(const QString &connectionName);
-    // Sends them now, for a statement that goes another way.
-    static bool beginPending(const QString &connectionName, QString *error);
 
 private:
     QSqlDatabase m_db;
